@@ -1,0 +1,42 @@
+# Native (Linux) build: the command-line tool, tests, benchmarks, fuzzers.
+find_package(PNG REQUIRED)
+find_package(GTest REQUIRED)
+find_package(benchmark QUIET)
+
+add_executable(bwtool
+  tools/bwtool/main.cpp
+  tools/bwtool/png_writer.cpp
+  tools/bwtool/simulate.cpp
+  tools/bwtool/text.cpp
+)
+target_link_libraries(bwtool PRIVATE bwcore PNG::PNG)
+target_compile_options(bwtool PRIVATE -Wall -Wextra)
+
+enable_testing()
+include(GoogleTest)
+file(GLOB BW_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/core/*.cpp)
+add_executable(core_tests ${BW_NATIVE_TESTS})
+target_link_libraries(core_tests PRIVATE bwcore GTest::gtest_main)
+target_compile_definitions(core_tests PRIVATE
+  BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+  BW_BWTOOL="$<TARGET_FILE:bwtool>"
+  BW_BINARY_DIR="${CMAKE_BINARY_DIR}")
+add_dependencies(core_tests bwtool)
+gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
+
+if(benchmark_FOUND AND NOT BW_SANITIZE)
+  file(GLOB BW_BENCH CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)
+  add_executable(core_bench ${BW_BENCH})
+  target_link_libraries(core_bench PRIVATE bwcore benchmark::benchmark_main)
+  target_compile_definitions(core_bench PRIVATE BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    BW_BWTOOL="$<TARGET_FILE:bwtool>" BW_BINARY_DIR="${CMAKE_BINARY_DIR}")
+endif()
+
+if(BW_FUZZ)
+  foreach(target read_fuzz roundtrip_fuzz)
+    add_executable(${target} fuzz/${target}.cpp)
+    target_link_libraries(${target} PRIVATE bwcore)
+    target_compile_options(${target} PRIVATE -g -fsanitize=fuzzer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endif()

@@ -1,0 +1,199 @@
+#include "files/table_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace bw {
+
+const char kNotATableMessage[] = "This is not a Bumpwright file";
+
+namespace {
+
+// A plain group (not a border polyline) has no record of its own in the
+// format's grammar. It is written as a kind-2 record opening a nested list,
+// which the reader accepts, so that its pieces come back in the same group
+// instead of their terminator cutting the enclosing list short.
+bool IsPlainGroup(const TablePiece& p) {
+    if (p.kind != kGroup) return false;
+    const TablePiece* first = static_cast<const PieceGroup&>(p).FirstChild();
+    return !first || first->kind != kBorderStart;
+}
+
+void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, int32_t kind) {
+    uint8_t* r = buffer.data() + static_cast<size_t>(index) * kRecordBytes;
+    r[0] = static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF);
+    r[1] = static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF);
+    r[2] = static_cast<uint8_t>(static_cast<uint32_t>(kind) & 0xFF);
+}
+
+int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, std::span<uint8_t> buffer) {
+    const int32_t capacity = static_cast<int32_t>(std::min<size_t>(buffer.size() / kRecordBytes, 1 << 20));
+    if (capacity < 1) return 0;
+    int32_t n = 0;
+    // Room is kept for this level's terminator.
+    for (const TablePiece* c = group.FirstChild(); c && n < kLevelStop; c = c->next.get()) {
+        const PlacedPiece& p = Placed(*c);
+        if (c->kind != kGroup) {
+            if (n + 1 >= capacity) break;
+            PutRecord(buffer, n, p.x - root.x, p.y - root.y, c->kind);
+            ++n;
+            continue;
+        }
+        const auto& sub = static_cast<const PieceGroup&>(*c);
+        if (IsPlainGroup(*c)) {
+            if (n + 2 >= capacity) break;  // its record, its terminator, ours
+            PutRecord(buffer, n, p.x - root.x, p.y - root.y, kGroup);
+            ++n;
+        } else if (!sub.FirstChild()) {
+            continue;
+        }
+        const auto rest = buffer.subspan(static_cast<size_t>(n) * kRecordBytes,
+                                         static_cast<size_t>(capacity - 1 - n) * kRecordBytes);
+        n += WriteLevel(sub, root, rest);
+    }
+    PutRecord(buffer, n, 0, 0, kEndOfList);
+    return n + 1;
+}
+
+int32_t CountLevel(const PieceGroup& group, int32_t depth) {
+    int32_t n = 0;
+    for (const TablePiece* c = group.FirstChild(); c; c = c->next.get()) {
+        if (c->kind != kGroup) {
+            ++n;
+            continue;
+        }
+        const auto& sub = static_cast<const PieceGroup&>(*c);
+        if (IsPlainGroup(*c)) ++n;
+        else if (!sub.FirstChild()) continue;
+        n += CountLevel(sub, depth + 1);
+    }
+    return n + 1;
+}
+
+}  // namespace
+
+int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer) {
+    const PlacedPiece& root = group.state.root ? static_cast<const PlacedPiece&>(*group.state.root)
+                                               : static_cast<const PlacedPiece&>(group);
+    return WriteLevel(group, root, buffer);
+}
+
+int32_t RecordsNeeded(const PieceGroup& group) { return CountLevel(group, 0); }
+
+int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records) {
+    const size_t available = records.size() / kRecordBytes;
+    auto kindAt = [&](size_t i) { return records[i * kRecordBytes + 2]; };
+    if (available == 0 || kindAt(0) == 0) return 0;
+    int32_t i = 0;
+    for (;;) {
+        if (i >= kMaxRecords || static_cast<size_t>(i) >= available) break;
+        const uint8_t* r = records.data() + static_cast<size_t>(i) * kRecordBytes;
+        const PieceKind kind = r[2];
+        TablePiece* piece = CreatePiece(&group, kind, r[0], r[1]);
+        if (kind == kBorderStart || kind == kGroup) {
+            ++i;
+            PieceGroup* sub = AsGroup(piece);
+            if (!sub) break;  // no memory for the group: stop reading
+            const size_t from = std::min(records.size(), static_cast<size_t>(i) * kRecordBytes);
+            i += ReadRecords(*sub, records.subspan(from));
+        }
+        ++i;
+        if (static_cast<size_t>(i) >= available || kindAt(static_cast<size_t>(i)) == 0) break;
+    }
+    return i;
+}
+
+bool HasTableMagic(std::span<const uint8_t> bytes) {
+    return bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'W' && bytes[2] == 'T';
+}
+
+LoadResult LoadTableBytes(TableRoot& root, std::span<const uint8_t> bytes) {
+    LoadResult result;
+    if (bytes.size() > kMaxFileBytes) bytes = bytes.first(kMaxFileBytes);
+    if (!HasTableMagic(bytes)) return result;
+    result.accepted = true;
+    root.DeleteChildren();
+    const auto records = bytes.size() > kHeaderBytes ? bytes.subspan(kHeaderBytes) : std::span<const uint8_t>{};
+    const int32_t consumed = ReadRecords(root, records);
+    root.HandleMessage(PieceMessage::RebuildRegion);
+    const size_t end = kHeaderBytes + (static_cast<size_t>(consumed) + 1) * kRecordBytes;
+    result.wellFormed = end == bytes.size() && records[static_cast<size_t>(consumed) * kRecordBytes + 2] == 0;
+    // A well-formed file counts its own records. Any other file counts what
+    // the table now takes, which is what saving it would write.
+    result.recordCount = result.wellFormed ? static_cast<int32_t>((bytes.size() - kHeaderBytes) / kRecordBytes)
+                                           : RecordsNeeded(root);
+    return result;
+}
+
+SaveResult SaveTableBytes(const TableRoot& root) {
+    SaveResult result;
+    const int32_t needed = RecordsNeeded(root);
+    if (needed > kMaxRecords) {
+        const int32_t over = needed - kMaxRecords;
+        result.error = "This table needs " + std::to_string(needed) + " records, but a table file holds at most " +
+                       std::to_string(kMaxRecords) + ". Remove at least " + std::to_string(over) +
+                       (over == 1 ? " piece or border corner" : " pieces or border corners") +
+                       " and save again. Nothing was saved.";
+        return result;
+    }
+    result.bytes.assign(kHeaderBytes + static_cast<size_t>(needed) * kRecordBytes, 0);
+    result.bytes[0] = 'B';
+    result.bytes[1] = 'W';
+    result.bytes[2] = 'T';
+    const int32_t written = WriteRecords(root, std::span<uint8_t>(result.bytes).subspan(kHeaderBytes));
+    result.records = written;
+    result.bytes.resize(kHeaderBytes + static_cast<size_t>(written) * kRecordBytes);
+    result.ok = written == needed;
+    if (!result.ok) {
+        result.bytes.clear();
+        result.error = "The table could not be written whole. Nothing was saved.";
+    }
+    return result;
+}
+
+bool ReadFileBytes(const std::string& path, size_t limit, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = "Cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    out.resize(limit);
+    const size_t got = std::fread(out.data(), 1, limit, f);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    out.resize(got);
+    if (failed) {
+        error = "Cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
+    // Written beside the target and moved over it only when complete, so
+    // that a failure leaves any earlier file as it was.
+    const std::string temp = path + ".part";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        error = "Cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!wrote || !closed) {
+        error = "Cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = "Cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace bw

@@ -1,0 +1,349 @@
+// The concrete kinds of piece: construction, shapes, drawing, keys, reset.
+// The collision arithmetic of Simulate is in physics/.
+#include "model/table.h"
+#include "physics/fixed.h"
+#include "physics/physics.h"
+
+namespace bw {
+
+const int32_t kWatchedKeys[5] = {kKeyZ, kKeyZ, kKeyX, kKeyX, kKeySpace};
+
+void KeyWatch::Poll(const TableState& st) {
+    for (int i = 0; i < 5; ++i) {
+        if (((keyMask >> i) & 1u) && st.paramA == kWatchedKeys[i]) {
+            pressed = st.paramB != 0 ? 1 : 0;
+            return;
+        }
+    }
+}
+
+void KeyWatch::Update(const TableState& st) {
+    const uint8_t old = pressed;
+    Poll(st);
+    changed = old ^ pressed;
+    if (changed) dirty = 1;
+}
+
+// ---- round pieces ----------------------------------------------------------
+
+RoundPiece::RoundPiece(TableState& st, PieceKind k, int32_t px, int32_t py, uint32_t b, int32_t r)
+    : PlacedPiece(st, k, px, py, b), radius(r) {}
+
+void RoundPiece::MakeCircularRegion() {
+    const I32 r(radius);
+    region = Region::Ellipse({((I32(x) - r) * 2 - 2).v, ((I32(y) - r) * 2 - 2).v,
+                              ((I32(x) + r) * 2 + 2).v, ((I32(y) + r) * 2 + 2).v});
+}
+
+int32_t RoundPiece::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Simulate: return SimulateRound(*this);
+        case PieceMessage::Reset:
+            hitRadius = (I32(radius) * 256).v;
+            return PlacedPiece::HandleMessage(code);
+        case PieceMessage::RebuildRegion: MakeCircularRegion(); return 0;
+        default: return PlacedPiece::HandleMessage(code);
+    }
+}
+
+Obstacle::Obstacle(TableState& st, PieceKind k, int32_t px, int32_t py, int32_t r)
+    : RoundPiece(st, k, px, py, 0, r) {}
+
+int32_t Obstacle::PointsFor(PieceKind k) {
+    switch (k) {
+        case kObstacle10: return 10;
+        case kObstacle50: return 50;
+        case kObstacle100: return 100;
+        default: return 0;
+    }
+}
+
+int32_t Obstacle::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Draw: DrawPieceImage(*this, kind, x, y); return 0;
+        case PieceMessage::Simulate: {
+            const int32_t r = RoundPiece::HandleMessage(code);
+            if (r != 0) state.AddScore(PointsFor(kind));
+            return r;
+        }
+        default: return RoundPiece::HandleMessage(code);
+    }
+}
+
+Hole::Hole(TableState& st, int32_t px, int32_t py) : Obstacle(st, kHole, px, py) {}
+
+int32_t Hole::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Simulate: {
+            TableRoot* root = state.root;
+            Ball* ball = state.ball;
+            if (!root || !ball || root->holeCount == 0 || !TouchesCircle(*this)) return 0;
+            const int32_t n = state.NextRandom() % root->holeCount;
+            const Hole* target = nullptr;
+            int32_t i = 0;
+            for (TablePiece* c = root->FindChildOfKind(kHole); c; c = root->FindNextOfKind(kHole, c)) {
+                if (i++ == n) {
+                    target = static_cast<const Hole*>(c);
+                    break;
+                }
+            }
+            if (!target) target = this;  // the count and the list disagree: stay here
+            ball->fx = target->fx;
+            ball->fy = target->fy;
+            ball->vx = state.NextRandom() % 300;
+            ball->vy = state.NextRandom() % 300;
+            state.AddScore(200);
+            return kHoleCapture;
+        }
+        case PieceMessage::Reset:
+            Obstacle::HandleMessage(code);
+            hitRadius = 256;
+            return 0;
+        default: return Obstacle::HandleMessage(code);
+    }
+}
+
+// ---- border segments -------------------------------------------------------
+
+BorderSegment::BorderSegment(TableState& st, PieceKind k, int32_t px, int32_t py, int32_t px2,
+                             int32_t py2)
+    : RoundPiece(st, k, px, py, 220, 1), x2(px2), y2(py2) {}
+
+void BorderSegment::MakeRegion() {
+    const int32_t ax = (I32(x) * 2).v, ay = (I32(y) * 2).v;
+    const int32_t bx = (I32(x2) * 2).v, by = (I32(y2) * 2).v;
+    Point band[4];
+    const int64_t adx = x >= x2 ? int64_t{x} - x2 : int64_t{x2} - x;
+    const int64_t ady = y >= y2 ? int64_t{y} - y2 : int64_t{y2} - y;
+    if (adx > ady) {
+        band[0] = {ax, ay - 3};
+        band[1] = {bx, by - 3};
+        band[2] = {bx, by + 3};
+        band[3] = {ax, ay + 3};
+    } else {
+        band[0] = {ax - 3, ay};
+        band[1] = {bx - 3, by};
+        band[2] = {bx + 3, by};
+        band[3] = {ax + 3, ay};
+    }
+    Region shape = Region::Polygon(band, 4);
+    shape.Unite(Region::Ellipse({ax - 4, ay - 4, ax + 4, ay + 4}));
+    shape.Unite(Region::Ellipse({bx - 4, by - 4, bx + 4, by + 4}));
+    region = std::move(shape);
+}
+
+int32_t BorderSegment::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Draw:
+            if (state.drawTarget) state.drawTarget->Line(2 * x, 2 * y, 2 * x2, 2 * y2);
+            return 0;
+        case PieceMessage::Move:
+            PlacedPiece::HandleMessage(code);
+            x2 = (I32(x2) + state.paramA).v;
+            y2 = (I32(y2) + state.paramB).v;
+            return 0;
+        case PieceMessage::Reset:
+            RoundPiece::HandleMessage(code);
+            hitRadius /= 2;
+            dx = (I32(x2) - x).v;
+            dy = (I32(y2) - y).v;
+            fx2 = ((I32(x2) - 65) * 256).v;
+            fy2 = ((I32(y2) - 50) * 256).v;
+            if (dx == 0 && dy == 0) return 0;
+            active = 1;
+            PrepareSegment(*this);
+            return 0;
+        case PieceMessage::RebuildRegion: MakeRegion(); return 0;
+        case PieceMessage::Simulate: return SimulateSegment(*this);
+        default: return RoundPiece::HandleMessage(code);
+    }
+}
+
+bool BorderSegment::FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    return PlacedPiece::FitsIn(left, top, right, bottom);
+}
+
+// ---- flippers --------------------------------------------------------------
+
+Flipper::Flipper(TableState& st, uint32_t keyMask, int32_t px, int32_t py, int32_t len, int32_t r)
+    : RoundPiece(st, len >= 1 ? kLeftFlipper : kRightFlipper, px, py, 220, 0), length(len), rise(r) {
+    keys.Clear(keyMask);
+    lowerEdge = std::make_unique<BorderSegment>(st, kind, (I32(px) + len).v, (I32(py) + r).v, px, py);
+    upperEdge = std::make_unique<BorderSegment>(st, kind, (I32(px) + len).v, (I32(py) - r).v, px, py);
+}
+
+Flipper::~Flipper() = default;
+
+int32_t Flipper::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Draw: {
+            if (!state.drawTarget) return 0;
+            Surface& s = *state.drawTarget;
+            const RasterMode oldMode = s.SetRasterMode(RasterMode::CopyPen);
+            const Pen oldPen = s.SelectPen(kFlipperPen);
+            (keys.pressed ? upperEdge : lowerEdge)->HandleMessage(PieceMessage::Draw);
+            s.SelectPen(oldPen);
+            s.SetRasterMode(oldMode);
+            return 0;
+        }
+        case PieceMessage::Move:
+            lowerEdge->HandleMessage(code);
+            upperEdge->HandleMessage(code);
+            return RoundPiece::HandleMessage(code);
+        case PieceMessage::Reset:
+            RoundPiece::HandleMessage(code);
+            tipFx = ((I32(length) + x - 65) * 256).v;
+            lowerEdge->HandleMessage(code);
+            upperEdge->HandleMessage(code);
+            keys.pressed = 0;
+            return 0;
+        case PieceMessage::KeyChanged:
+            keys.Update(state);
+            if (keys.dirty) {
+                keys.dirty = 0;
+                if (state.root) state.root->dirtyRegion.Unite(region);
+            }
+            return 0;
+        case PieceMessage::RebuildRegion: {
+            Rect r{(I32(x) * 2).v, ((I32(y) - rise) * 2).v, ((I32(x) + length) * 2).v,
+                   ((I32(y) + rise) * 2).v};
+            r.Normalize();
+            r.Inflate(1, 1);
+            region = Region::FromRect(r);
+            lowerEdge->HandleMessage(code);
+            upperEdge->HandleMessage(code);
+            return 0;
+        }
+        case PieceMessage::Simulate: return SimulateFlipper(*this);
+        default: return 0;
+    }
+}
+
+bool Flipper::FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    if (kind == kRightFlipper) return PlacedPiece::FitsIn(left + 10, top, right, bottom - 2);
+    return PlacedPiece::FitsIn(left, top, right - 10, bottom - 2);
+}
+
+// ---- cannon ----------------------------------------------------------------
+
+Cannon::Cannon(TableState& st, int32_t px, int32_t py) : PieceGroup(st, kCannon, px, py) {
+    keys.Clear(16);
+    const int32_t l = (I32(px) - 3).v, r = (I32(px) + 3).v;
+    const int32_t t = (I32(py) - 3).v, b = (I32(py) + 3).v;
+    AppendChild(std::make_unique<BorderSegment>(st, kBorderSegment, r, t, l, t));
+    CreatePiece(this, kBorderSegment, r, b);
+    CreatePiece(this, kBorderSegment, l, b);
+    CreatePiece(this, kBorderSegment, l, t);
+    region = Region::FromRect({(I32(l) * 2).v, (I32(t) * 2).v, (I32(r) * 2).v, (I32(b) * 2).v});
+}
+
+int32_t Cannon::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Draw:
+            DrawPieceImage(*this, kCannon, x, y);
+            if (state.drawTarget && power > 0)
+                state.drawTarget->FillRect({2 * x - 4, 2 * y - 5, 2 * x + 4, 2 * y - 5 + power}, kWhite);
+            return 0;
+        case PieceMessage::KeyChanged:
+            keys.Update(state);
+            if (keys.pressed) {
+                if (power < 10) {
+                    keys.dirty = 1;
+                    ++power;
+                }
+                keys.changed = 0;
+            } else if (keys.changed) {
+                firedPower = power;
+                power = 0;
+                keys.dirty = 1;
+            }
+            if (keys.dirty) {
+                keys.dirty = 0;
+                if (state.root) state.root->dirtyRegion.Unite(region);
+            }
+            return 0;
+        case PieceMessage::Reset:
+            keys.pressed = 0;
+            power = 0;
+            return PieceGroup::HandleMessage(code);
+        case PieceMessage::RebuildRegion:
+            region = Region::FromRect({(I32(x) * 2 - 10).v, (I32(y) * 2 - 10).v, (I32(x) * 2 + 10).v,
+                                       (I32(y) * 2 + 10).v});
+            return 0;
+        case PieceMessage::Simulate:
+            if (keys.changed) {
+                keys.changed = 0;
+                auto* top = static_cast<BorderSegment*>(FirstChild());
+                if (top && state.ball && TouchesSegment(*top)) {
+                    state.ball->vy = ((I32(-480) * firedPower) / 10).v;
+                    return kCannonShot;
+                }
+            }
+            return PieceGroup::HandleMessage(code);
+        default: return PieceGroup::HandleMessage(code);
+    }
+}
+
+// ---- ball ------------------------------------------------------------------
+
+Ball::Ball(TableState& st) : Obstacle(st, kBall, 0, 0, 6) { hitRadius = 640; }
+
+int32_t Ball::HandleMessage(PieceMessage code) {
+    switch (code) {
+        case PieceMessage::Reset: {
+            const TableRoot* root = state.root;
+            const TablePiece* cannon = root ? root->FindChildOfKind(kCannon) : nullptr;
+            for (const TablePiece* c = cannon; c; c = root->FindNextOfKind(kCannon, c)) cannon = c;
+            if (cannon) {
+                fx = ((I32(Placed(*cannon).x) - 65) * 256).v;
+                fy = ((I32(Placed(*cannon).y) - 55) * 256).v;
+            } else {
+                fx = fy = 0;
+            }
+            vx = vy = 0;
+            x = (I32(fx >> 8) + 65).v;
+            y = (I32(fy >> 8) + 50).v;
+            return 0;
+        }
+        case PieceMessage::RebuildRegion:
+            x = (I32(fx >> 8) + 65).v;
+            y = (I32(fy >> 8) + 50).v;
+            MakeCircularRegion();
+            return 0;
+        default: return Obstacle::HandleMessage(code);
+    }
+}
+
+// ---- root ------------------------------------------------------------------
+
+TableRoot::TableRoot(TableState& st, const ImageLoader& loader) : PieceGroup(st, kGroup, 0, 0) {
+    st.root = this;
+    images = loader.LoadPieceImages();
+    if (images) {
+        st.imageWidth = images->Width();
+        st.imageHeight = images->Height();
+    }
+    ball = std::make_unique<Ball>(st);
+    st.ball = ball.get();
+}
+
+TableRoot::~TableRoot() {
+    ball.reset();
+    state.ball = nullptr;
+    dirtyRegion = Region();
+    images.reset();
+    DeleteChildren();
+    if (state.root == this) state.root = nullptr;
+}
+
+int32_t TableRoot::HandleMessage(PieceMessage code) {
+    if (code == PieceMessage::Reset) {
+        holeCount = 0;
+        for (TablePiece* c = firstChild.get(); c; c = c->next.get())
+            if (c->kind == kHole) ++holeCount;
+        if (ball) ball->HandleMessage(code);
+    }
+    return PieceGroup::HandleMessage(code);
+}
+
+}  // namespace bw

@@ -1,0 +1,130 @@
+#include "model/soft_surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace bw {
+
+namespace {
+#include "res/pieces/ball.xpm"
+#include "res/pieces/cannon.xpm"
+#include "res/pieces/flipper_left.xpm"
+#include "res/pieces/flipper_right.xpm"
+#include "res/pieces/hole.xpm"
+#include "res/pieces/obstacle10.xpm"
+#include "res/pieces/obstacle100.xpm"
+#include "res/pieces/obstacle50.xpm"
+
+template <size_t N>
+Picture Parse(const char* const (&lines)[N]) {
+    return ParseXpm(lines, static_cast<int>(N));
+}
+}  // namespace
+
+const std::vector<Picture>& PiecePictures() {
+    static const std::vector<Picture> pictures = {
+        Parse(ball_xpm),         Parse(obstacle10_xpm),    Parse(obstacle50_xpm), Parse(obstacle100_xpm),
+        Parse(hole_xpm),         Parse(flipper_left_xpm), Parse(flipper_right_xpm), Parse(cannon_xpm),
+    };
+    return pictures;
+}
+
+std::unique_ptr<ImageList> BuiltinImageLoader::LoadPieceImages() const {
+    auto list = std::make_unique<SoftImageList>();
+    for (const Picture& p : PiecePictures())
+        if (p.width > 0) list->Add(p);
+    return list;
+}
+
+SoftSurface::SoftSurface(int32_t width, int32_t height, Color fill)
+    : width_(std::max(0, width)),
+      height_(std::max(0, height)),
+      pixels_(static_cast<size_t>(width_) * height_, fill),
+      clip_{0, 0, width_, height_},
+      stamp_(pixels_.size(), 0) {}
+
+RasterMode SoftSurface::SetRasterMode(RasterMode mode) {
+    const RasterMode old = mode_;
+    mode_ = mode;
+    return old;
+}
+
+Pen SoftSurface::SelectPen(const Pen& pen) {
+    const Pen old = pen_;
+    pen_ = pen;
+    return old;
+}
+
+void SoftSurface::SetClip(const Rect& clip) {
+    clip_ = {std::max(0, clip.left), std::max(0, clip.top), std::min(width_, clip.right),
+             std::min(height_, clip.bottom)};
+}
+
+void SoftSurface::Plot(int32_t x, int32_t y, Color c) {
+    if (!clip_.Contains(x, y)) return;
+    const size_t i = static_cast<size_t>(y) * width_ + x;
+    if (mode_ == RasterMode::XorPen) {
+        // A pixel covered twice by one wide line is still inverted once.
+        if (stamp_[i] == stampId_) return;
+        stamp_[i] = stampId_;
+        pixels_[i] ^= c;
+    } else {
+        pixels_[i] = c;
+    }
+}
+
+void SoftSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    if (++stampId_ == 0) {
+        std::fill(stamp_.begin(), stamp_.end(), 0);
+        stampId_ = 1;
+    }
+    const int32_t w = std::max(1, pen_.width);
+    const int32_t lo = -(w / 2), hi = (w - 1) / 2;
+    // Bresenham from the first point up to, not including, the last.
+    int64_t x = x1, y = y1;
+    const int64_t dx = std::llabs(int64_t{x2} - x1), dy = -std::llabs(int64_t{y2} - y1);
+    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+    int64_t err = dx + dy;
+    // Lines far outside the surface are clipped to a sane number of steps.
+    for (int64_t steps = 0; steps < 1 << 16; ++steps) {
+        if (x == x2 && y == y2) break;
+        if (x > -w - 1 && x < width_ + w + 1 && y > -w - 1 && y < height_ + w + 1) {
+            for (int32_t oy = lo; oy <= hi; ++oy)
+                for (int32_t ox = lo; ox <= hi; ++ox)
+                    Plot(static_cast<int32_t>(x) + ox, static_cast<int32_t>(y) + oy, pen_.color);
+        }
+        const int64_t e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void SoftSurface::FillRect(const Rect& r, Color color) {
+    const int32_t l = std::max(r.left, clip_.left), t = std::max(r.top, clip_.top);
+    const int32_t rr = std::min(r.right, clip_.right), b = std::min(r.bottom, clip_.bottom);
+    for (int32_t y = t; y < b; ++y)
+        for (int32_t x = l; x < rr; ++x) pixels_[static_cast<size_t>(y) * width_ + x] = color;
+}
+
+void SoftSurface::DrawImage(const ImageList& images, int index, int32_t x, int32_t y) {
+    const auto* list = dynamic_cast<const SoftImageList*>(&images);
+    if (!list || index < 0 || index >= list->Count()) return;
+    const Picture& p = list->At(index);
+    for (int32_t py = 0; py < p.height; ++py) {
+        for (int32_t px = 0; px < p.width; ++px) {
+            const Color c = p.At(px, py);
+            if (c == kWhite) continue;
+            const int64_t tx = int64_t{x} + px, ty = int64_t{y} + py;
+            if (tx < clip_.left || tx >= clip_.right || ty < clip_.top || ty >= clip_.bottom) continue;
+            pixels_[static_cast<size_t>(ty) * width_ + static_cast<size_t>(tx)] = c;
+        }
+    }
+}
+
+}  // namespace bw

@@ -1,0 +1,279 @@
+// The table: a tree of pieces that every operation reaches as a message.
+//
+// Every object on the playfield and the ball is a TablePiece. Groups hold
+// ordered child lists; one TableRoot holds the whole table. Whole-table
+// operations (draw, simulate, reset, rebuild shapes, keys, move) are integer
+// messages handed to a piece's HandleMessage, which groups pass on to their
+// children in list order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "model/region.h"
+#include "model/surface.h"
+
+namespace bw {
+
+using PieceKind = int32_t;
+enum : PieceKind {
+    kEndOfList = 0,
+    kBorderStart = 1,
+    kGroup = 2,
+    kBall = 3,
+    kObstacle10 = 4,
+    kObstacle50 = 5,
+    kObstacle100 = 6,
+    kHole = 7,
+    kLeftFlipper = 8,
+    kRightFlipper = 9,
+    kCannon = 10,
+    kBorderSegment = 11,
+};
+
+enum class PieceMessage : int32_t {
+    Simulate = 0,
+    Draw = 1,
+    Move = 3,
+    Reset = 4,
+    KeyChanged = 5,
+    RebuildRegion = 6,
+};
+
+// Simulate results, in rising priority.
+enum : int32_t {
+    kNoContact = 0,
+    kSlide = 1,
+    kDampedBounce = 2,
+    kKick = 3,
+    kHoleCapture = 4,
+    kFlipperStroke = 5,
+    kCannonShot = 6,
+};
+
+// Virtual keys the play watches.
+constexpr int32_t kKeyZ = 90;
+constexpr int32_t kKeyX = 88;
+constexpr int32_t kKeySpace = 32;
+
+class TablePiece;
+class TableRoot;
+class Ball;
+
+// The table-wide values every piece and the window reach.
+struct TableState {
+    Ball* ball = nullptr;
+    int32_t paramA = 0;
+    int32_t paramB = 0;
+    uint32_t nextSerial = 0;
+    TableRoot* root = nullptr;
+    TablePiece* excludedPiece = nullptr;
+    uint8_t excludeActive = 0;
+    int32_t score = 0;
+    Surface* drawTarget = nullptr;
+    int32_t imageWidth = 0;
+    int32_t imageHeight = 0;
+    // The platform C library's rand(): 1 at start, never reseeded.
+    uint32_t randomState = 1;
+
+    int32_t NextRandom() {
+        randomState = randomState * 214013u + 2531011u;
+        return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
+    }
+    void AddScore(int32_t points) {
+        score = static_cast<int32_t>(static_cast<uint32_t>(score) + static_cast<uint32_t>(points));
+    }
+};
+
+class TablePiece {
+public:
+    TablePiece(TableState& state, PieceKind kind);
+    virtual ~TablePiece() = default;
+    TablePiece(const TablePiece&) = delete;
+    TablePiece& operator=(const TablePiece&) = delete;
+
+    virtual int32_t HandleMessage(PieceMessage code) = 0;
+    // True if the piece, moved by the pending delta (paramA, paramB), stays
+    // inside the rectangle (table pixels, bounds inclusive).
+    virtual bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const = 0;
+
+    TableState& state;
+    Region region;  // the shape, in window pixels
+    uint32_t serial;
+    PieceKind kind;
+    std::unique_ptr<TablePiece> next;  // the following sibling (owned)
+};
+
+class PlacedPiece : public TablePiece {
+public:
+    PlacedPiece(TableState& state, PieceKind kind, int32_t x, int32_t y, uint32_t bounce);
+    int32_t HandleMessage(PieceMessage code) override;
+    bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
+    // The move alone: position and region, nothing else.
+    void MoveBy(int32_t dx, int32_t dy);
+
+    int32_t fx = 0, fy = 0;  // fixed position, valid after Reset
+    uint32_t bounce;
+    int32_t x, y;  // table position
+};
+
+class PieceGroup : public PlacedPiece {
+public:
+    PieceGroup(TableState& state, PieceKind kind, int32_t x, int32_t y);
+    ~PieceGroup() override;
+    int32_t HandleMessage(PieceMessage code) override;
+    bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
+
+    void AppendChild(std::unique_ptr<TablePiece> piece);
+    // Unlinks a child (which must be one of this group's) and hands it back.
+    std::unique_ptr<TablePiece> RemoveChild(TablePiece* piece);
+    TablePiece* FindChildOfKind(PieceKind k) const;
+    TablePiece* FindNextOfKind(PieceKind k, const TablePiece* after) const;
+    // The first direct child containing the window point (see PieceAt rules).
+    TablePiece* PieceAt(int32_t wx, int32_t wy) const;
+    void DeleteChildren();
+
+    TablePiece* FirstChild() const { return firstChild.get(); }
+    TablePiece* LastChild() const { return lastChild; }
+
+    std::unique_ptr<TablePiece> firstChild;
+    TablePiece* lastChild = nullptr;
+};
+
+class RoundPiece : public PlacedPiece {
+public:
+    RoundPiece(TableState& state, PieceKind kind, int32_t x, int32_t y, uint32_t bounce,
+               int32_t radius);
+    int32_t HandleMessage(PieceMessage code) override;
+    void MakeCircularRegion();
+
+    int32_t distXX = 0, distYY = 0, distXY = 0;
+    int32_t hitRadius = 0;
+    int32_t radius;
+};
+
+class Obstacle : public RoundPiece {
+public:
+    Obstacle(TableState& state, PieceKind kind, int32_t x, int32_t y, int32_t radius = 5);
+    int32_t HandleMessage(PieceMessage code) override;
+    static int32_t PointsFor(PieceKind k);
+};
+
+class Hole : public Obstacle {
+public:
+    Hole(TableState& state, int32_t x, int32_t y);
+    int32_t HandleMessage(PieceMessage code) override;
+};
+
+class BorderSegment : public RoundPiece {
+public:
+    // From (x, y) to (x2, y2); radius 1, bounce 220, inactive.
+    BorderSegment(TableState& state, PieceKind kind, int32_t x, int32_t y, int32_t x2, int32_t y2);
+    int32_t HandleMessage(PieceMessage code) override;
+    bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
+    void MakeRegion();
+
+    int32_t bandStart = 0, bandEnd = 0, kxx = 0, kyy = 0, kxy = 0;
+    int32_t footFx = 0, footFy = 0;
+    uint8_t active = 0;
+    int32_t dx = 0, dy = 0;
+    int32_t fx2 = 0, fy2 = 0;
+    int32_t x2, y2;
+};
+
+// Follows one of the play keys for a flipper or the cannon.
+struct KeyWatch {
+    uint8_t dirty = 0;
+    uint8_t changed = 0;
+    uint8_t pressed = 0;
+    uint32_t keyMask = 0;
+
+    void Clear(uint32_t mask) {
+        dirty = changed = pressed = 0;
+        keyMask = mask;
+    }
+    void Poll(const TableState& st);
+    void Update(const TableState& st);
+};
+
+// The virtual keys of the watched-key table, by bit of a key mask.
+extern const int32_t kWatchedKeys[5];
+
+class Flipper : public RoundPiece {
+public:
+    Flipper(TableState& state, uint32_t keyMask, int32_t x, int32_t y, int32_t length, int32_t rise);
+    ~Flipper() override;
+    int32_t HandleMessage(PieceMessage code) override;
+    bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
+
+    KeyWatch keys;
+    std::unique_ptr<BorderSegment> lowerEdge, upperEdge;
+    int32_t length, rise;
+    int32_t tipFx = 0;
+};
+
+class Cannon : public PieceGroup {
+public:
+    Cannon(TableState& state, int32_t x, int32_t y);
+    int32_t HandleMessage(PieceMessage code) override;
+
+    KeyWatch keys;
+    int32_t power = 0;
+    int32_t firedPower = 0;
+};
+
+class Ball : public Obstacle {
+public:
+    explicit Ball(TableState& state);
+    int32_t HandleMessage(PieceMessage code) override;
+
+    int32_t vx = 0, vy = 0;
+    int32_t lastVx = 0, lastVy = 0, lastFx = 0, lastFy = 0;
+    int32_t gravity = 5;
+};
+
+class TableRoot : public PieceGroup {
+public:
+    // Loads the piece images, creates the ball, and registers both in the
+    // table state (as root and ball).
+    TableRoot(TableState& state, const ImageLoader& loader);
+    ~TableRoot() override;
+    int32_t HandleMessage(PieceMessage code) override;
+
+    std::unique_ptr<ImageList> images;
+    Region dirtyRegion;
+    int32_t holeCount = 0;
+    std::unique_ptr<Ball> ball;
+};
+
+// Builds the piece of `kind` at table position (x, y), appends it to
+// `parent` and returns it; none for kinds without a piece (0, 3, 12 and up).
+TablePiece* CreatePiece(PieceGroup* parent, PieceKind kind, int32_t x, int32_t y);
+
+// The table position of any piece (a segment's first end).
+inline PlacedPiece& Placed(TablePiece& p) { return static_cast<PlacedPiece&>(p); }
+inline const PlacedPiece& Placed(const TablePiece& p) { return static_cast<const PlacedPiece&>(p); }
+// True for pieces that hold a child list (groups, the cannon, the root).
+bool IsGroup(const TablePiece& p);
+inline PieceGroup* AsGroup(TablePiece* p) { return p && IsGroup(*p) ? static_cast<PieceGroup*>(p) : nullptr; }
+
+// Off-table test of the play loop, and the span test it is built on.
+bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r);
+bool BallOffTable(const Ball& ball);
+
+// Draws piece image (kind - 3) centred on the table position.
+void DrawPieceImage(const TablePiece& piece, PieceKind imageKind, int32_t x, int32_t y);
+
+// A table in memory: its state and its root, torn down in the right order.
+class Table {
+public:
+    explicit Table(const ImageLoader& loader);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    TableState state;
+    std::unique_ptr<TableRoot> root;
+};
+
+}  // namespace bw

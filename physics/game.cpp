@@ -1,0 +1,36 @@
+#include "physics/game.h"
+
+#include "physics/physics.h"
+
+namespace bw {
+
+void StartGame(TableState& st) {
+    if (st.root) st.root->HandleMessage(PieceMessage::Reset);
+    st.score = 0;
+    st.paramA = 0;
+}
+
+void PlayTick(TableState& st, bool trackDirty) {
+    Ball* ball = st.ball;
+    TableRoot* root = st.root;
+    if (!ball || !root) return;
+    Step(*ball);
+    ball->HandleMessage(PieceMessage::RebuildRegion);
+    if (trackDirty) root->dirtyRegion.Unite(ball->region);
+    root->HandleMessage(PieceMessage::Simulate);
+    if (BallOffTable(*ball)) ball->HandleMessage(PieceMessage::Reset);
+    ball->HandleMessage(PieceMessage::RebuildRegion);
+    if (trackDirty) root->dirtyRegion.Unite(ball->region);
+}
+
+void SendKey(TableState& st, int32_t virtualKey, bool down) {
+    st.paramA = virtualKey;
+    st.paramB = down ? 1 : 0;
+    if (st.root) st.root->HandleMessage(PieceMessage::KeyChanged);
+}
+
+void ReleaseKeys(TableState& st) {
+    for (int32_t key : {kKeyZ, kKeyX, kKeySpace}) SendKey(st, key, false);
+}
+
+}  // namespace bw

@@ -1,0 +1,26 @@
+// One play tick, shared by the window and the headless game.
+#pragma once
+
+#include <cstdint>
+
+#include "model/table.h"
+
+namespace bw {
+
+// Prepares play as the start of play does: Reset to the root, score and
+// paramA cleared.
+void StartGame(TableState& st);
+
+// The physics of one play step: the ball's motion step, its region rebuilt,
+// Simulate to the root, the ball put back on the cannon when it has left the
+// table, its region rebuilt again. With `trackDirty` the ball's regions are
+// united into the root's dirty region for the window to repaint.
+void PlayTick(TableState& st, bool trackDirty);
+
+// A key going down (1) or up (0), as the play sends it to the root.
+void SendKey(TableState& st, int32_t virtualKey, bool down);
+
+// Sends key-ups of Z, X and SPACE, in that order.
+void ReleaseKeys(TableState& st);
+
+}  // namespace bw

@@ -1,0 +1,51 @@
+#include "physics/key_script.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace bw {
+
+bool ParseKeyScript(std::string_view text, std::vector<KeyEvent>& events, std::string& error) {
+    events.clear();
+    if (text.empty()) return true;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        const size_t comma = std::min(text.find(',', pos), text.size());
+        const std::string_view item = text.substr(pos, comma - pos);
+        const size_t colon = item.find(':');
+        KeyEvent e;
+        bool ok = colon != std::string_view::npos && colon > 0 && colon + 2 <= item.size();
+        if (ok) {
+            const auto digits = item.substr(0, colon);
+            const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), e.tick);
+            ok = ec == std::errc() && end == digits.data() + digits.size() && e.tick >= 1 &&
+                 digits.find_first_not_of("0123456789") == std::string_view::npos;
+        }
+        if (ok) {
+            const char sign = item[colon + 1];
+            const std::string_view key = item.substr(colon + 2);
+            ok = sign == '+' || sign == '-';
+            e.down = sign == '+';
+            if (key == "Z") e.virtualKey = 90;
+            else if (key == "X") e.virtualKey = 88;
+            else if (key == "SPACE") e.virtualKey = 32;
+            else if (ok) {
+                error = "unknown key '" + std::string(key) + "' in event '" + std::string(item) +
+                        "' (keys are Z, X and SPACE)";
+                return false;
+            }
+        }
+        if (!ok) {
+            error = "malformed key event '" + std::string(item) + "' (expected TICK:+KEY or TICK:-KEY)";
+            return false;
+        }
+        events.push_back(e);
+        if (comma == text.size()) break;
+        pos = comma + 1;
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.tick < b.tick; });
+    return true;
+}
+
+}  // namespace bw

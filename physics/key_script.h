@@ -1,0 +1,20 @@
+// Key scripts for replaying a game: "TICK:+KEY" or "TICK:-KEY", comma-separated.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bw {
+
+struct KeyEvent {
+    int64_t tick = 0;       // the tick before which the event happens, from 1
+    int32_t virtualKey = 0;  // 90 (Z), 88 (X) or 32 (SPACE)
+    bool down = false;
+};
+
+// Parses EVENTS; false with a message naming the bad event.
+bool ParseKeyScript(std::string_view text, std::vector<KeyEvent>& events, std::string& error);
+
+}  // namespace bw
