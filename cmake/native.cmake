@@ -40,3 +40,19 @@ if(BW_FUZZ)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer)
   endforeach()
 endif()
+
+# The example tables are kept as text and built into table files.
+file(GLOB BW_EXAMPLES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/examples/*.txt)
+set(BW_EXAMPLE_FILES)
+foreach(text ${BW_EXAMPLES})
+  get_filename_component(name ${text} NAME_WE)
+  set(out ${CMAKE_BINARY_DIR}/examples/${name}.bwt)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/examples
+    COMMAND bwtool build ${text} ${out}
+    DEPENDS bwtool ${text}
+    COMMENT "Building example table ${name}.bwt")
+  list(APPEND BW_EXAMPLE_FILES ${out})
+endforeach()
+add_custom_target(examples ALL DEPENDS ${BW_EXAMPLE_FILES})
+add_dependencies(core_tests examples)

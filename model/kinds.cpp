@@ -110,6 +110,15 @@ BorderSegment::BorderSegment(TableState& st, PieceKind k, int32_t px, int32_t py
     : RoundPiece(st, k, px, py, 220, 1), x2(px2), y2(py2) {}
 
 void BorderSegment::MakeRegion() {
+    // The shape follows the ends exactly: every move offsets the region and
+    // the ends together, so a region built for these very ends is still
+    // the right one (loading builds every segment twice).
+    if (regionBuilt && builtX == x && builtY == y && builtX2 == x2 && builtY2 == y2) return;
+    regionBuilt = true;
+    builtX = x;
+    builtY = y;
+    builtX2 = x2;
+    builtY2 = y2;
     const int32_t ax = (I32(x) * 2).v, ay = (I32(y) * 2).v;
     const int32_t bx = (I32(x2) * 2).v, by = (I32(y2) * 2).v;
     Point band[4];

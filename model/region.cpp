@@ -148,7 +148,59 @@ void Combine(const Bands& a, const Bands& b, Op op, Bands& out) {
     }
 }
 
+// The union of many band lists in one sweep down the y boundaries.
+void UniteMany(const std::vector<Bands>& in, Bands& out) {
+    out.Clear();
+    std::vector<int32_t> ys;
+    for (const Bands& b : in)
+        for (const Band& band : b.bands) {
+            ys.push_back(band.top);
+            ys.push_back(band.bottom);
+        }
+    std::sort(ys.begin(), ys.end());
+    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    std::vector<size_t> cursor(in.size(), 0);
+    std::vector<Span> row;
+    for (size_t k = 0; k + 1 < ys.size(); ++k) {
+        const int32_t y0 = ys[k], y1 = ys[k + 1];
+        row.clear();
+        for (size_t j = 0; j < in.size(); ++j) {
+            const auto& bands = in[j].bands;
+            size_t& c = cursor[j];
+            while (c < bands.size() && bands[c].bottom <= y0) ++c;
+            if (c < bands.size() && bands[c].top <= y0) {
+                const Band& band = bands[c];
+                row.insert(row.end(), in[j].spans.begin() + band.first,
+                           in[j].spans.begin() + band.first + band.count);
+            }
+        }
+        if (row.empty()) continue;
+        std::sort(row.begin(), row.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+        const uint32_t first = static_cast<uint32_t>(out.spans.size());
+        for (const Span& sp : row) {
+            if (out.spans.size() > first && out.spans.back().right >= sp.left)
+                out.spans.back().right = std::max(out.spans.back().right, sp.right);
+            else
+                out.spans.push_back(sp);
+        }
+        out.CloseBand(y0, y1, first);
+    }
+}
+
 }  // namespace
+
+void Region::Flatten() const {
+    if (pending_.empty()) return;
+    std::vector<Bands> parts(pending_.size() + 1);
+    auto* self = const_cast<Region*>(this);
+    std::vector<Region> pending = std::move(self->pending_);
+    self->pending_.clear();
+    ToBands(parts[0]);
+    for (size_t i = 0; i < pending.size(); ++i) pending[i].ToBands(parts[i + 1]);
+    Bands out;
+    UniteMany(parts, out);
+    self->AdoptBands(std::move(out));
+}
 
 void Rect::Normalize() {
     if (left > right) std::swap(left, right);
@@ -191,42 +243,78 @@ Region Region::Ellipse(const Rect& bounds) {
 Region Region::Polygon(const Point* pts, int count) {
     Region g;
     if (count < 3) return g;
+    // Each edge's crossing with a row of pixel centres, stepped from row to
+    // row without division: the first pixel whose centre lies right of it.
+    struct Edge {
+        int64_t lo, hi;  // doubled y range [lo, hi)
+        int64_t px, py, qx, qy;
+        int dir;
+        bool started;
+        int64_t q, r;       // crossing pixel, and its remainder q * d - n
+        int64_t d, sq, sr;  // divisor, and the per-row step as sq * d + sr
+    };
+    std::vector<Edge> edges;
+    edges.reserve(static_cast<size_t>(count));
     int64_t ymin = pts[0].y, ymax = pts[0].y;
-    for (int i = 1; i < count; ++i) {
-        ymin = std::min<int64_t>(ymin, pts[i].y);
-        ymax = std::max<int64_t>(ymax, pts[i].y);
+    for (int i = 0; i < count; ++i) {
+        const Point& p = pts[i];
+        const Point& q = pts[(i + 1) % count];
+        ymin = std::min<int64_t>(ymin, p.y);
+        ymax = std::max<int64_t>(ymax, p.y);
+        if (p.y == q.y) continue;
+        edges.push_back({2 * int64_t{std::min(p.y, q.y)}, 2 * int64_t{std::max(p.y, q.y)}, p.x, p.y, q.x, q.y,
+                         q.y > p.y ? 1 : -1, false, 0, 0, 0, 0, 0});
     }
-    Bands out;
     struct Cross {
         int64_t x;
         int dir;
     };
-    std::vector<Cross> cross;
+    std::vector<Cross> cross(edges.size());
+    Bands out;
     for (int64_t y = ymin; y < ymax; ++y) {
         const int64_t y2 = 2 * y + 1;  // the row's pixel centres, doubled
-        cross.clear();
-        for (int i = 0; i < count; ++i) {
-            const Point& p = pts[i];
-            const Point& q = pts[(i + 1) % count];
-            if (p.y == q.y) continue;
-            const int64_t lo = 2 * int64_t{std::min(p.y, q.y)};
-            const int64_t hi = 2 * int64_t{std::max(p.y, q.y)};
-            if (y2 < lo || y2 >= hi) continue;
-            // Doubled crossing X = 2 p.x + (y2 - 2 p.y) (q.x - p.x) / (q.y - p.y);
-            // the first pixel whose centre 2x + 1 >= X.
-            int64_t num = (y2 - 2 * int64_t{p.y}) * (int64_t{q.x} - p.x);
-            int64_t den = int64_t{q.y} - p.y;
-            if (den < 0) {
-                num = -num;
-                den = -den;
+        size_t n = 0;
+        for (Edge& e : edges) {
+            if (y2 < e.lo || y2 >= e.hi) continue;
+            if (!e.started) {
+                // Doubled crossing X = 2 px + (y2 - 2 py) (qx - px) / (qy - py);
+                // the pixel is the first with 2x + 1 >= X, that is
+                // ceil((2 px den + num - den) / (2 den)).
+                int64_t dx = e.qx - e.px;
+                int64_t den = e.qy - e.py;
+                if (den < 0) {
+                    dx = -dx;
+                    den = -den;
+                }
+                const int64_t numer = 2 * e.px * den + (y2 - 2 * e.py) * dx - den;
+                e.d = 2 * den;
+                e.q = CeilDiv(numer, e.d);
+                e.r = e.q * e.d - numer;
+                const int64_t step = 2 * dx;  // the numerator's growth per row
+                e.sq = FloorDiv(step, e.d);
+                e.sr = step - e.sq * e.d;
+                e.started = true;
+            } else {
+                const int64_t diff = e.sr - e.r;
+                e.q += e.sq;
+                if (diff <= 0) {
+                    e.r = -diff;
+                } else {
+                    e.q += 1;
+                    e.r = e.d - diff;
+                }
             }
-            const int64_t xb = CeilDiv(2 * int64_t{p.x} * den + num - den, 2 * den);
-            cross.push_back({xb, q.y > p.y ? 1 : -1});
+            Cross c{e.q, e.dir};
+            size_t k = n++;
+            while (k > 0 && cross[k - 1].x > c.x) {
+                cross[k] = cross[k - 1];
+                --k;
+            }
+            cross[k] = c;
         }
-        std::sort(cross.begin(), cross.end(), [](const Cross& a, const Cross& b) { return a.x < b.x; });
         const uint32_t first = static_cast<uint32_t>(out.spans.size());
         int winding = 0;
-        for (size_t k = 0; k < cross.size(); ++k) {
+        for (size_t k = 0; k < n; ++k) {
             const int before = winding;
             winding += cross[k].dir;
             if (before == 0 && winding != 0) {
@@ -248,19 +336,18 @@ Region Region::Polygon(const Point* pts, int count) {
 }
 
 bool Region::IsEmpty() const {
+    for (const Region& p : pending_)
+        if (!p.IsEmpty()) return false;
     switch (form_) {
         case Form::Rect: return box_.IsEmpty();
-        case Form::Ellipse: {
-            int32_t l, r;
-            // The middle row is the widest; the ellipse is empty only when it is.
-            return !EllipseRow(box_, box_.top + (box_.bottom - box_.top) / 2, l, r);
-        }
+        case Form::Ellipse: return false;  // a bounding box of 1 x 1 or more holds a pixel
         case Form::Bands: return bands_.bands.empty();
     }
     return true;
 }
 
 void Region::ToBands(Bands& out) const {
+    Flatten();
     out.Clear();
     switch (form_) {
         case Form::Rect:
@@ -310,19 +397,21 @@ void Region::AdoptBands(Bands&& b) {
 
 void Region::Unite(const Region& other) {
     if (other.IsEmpty()) return;
-    if (IsEmpty()) {
+    if (pending_.empty() && form_ == Form::Rect && box_.IsEmpty()) {
         *this = other;
         return;
     }
-    Bands a, b, out;
-    ToBands(a);
-    other.ToBands(b);
-    Combine(a, b, Op::Unite, out);
-    AdoptBands(std::move(out));
+    Region& base = pending_.emplace_back();
+    base.form_ = other.form_;
+    base.box_ = other.box_;
+    base.bands_ = other.bands_;
+    for (const Region& p : other.pending_) pending_.push_back(p);
+    if (pending_.size() > 512) Flatten();  // keeps memory bounded
 }
 
 void Region::Subtract(const Region& other) {
     if (IsEmpty() || other.IsEmpty()) return;
+    Flatten();
     Bands a, b, out;
     ToBands(a);
     other.ToBands(b);
@@ -331,6 +420,7 @@ void Region::Subtract(const Region& other) {
 }
 
 void Region::Offset(int32_t dx, int32_t dy) {
+    for (Region& p : pending_) p.Offset(dx, dy);
     if (form_ == Form::Rect && box_.IsEmpty()) return;  // stays (0, 0, 0, 0)
     box_.left += dx;
     box_.right += dx;
@@ -348,6 +438,9 @@ void Region::Offset(int32_t dx, int32_t dy) {
 }
 
 bool Region::Contains(int32_t x, int32_t y) const {
+    if (pending_.size() > 8) Flatten();
+    for (const Region& p : pending_)
+        if (p.Contains(x, y)) return true;
     if (!box_.Contains(x, y)) return false;
     switch (form_) {
         case Form::Rect: return true;
@@ -370,6 +463,7 @@ bool Region::Contains(int32_t x, int32_t y) const {
 }
 
 Rect Region::Box() const {
+    Flatten();
     switch (form_) {
         case Form::Rect: return box_.IsEmpty() ? Rect{} : box_;
         case Form::Ellipse: {

@@ -99,10 +99,17 @@ private:
 
     void ToBands(Bands& out) const;
     void AdoptBands(Bands&& b);
+    // Folds the pending unions into one band list. The value is unchanged,
+    // so const readers may call it.
+    void Flatten() const;
 
     Form form_ = Form::Rect;
     Rect box_{};  // the rectangle, the ellipse's bounds, or the bands' box
     Bands bands_;
+    // Regions united into this one but not yet merged: uniting many pieces
+    // (a group's rebuild, loading a table) costs one merge when the result
+    // is first looked at, not one per piece.
+    std::vector<Region> pending_;
 };
 
 }  // namespace bw

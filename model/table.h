@@ -179,6 +179,10 @@ public:
     int32_t dx = 0, dy = 0;
     int32_t fx2 = 0, fy2 = 0;
     int32_t x2, y2;
+
+private:
+    bool regionBuilt = false;
+    int32_t builtX = 0, builtY = 0, builtX2 = 0, builtY2 = 0;
 };
 
 // Follows one of the play keys for a flipper or the cannon.

@@ -1,0 +1,101 @@
+#!/bin/sh
+# Installs what is missing, builds everything (native, sanitizers, fuzzers,
+# Windows) and runs every test; ends with one summary line.
+#   FUZZ_SECONDS   how long each fuzzer runs (default 60)
+set -u
+cd "$(dirname "$0")/.." || exit 2
+ROOT=$(pwd)
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+LOGS=$ROOT/build/logs
+passed=0
+failed=0
+failures=""
+
+note_fail() { failed=$((failed + 1)); failures="$failures\n  $1"; echo "FAILED: $1"; }
+note_pass() { passed=$((passed + 1)); }
+
+# Adds the counts of a ctest run (its log in $2) under the name $1.
+count_ctest() {
+    line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$2" | tail -n 1)
+    if [ -z "$line" ]; then note_fail "$1: no test summary"; return; fi
+    total=$(echo "$line" | sed -E 's/.* out of ([0-9]+).*/\1/')
+    bad=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed.*/\1/')
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    [ "$bad" -eq 0 ] || failures="$failures\n  $1: $bad of $total failed"
+    echo "$1: $line"
+}
+
+sh scripts/install-deps.sh || { echo "summary: 0 passed, 1 failed"; exit 1; }
+mkdir -p "$LOGS"
+
+build() {  # name, build dir, cmake args...
+    name=$1; dir=$2; shift 2
+    echo "== building $name"
+    if cmake -S . -B "$dir" -G Ninja "$@" >"$LOGS/$name-configure.log" 2>&1 &&
+       ninja -C "$dir" >"$LOGS/$name-build.log" 2>&1; then
+        note_pass
+        return 0
+    fi
+    tail -n 40 "$LOGS/$name-configure.log" "$LOGS/$name-build.log" 2>/dev/null
+    note_fail "build $name"
+    return 1
+}
+
+build native build/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release
+native_ok=$?
+build sanitizers build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+    -DBW_SANITIZE=ON -DBW_FUZZ=ON
+asan_ok=$?
+build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release
+win_ok=$?
+
+if [ $native_ok -eq 0 ]; then
+    echo "== native tests"
+    ctest --test-dir build/native -j2 --output-on-failure >"$LOGS/native-tests.log" 2>&1
+    count_ctest native "$LOGS/native-tests.log"
+fi
+
+if [ $asan_ok -eq 0 ]; then
+    echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+    ctest --test-dir build/asan -j2 --output-on-failure >"$LOGS/asan-tests.log" 2>&1
+    count_ctest sanitizers "$LOGS/asan-tests.log"
+
+    echo "== fuzzing for ${FUZZ_SECONDS}s per target"
+    for target in read_fuzz roundtrip_fuzz; do
+        corpus=build/asan/corpus-$target
+        mkdir -p "$corpus"
+        cp fuzz/seeds/* "$corpus"/ 2>/dev/null
+        cp build/native/examples/*.bwt "$corpus"/ 2>/dev/null
+        build/asan/$target -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 "$corpus" >"$LOGS/$target.log" 2>&1 &
+    done
+    wait
+    for target in read_fuzz roundtrip_fuzz; do
+        if grep -q -E 'ERROR|crash-|deadly signal|runtime error' "$LOGS/$target.log" ||
+           ! grep -q 'Done [0-9]* runs' "$LOGS/$target.log"; then
+            tail -n 30 "$LOGS/$target.log"
+            note_fail "fuzz $target"
+        else
+            note_pass
+            echo "fuzz $target: $(grep -E 'Done [0-9]+ runs' "$LOGS/$target.log")"
+        fi
+    done
+fi
+
+if [ $win_ok -eq 0 ] && [ -f build/win/CTestTestfile.cmake ]; then
+    echo "== Windows tests under Wine and Xvfb"
+    xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' sh -c '
+        export WINEPREFIX=$PWD/build/win/wineprefix WINEARCH=win32 WINEDEBUG=-all
+        cmake/wine-run.sh && wineserver -w && wineserver -p && wine wineboot >/dev/null 2>&1
+        ctest --test-dir build/win -j2 --output-on-failure; rc=$?
+        wineserver -k; exit $rc' >"$LOGS/windows-tests.log" 2>&1
+    count_ctest windows "$LOGS/windows-tests.log"
+fi
+
+if [ $failed -ne 0 ]; then
+    printf "Failures:$failures\n"
+    echo "Logs are in $LOGS"
+fi
+echo "summary: $passed passed, $failed failed"
+[ $failed -eq 0 ]
