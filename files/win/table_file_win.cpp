@@ -1,0 +1,184 @@
+#include "files/win/table_file_win.h"
+
+#include <algorithm>
+
+namespace bw {
+
+namespace {
+
+// Owns a file handle.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    BOOL Close() {
+        if (!valid()) return TRUE;
+        const BOOL ok = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE h_;
+};
+
+FileError Fail(const std::string& path, DWORD os) { return FileError{CauseFromOsError(os), path, os}; }
+
+std::string Replace(const char* pattern, const std::string& path) {
+    std::string text = pattern;
+    const size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, path);
+    return text;
+}
+
+}  // namespace
+
+FileErrorCause CauseFromOsError(DWORD error) {
+    switch (error) {
+        case NO_ERROR: return FileErrorCause::None;
+        case ERROR_FILE_NOT_FOUND: return FileErrorCause::NotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_BAD_NETPATH:
+        case ERROR_DIRECTORY: return FileErrorCause::BadPath;
+        case ERROR_FILENAME_EXCED_RANGE: return FileErrorCause::PathTooLong;
+        case ERROR_TOO_MANY_OPEN_FILES: return FileErrorCause::TooManyOpenFiles;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_CURRENT_DIRECTORY: return FileErrorCause::AccessDenied;
+        case ERROR_INVALID_HANDLE: return FileErrorCause::InvalidFile;
+        case ERROR_CANNOT_MAKE: return FileErrorCause::DirectoryFull;
+        case ERROR_SEEK:
+        case ERROR_NEGATIVE_SEEK: return FileErrorCause::BadSeek;
+        case ERROR_CRC:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY: return FileErrorCause::HardIO;
+        case ERROR_SHARING_VIOLATION: return FileErrorCause::SharingViolation;
+        case ERROR_LOCK_VIOLATION: return FileErrorCause::LockViolation;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL: return FileErrorCause::DiskFull;
+        case ERROR_HANDLE_EOF: return FileErrorCause::EndOfFile;
+        default: return FileErrorCause::Generic;
+    }
+}
+
+std::string FileErrorMessage(const FileError& error) {
+    const std::string& p = error.path;
+    switch (error.cause) {
+        case FileErrorCause::None: return {};
+        case FileErrorCause::NotFound: return Replace("%1 was not found.", p);
+        case FileErrorCause::BadPath: return Replace("%1 contains an invalid path, or its folder does not exist.", p);
+        case FileErrorCause::TooManyOpenFiles:
+            return Replace("%1 could not be opened because there are too many open files.", p);
+        case FileErrorCause::AccessDenied: return Replace("Access to %1 was denied.", p);
+        case FileErrorCause::InvalidFile: return Replace("An invalid file handle was used with %1.", p);
+        case FileErrorCause::DirectoryFull: return Replace("%1 could not be created because the folder is full.", p);
+        case FileErrorCause::BadSeek: return Replace("An error occurred while setting the position in %1.", p);
+        case FileErrorCause::HardIO: return Replace("A hardware I/O error occurred while accessing %1.", p);
+        case FileErrorCause::SharingViolation: return Replace("A sharing violation occurred while accessing %1.", p);
+        case FileErrorCause::LockViolation: return Replace("A locking violation occurred while accessing %1.", p);
+        case FileErrorCause::DiskFull: return Replace("Disk full while accessing %1.", p);
+        case FileErrorCause::EndOfFile: return Replace("An attempt was made to access %1 past its end.", p);
+        case FileErrorCause::PathTooLong: return Replace("The path %1 is too long.", p);
+        case FileErrorCause::Generic: break;
+    }
+    return Replace("An unexpected error occurred while accessing %1.", p);
+}
+
+bool ReadFilePrefix(const std::string& path, size_t limit, std::vector<uint8_t>& out, FileError& error) {
+    out.clear();
+    error = {};
+    FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) {
+        error = Fail(path, GetLastError());
+        return false;
+    }
+    out.resize(limit);
+    size_t got = 0;
+    while (got < limit) {
+        DWORD n = 0;
+        if (!ReadFile(f.get(), out.data() + got, static_cast<DWORD>(limit - got), &n, nullptr)) {
+            error = Fail(path, GetLastError());
+            out.clear();
+            return false;
+        }
+        if (n == 0) break;
+        got += n;
+    }
+    out.resize(got);
+    return true;
+}
+
+bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes, FileError& error,
+                        const WriteChunkFn& writeChunk) {
+    error = {};
+    // A folder standing where the file should be is refused before anything
+    // is written.
+    const DWORD attrs = GetFileAttributesA(path.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = FileError{FileErrorCause::AccessDenied, path, ERROR_ACCESS_DENIED};
+        return false;
+    }
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+        error = FileError{FileErrorCause::AccessDenied, path, ERROR_ACCESS_DENIED};
+        return false;
+    }
+    if (attrs != INVALID_FILE_ATTRIBUTES) {
+        // The file that will be replaced must be writable and not held by
+        // another program; asking now names the real cause (read-only,
+        // sharing violation) instead of a failed rename at the end.
+        FileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.valid()) {
+            error = Fail(path, GetLastError());
+            return false;
+        }
+    }
+    const std::string temp = path + ".saving";
+    if (temp.size() >= MAX_PATH) {
+        error = FileError{FileErrorCause::PathTooLong, path, ERROR_FILENAME_EXCED_RANGE};
+        return false;
+    }
+    FileHandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) {
+        error = Fail(path, GetLastError());
+        return false;
+    }
+    auto abandon = [&](DWORD os) {
+        f.Close();
+        DeleteFileA(temp.c_str());
+        error = Fail(path, os);
+        return false;
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        const BOOL ok = writeChunk ? writeChunk(f.get(), bytes.data() + done, chunk, &written)
+                                   : WriteFile(f.get(), bytes.data() + done, chunk, &written, nullptr);
+        if (!ok) return abandon(GetLastError());
+        if (written == 0) return abandon(ERROR_DISK_FULL);  // nothing more fits
+        done += written;
+    }
+    if (!FlushFileBuffers(f.get())) return abandon(GetLastError());
+    if (!f.Close()) return abandon(GetLastError());
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD os = GetLastError();
+        DeleteFileA(temp.c_str());
+        error = Fail(path, os);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace bw
