@@ -192,14 +192,13 @@ void UniteMany(const std::vector<Bands>& in, Bands& out) {
 void Region::Flatten() const {
     if (pending_.empty()) return;
     std::vector<Bands> parts(pending_.size() + 1);
-    auto* self = const_cast<Region*>(this);
-    std::vector<Region> pending = std::move(self->pending_);
-    self->pending_.clear();
+    std::vector<Region> pending = std::move(pending_);
+    pending_.clear();
     ToBands(parts[0]);
     for (size_t i = 0; i < pending.size(); ++i) pending[i].ToBands(parts[i + 1]);
     Bands out;
     UniteMany(parts, out);
-    self->AdoptBands(std::move(out));
+    AdoptBands(std::move(out));
 }
 
 void Rect::Normalize() {
@@ -369,7 +368,7 @@ void Region::ToBands(Bands& out) const {
     }
 }
 
-void Region::AdoptBands(Bands&& b) {
+void Region::AdoptBands(Bands&& b) const {
     bands_ = std::move(b);
     if (bands_.bands.empty()) {
         form_ = Form::Rect;
@@ -396,7 +395,7 @@ void Region::AdoptBands(Bands&& b) {
 }
 
 void Region::Unite(const Region& other) {
-    if (other.IsEmpty()) return;
+    if (&other == this || other.IsEmpty()) return;  // a region united with itself is itself
     if (pending_.empty() && form_ == Form::Rect && box_.IsEmpty()) {
         *this = other;
         return;

@@ -98,18 +98,20 @@ private:
     enum class Form : uint8_t { Rect, Ellipse, Bands };
 
     void ToBands(Bands& out) const;
-    void AdoptBands(Bands&& b);
+    void AdoptBands(Bands&& b) const;
     // Folds the pending unions into one band list. The value is unchanged,
     // so const readers may call it.
     void Flatten() const;
 
-    Form form_ = Form::Rect;
-    Rect box_{};  // the rectangle, the ellipse's bounds, or the bands' box
-    Bands bands_;
+    // Mutable: folding the pending unions (Flatten) changes the form, not
+    // the value, and happens in readers.
+    mutable Form form_ = Form::Rect;
+    mutable Rect box_{};  // the rectangle, the ellipse's bounds, or the bands' box
+    mutable Bands bands_;
     // Regions united into this one but not yet merged: uniting many pieces
     // (a group's rebuild, loading a table) costs one merge when the result
     // is first looked at, not one per piece.
-    std::vector<Region> pending_;
+    mutable std::vector<Region> pending_;
 };
 
 }  // namespace bw
