@@ -31,8 +31,8 @@ RoundPiece::RoundPiece(TableState& st, PieceKind k, int32_t px, int32_t py, uint
 
 void RoundPiece::MakeCircularRegion() {
     const I32 r(radius);
-    region = Region::Ellipse({((I32(x) - r) * 2 - 2).v, ((I32(y) - r) * 2 - 2).v,
-                              ((I32(x) + r) * 2 + 2).v, ((I32(y) + r) * 2 + 2).v});
+    region.SetEllipse({((I32(x) - r) * 2 - 2).v, ((I32(y) - r) * 2 - 2).v, ((I32(x) + r) * 2 + 2).v,
+                       ((I32(y) + r) * 2 + 2).v});
 }
 
 int32_t RoundPiece::HandleMessage(PieceMessage code) {

@@ -231,6 +231,18 @@ Region Region::FromRect(const Rect& r) {
     return g;
 }
 
+void Region::SetRect(const Rect& r) {
+    pending_.clear();
+    bands_.Clear();
+    form_ = Form::Rect;
+    box_ = r.IsEmpty() ? Rect{} : r;
+}
+
+void Region::SetEllipse(const Rect& bounds) {
+    SetRect(bounds);
+    if (!bounds.IsEmpty()) form_ = Form::Ellipse;
+}
+
 Region Region::Ellipse(const Rect& bounds) {
     Region g;
     if (bounds.IsEmpty()) return g;

@@ -54,6 +54,10 @@ public:
     static Region Polygon(const Point* points, int count);
 
     void SetEmpty() { *this = Region(); }
+    // Replace the region in place, keeping its storage for later use (the
+    // ball's region is remade twice in every play tick).
+    void SetRect(const Rect& r);
+    void SetEllipse(const Rect& bounds);
     bool IsEmpty() const;
 
     // this = this OR other / this = this minus other.
