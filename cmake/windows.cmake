@@ -1,0 +1,121 @@
+# Windows build: Bumpwright.exe, its help file, the window tests and the
+# window benchmark, cross-compiled with mingw-w64 and run under Wine.
+enable_language(RC)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(BW_GENERATED ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${BW_GENERATED} ${CMAKE_BINARY_DIR}/bin)
+
+find_program(BW_CONVERT convert REQUIRED)
+find_program(BW_CHMCMD chmcmd REQUIRED)
+
+# ---- pictures: XPM sources made into 16-colour bitmaps and the icon ----------
+set(BW_PICTURES)
+foreach(piece ball obstacle10 obstacle50 obstacle100 hole flipper_left flipper_right cannon)
+  add_custom_command(OUTPUT ${BW_GENERATED}/${piece}.bmp
+    COMMAND ${BW_CONVERT} ${CMAKE_SOURCE_DIR}/res/pieces/${piece}.xpm +dither -colors 16 -type Palette
+            BMP3:${BW_GENERATED}/${piece}.bmp
+    DEPENDS ${CMAKE_SOURCE_DIR}/res/pieces/${piece}.xpm VERBATIM)
+  list(APPEND BW_PICTURES ${BW_GENERATED}/${piece}.bmp)
+endforeach()
+add_custom_command(OUTPUT ${BW_GENERATED}/toolbar.bmp
+  COMMAND ${BW_CONVERT} ${CMAKE_SOURCE_DIR}/res/toolbar.xpm +dither -colors 16 -type Palette
+          BMP3:${BW_GENERATED}/toolbar.bmp
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/toolbar.xpm VERBATIM)
+add_custom_command(OUTPUT ${BW_GENERATED}/app.ico
+  COMMAND ${BW_CONVERT} ${CMAKE_SOURCE_DIR}/res/icon32.xpm ${CMAKE_SOURCE_DIR}/res/icon16.xpm +dither -colors 16
+          ${BW_GENERATED}/app.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/icon32.xpm ${CMAKE_SOURCE_DIR}/res/icon16.xpm VERBATIM)
+list(APPEND BW_PICTURES ${BW_GENERATED}/toolbar.bmp ${BW_GENERATED}/app.ico)
+add_custom_target(bw_pictures DEPENDS ${BW_PICTURES})
+
+# ---- resources: an object library, so that they are always linked in ---------
+add_library(bw_resources OBJECT res/app.rc)
+target_include_directories(bw_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${BW_GENERATED})
+set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h")
+add_dependencies(bw_resources bw_pictures)
+
+# ---- the program: everything but WinMain in a library the tests share ---------
+set(BW_WARNINGS -Wall -Wextra -Werror=return-type)
+add_library(bwwin STATIC
+  win/data_exchange.cpp
+  win/dialog.cpp
+  win/gdi_surface.cpp
+  win/html_help.cpp
+  win/message_box.cpp
+  win/resources.cpp
+  win/startup.cpp
+  win/toolbar.cpp
+  ui/table_dialog.cpp
+  ui/table_editing.cpp
+  app/help.cpp
+  app/table_app.cpp
+)
+target_include_directories(bwwin PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(bwwin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
+target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
+target_link_libraries(bwwin PUBLIC bwcore comctl32 comdlg32 gdi32 user32 advapi32)
+
+add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(Bumpwright PRIVATE bwwin)
+target_compile_options(Bumpwright PRIVATE ${BW_WARNINGS})
+target_link_options(Bumpwright PRIVATE $<$<CONFIG:Release>:-s>)
+
+# ---- the help file, compiled beside the program ----------------------------
+file(GLOB BW_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/help
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/help ${BW_CHMCMD} --no-html-scan Bumpwright.hhp > chmcmd.log
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help/Bumpwright.chm ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  DEPENDS ${BW_HELP_SOURCES} VERBATIM)
+add_custom_target(bw_help_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm)
+
+# ---- the Wine prefix the tests run in, made once by the build -------------------
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/wineprefix/.ready
+  COMMAND env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh
+  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh VERBATIM)
+add_custom_target(bw_wineprefix ALL DEPENDS ${CMAKE_BINARY_DIR}/wineprefix/.ready)
+
+# ---- window tests: GoogleTest built from Debian's sources, run under Wine -------
+enable_testing()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+if(NOT GTEST_SOURCE_DIR)
+  execute_process(
+    COMMAND sh -c "dpkg -L googletest | grep '/googletest/googletest/CMakeLists.txt$' | head -1 | xargs dirname | xargs dirname"
+    OUTPUT_VARIABLE BW_GTEST_FOUND OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT BW_GTEST_FOUND)
+    set(BW_GTEST_FOUND /usr/src/googletest)
+  endif()
+  set(GTEST_SOURCE_DIR ${BW_GTEST_FOUND} CACHE PATH "sources of Debian's googletest package")
+endif()
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/gtest-build EXCLUDE_FROM_ALL)
+
+file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(win_tests PRIVATE bwwin gtest)
+target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
+# Paths as the Windows side sees them (Wine maps / to drive Z:).
+target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
+  BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")
+add_dependencies(win_tests bw_help_file bw_wineprefix)
+
+include(GoogleTest)
+# The window tests take the one desktop in turn: a window of another test
+# process would take the activation that mouse editing needs.
+gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX "window."
+  PROPERTIES RESOURCE_LOCK desktop TIMEOUT 120)
+# Proof that a failing window test fails the run: this one always fails.
+add_test(NAME harness.failure_reaches_ctest
+  COMMAND win_tests --gtest_also_run_disabled_tests --gtest_filter=ExitStatus.*)
+set_tests_properties(harness.failure_reaches_ctest PROPERTIES WILL_FAIL TRUE)
+
+# ---- window benchmark (not a test: it prints figures) ------------------------------
+add_executable(win_bench bench/win/paint_bench.cpp $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(win_bench PRIVATE bwwin)
+set_target_properties(win_bench PROPERTIES WIN32_EXECUTABLE OFF)
+target_compile_options(win_bench PRIVATE ${BW_WARNINGS})
+target_compile_definitions(win_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")

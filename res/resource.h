@@ -1,0 +1,90 @@
+// Identifiers of the program's resources, shared by app.rc and the code.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_TABLE 102
+
+// Icon, toolbar (and its image strip), menu.
+#define IDR_MAINFRAME 128
+#define IDR_TABLE_MENU 133
+
+// Piece pictures, in image-list order (ball first).
+#define IDB_BALL 136
+#define IDB_OBSTACLE10 137
+#define IDB_OBSTACLE50 138
+#define IDB_OBSTACLE100 139
+#define IDB_HOLE 140
+#define IDB_FLIPPER_LEFT 141
+#define IDB_FLIPPER_RIGHT 142
+#define IDB_CANNON 143
+
+// Controls of the main window.
+#define IDC_START 1000
+#define IDC_EDIT_MODE 1001
+#define IDC_CLEAR 1002
+#define IDC_SEND 1003
+#define IDC_SPEED_LABEL 1011
+#define IDC_SPEED 1012
+#define IDC_SPEED_SPIN 1013
+#define IDC_COORDINATES 1019
+#define IDC_STATUS 1020
+#define IDC_PORT_LABEL 1041
+#define IDC_PORT 1046
+#define IDC_SCORE 1054
+#define IDC_KEYS_HELP 1055
+
+// Commands.
+#define ID_FILE_SAVE_AS 32771
+#define ID_APP_EXIT 32773
+#define ID_APP_ABOUT 32774
+#define ID_FILE_OPEN 32778
+#define ID_FILE_SAVE 32779
+#define ID_TOOL_OBSTACLE10 32780
+#define ID_TOOL_OBSTACLE50 32781
+#define ID_TOOL_OBSTACLE100 32782
+#define ID_TOOL_HOLE 32783
+#define ID_TOOL_LEFT_FLIPPER 32784
+#define ID_TOOL_RIGHT_FLIPPER 32785
+#define ID_TOOL_CANNON 32786
+#define ID_TOOL_BORDER 32787
+#define ID_TOOL_POINTER 32788
+#define ID_DOWNLOAD_PLAYER 32794
+#define ID_HELP_FINDER 57666
+#define ID_HELP 57670
+
+// The toolbar control's identifier.
+#define ID_TOOLBAR 59392
+
+// Strings.
+#define IDS_CLEAR_QUESTION 59
+#define IDS_NOT_A_TABLE 61
+#define IDS_NOT_SAVED 62
+#define IDS_DEVICE_NAME_CHARS 65
+#define IDS_INVALID_NAME 66
+#define IDS_REPLACE_FILE 67
+#define IDS_TOO_COMPLEX 32789
+#define IDS_NO_TOOLBAR 32800
+#define IDS_NO_TOOLTIPS 32801
+#define IDS_MISSING_HELP 32802
+#define IDS_ENTER_INTEGER 32803
+#define IDS_PATH_TOO_LONG 32804
+#define IDS_FILE_GENERIC 32810
+#define IDS_FILE_NOT_FOUND 32811
+#define IDS_FILE_BAD_PATH 32812
+#define IDS_FILE_TOO_MANY_OPEN 32813
+#define IDS_FILE_ACCESS_DENIED 32814
+#define IDS_FILE_INVALID 32815
+#define IDS_FILE_REMOVE_CURRENT_DIR 32816
+#define IDS_FILE_DIRECTORY_FULL 32817
+#define IDS_FILE_BAD_SEEK 32818
+#define IDS_FILE_HARD_IO 32819
+#define IDS_FILE_SHARING 32820
+#define IDS_FILE_LOCK 32821
+#define IDS_FILE_DISK_FULL 32822
+#define IDS_FILE_END_OF_FILE 32823
+#define IDS_APP_TITLE 57344

@@ -1,0 +1,329 @@
+// The main window: start-up, painting, commands, loading and shut-down.
+#include "ui/table_dialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "app/about_dialog.h"
+#include "app/help.h"
+#include "files/table_file.h"
+#include "model/paint.h"
+#include "res/resource.h"
+#include "win/message_box.h"
+#include "win/resources.h"
+#include "win/toolbar.h"
+
+namespace ui {
+
+const char* FileNamePart(const char* path) {
+    if (!path || !*path) return nullptr;
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+TableDialog::TableDialog() : win::Dialog(IDD_TABLE) {
+    icon = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+TableDialog::~TableDialog() {
+    // The window goes first, so that its destruction (OnDestroy) still runs
+    // on the whole object.
+    if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
+}
+
+bool TableDialog::SetFilePath(std::string_view path) {
+    if (path.size() >= sizeof filePath) return false;
+    std::memcpy(filePath, path.data(), path.size());
+    filePath[path.size()] = '\0';
+    return true;
+}
+
+bool TableDialog::IsActiveWindow() const { return hwnd() && GetActiveWindow() == hwnd(); }
+
+// ---- start-up ---------------------------------------------------------------
+
+HWND TableDialog::CreateToolBarControl() {
+    return CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                           WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER |
+                               TBSTYLE_FLAT,
+                           0, 0, 40, 320, hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TOOLBAR)),
+                           win::Instance(), nullptr);
+}
+
+HWND TableDialog::CreateToolTipControl() {
+    return CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, win::Instance(), nullptr);
+}
+
+void TableDialog::FailInitialisation(UINT messageId) {
+    // Without its toolbar the window is of no use: the program ends.
+    win::AppMessageBox(hwnd(), messageId, MB_OK | MB_ICONSTOP);
+    EndDialog(IDABORT);
+}
+
+bool TableDialog::CreateToolBar() {
+    toolBar.reset(CreateToolBarControl());
+    if (!toolBar || !win::LoadToolBar(toolBar.get(), win::Instance(), IDR_MAINFRAME, true)) return false;
+
+    // Room for the bar: the window grows by its width, so that the dialog's
+    // own area keeps its size, and the bar stands on the right edge.
+    const int count = static_cast<int>(SendMessageA(toolBar.get(), TB_BUTTONCOUNT, 0, 0));
+    int barWidth = 0;
+    for (int i = 0; i < count; ++i) {
+        RECT item{};
+        if (SendMessageA(toolBar.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+            barWidth = std::max<int>(barWidth, item.right + 2);
+    }
+    RECT client{}, outer{};
+    GetClientRect(hwnd(), &client);
+    GetWindowRect(hwnd(), &outer);
+    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + barWidth, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(toolBar.get(), nullptr, client.right, 0, barWidth, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The tool buttons form one check group.
+    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
+        TBBUTTONINFOA info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_STYLE;
+        info.fsStyle = BTNS_CHECKGROUP;
+        SendMessageA(toolBar.get(), TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+    }
+    return true;
+}
+
+bool TableDialog::CreateToolTips() {
+    toolTip.reset(CreateToolTipControl());
+    if (!toolTip) return false;
+    for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = toolBar.get();
+        info.uId = id;
+        info.hinst = win::Instance();
+        info.lpszText = MAKEINTRESOURCEA(id);
+        SendMessageA(toolBar.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
+        SendMessageA(toolTip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessageA(toolTip.get(), TTM_ACTIVATE, TRUE, 0);
+    return true;
+}
+
+BOOL TableDialog::OnInitDialog() {
+    win::Dialog::OnInitDialog();
+
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    smallIcon.reset(static_cast<HICON>(
+        LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon.get() : icon));
+
+    if (!CreateToolBar()) {
+        FailInitialisation(IDS_NO_TOOLBAR);
+        return FALSE;
+    }
+    if (!CreateToolTips()) {
+        FailInitialisation(IDS_NO_TOOLTIPS);
+        return FALSE;
+    }
+
+    HMENU system = GetSystemMenu(hwnd(), FALSE);
+    ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
+    ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
+
+    for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
+        SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
+    SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
+    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
+
+    playfield = {0, 0, 249, 199};
+    tool = kNoTool;
+    mode = EditMode::Editing;
+    saved = true;
+    currentPiece = nullptr;
+    state.score = 0;
+    timerId = 1;
+
+    root = std::make_unique<bw::TableRoot>(state, win::ResourceImageLoader(win::Instance(), IDB_BALL, 8));
+    currentGroup = root.get();
+
+    piecePen = gdi.PenFor(bw::kPiecePen);
+    framePen = gdi.PenFor(bw::kFramePen);
+
+    helpPath = app::HelpPathFor(win::ModulePath());
+    state.excludeActive = 0;
+    SetWindowTextA(hwnd(), win::AppTitle().c_str());
+    recordCount = 1;
+
+    if (filePath[0]) LoadTable(filePath);
+
+    {
+        win::WindowDc screen(hwnd());
+        backBuffer.reset(CreateCompatibleBitmap(screen.get(), 250, 200));
+        memoryDC.reset(CreateCompatibleDC(screen.get()));
+        if (memoryDC && backBuffer) SelectObject(memoryDC.get(), backBuffer.get());
+    }
+    return TRUE;  // the first control gets the focus
+}
+
+void TableDialog::DoDataExchange(win::DataExchange& dx) {
+    dx.Int(IDC_SPEED, speed);
+    dx.Text(IDC_COORDINATES, coordinatesText);
+    dx.Text(IDC_STATUS, statusText);
+    dx.Text(IDC_SCORE, scoreText);
+}
+
+// ---- painting ---------------------------------------------------------------
+
+bool TableDialog::OnPaint() {
+    win::PaintDc paint(hwnd());
+    if (IsZoomed(hwnd())) {
+        // The window is never shown maximized.
+        ShowWindow(hwnd(), SW_RESTORE);
+        InvalidateRect(hwnd(), nullptr, TRUE);
+        return true;
+    }
+    PaintPlayfield(paint.get());
+    return true;
+}
+
+void TableDialog::PaintPlayfield(HDC dc) {
+    if (!root) return;
+    win::SavedDcState keep(dc);
+    IntersectClipRect(dc, playfield.left, playfield.top, playfield.right, playfield.bottom);
+    const bool playing = mode == EditMode::Playing && memoryDC;
+    {
+        win::DcSurface target(playing ? memoryDC.get() : dc, gdi);
+        // While a border is drawn, the segment under the mouse is left out
+        // here and drawn in XOR below.
+        if (mode == EditMode::DrawingBorder) {
+            state.excludedPiece = currentPiece;
+            state.excludeActive = 1;
+        }
+        bw::PaintTable(state, target, playing);
+        state.excludeActive = 0;
+        if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
+            target.SelectPen(bw::kPiecePen);
+            target.SetRasterMode(bw::RasterMode::XorPen);
+            state.drawTarget = &target;
+            currentPiece->HandleMessage(bw::PieceMessage::Draw);
+            state.drawTarget = nullptr;
+        }
+    }
+    if (playing) BitBlt(dc, 0, 0, 250, 200, memoryDC.get(), 0, 0, SRCCOPY);
+    if ((mode == EditMode::Editing || mode == EditMode::Dragging) && tool == kPointerTool) ToggleSelectionFrame(dc);
+}
+
+HICON TableDialog::OnQueryDragIcon() { return icon; }
+
+// ---- commands ---------------------------------------------------------------
+
+bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
+    if (id >= kFirstToolCommand && id <= kLastToolCommand) {
+        SelectTool(id);
+        return true;
+    }
+    switch (id) {
+        case ID_HELP:
+        case ID_HELP_FINDER: OnHelp(); return true;
+        case ID_APP_ABOUT: OnAppAbout(); return true;
+        case ID_APP_EXIT: OnAppExit(); return true;
+        // Play, the file commands and sending to the device are not
+        // implemented yet: their buttons and menu items do nothing.
+        case IDC_START:
+        case IDC_EDIT_MODE:
+        case IDC_CLEAR:
+        case IDC_SEND:
+        case ID_FILE_OPEN:
+        case ID_FILE_SAVE:
+        case ID_FILE_SAVE_AS:
+        case ID_DOWNLOAD_PLAYER: return true;
+        default: return win::Dialog::OnCommand(id, code, control);
+    }
+}
+
+void TableDialog::OnOK() {
+    // Enter closes nothing.
+}
+
+void TableDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void TableDialog::OnAppExit() {
+    // The class library's OK path: the controls' values first.
+    if (UpdateData(true)) EndDialog(IDOK);
+}
+
+bool TableDialog::OnHelpRequest(const HELPINFO&) {
+    // F1 opens the help only without Shift, Ctrl or Alt.
+    const bool modified =
+        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
+    if (!modified) SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    return true;
+}
+
+void TableDialog::OnHelp() {
+    EndDrag();
+    app::ShowHelp(hwnd(), helpPath);
+}
+
+void TableDialog::OnAppAbout() {
+    app::AboutDialog about;
+    about.DoModal(hwnd());
+}
+
+// ---- files and title ----------------------------------------------------------
+
+void TableDialog::UpdateTitle(const char* path) {
+    std::string title;
+    if (const char* name = FileNamePart(path)) title = std::string(name) + " - ";
+    title += win::AppTitle();
+    SetWindowTextA(hwnd(), title.c_str());
+}
+
+bool TableDialog::LoadTable(const char* path) {
+    if (!root || !path) return false;
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!bw::ReadFileBytes(path, bw::kMaxFileBytes, bytes, error)) {
+        win::ShowMessageBox(hwnd(), error, win::AppTitle(), MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    if (!bw::HasTableMagic(bytes)) {
+        win::AppMessageBox(hwnd(), IDS_NOT_A_TABLE, MB_OK);
+        return false;
+    }
+    const std::string chosen(path);  // `path` may be filePath itself
+    ResetToolButtons();
+    StopPlay();
+    currentPiece = nullptr;
+    state.score = 0;
+    scoreText = std::to_string(state.score);
+    UpdateData(false);
+    SetFilePath(chosen);
+    const bw::LoadResult loaded = bw::LoadTableBytes(*root, bytes);
+    recordCount = loaded.recordCount;
+    currentGroup = root.get();
+    InvalidateRect(hwnd(), &playfield, TRUE);
+    mode = EditMode::Editing;
+    saved = true;
+    UpdateTitle(chosen.c_str());
+    return true;
+}
+
+// ---- shut-down ----------------------------------------------------------------
+
+void TableDialog::OnDestroy() {
+    EndBorder();
+    // A piece being dragged is out of the tree: it goes with the table.
+    draggedPiece.reset();
+    currentPiece = nullptr;
+    currentGroup = nullptr;
+    root.reset();
+    helpPath.clear();
+    KillTimer(hwnd(), timerId);
+}
+
+}  // namespace ui

@@ -1,0 +1,147 @@
+// The main window: the playfield on which the table is drawn at twice its
+// size, the buttons and labels beside and below it, and the vertical
+// toolbar on the right edge. Editing with the mouse and keys lives here
+// too (table_editing.cpp).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "model/table.h"
+#include "win/dialog.h"
+#include "win/gdi_surface.h"
+#include "win/handles.h"
+
+namespace ui {
+
+enum class EditMode : int32_t {
+    Editing = 0,        // no mouse operation under way
+    DrawingBorder = 1,  // a border polyline is being drawn
+    Dragging = 2,       // the selected piece follows the mouse
+    Playing = 3,        // the play timer runs
+};
+
+// `tool`: 0 none; 4 to 11 the piece kind a click places; 12 the pointer.
+constexpr int32_t kNoTool = 0;
+constexpr int32_t kPointerTool = 12;
+constexpr UINT kFirstToolCommand = 32780;
+constexpr UINT kLastToolCommand = 32788;
+constexpr int32_t kToolCommandOffset = 32776;  // command - offset = tool
+
+// Where a click with the tool may place its piece, in window pixels
+// (right and bottom edges outside).
+RECT AllowedClickArea(int32_t tool);
+
+// The part of `path` after its last backslash; none for an empty path.
+const char* FileNamePart(const char* path);
+
+class TableDialog : public win::Dialog {
+public:
+    TableDialog();
+    ~TableDialog() override;
+
+    // ---- what the window shows and keeps -------------------------------
+    char filePath[MAX_PATH] = {};  // the current table file; empty: none
+    int32_t speed = 20;            // play timer period, ms
+    std::string coordinatesText;
+    std::string statusText;
+    std::string scoreText;
+    HICON icon = nullptr;
+    win::OwnedWindow toolTip;
+    win::OwnedWindow toolBar;
+    bool saved = true;
+    int32_t recordCount = 1;  // file records the table takes, as editing counts them
+    UINT_PTR timerId = 1;
+    bw::TablePiece* currentPiece = nullptr;
+    bw::PieceGroup* currentGroup = nullptr;
+    std::string helpPath;
+    POINT lastMouse{0, 0};
+    RECT playfield{0, 0, 249, 199};
+    HPEN piecePen = nullptr;  // held by `gdi`
+    HPEN framePen = nullptr;  // held by `gdi`
+    win::OwnedBitmap backBuffer;
+    win::OwnedMemoryDc memoryDC;
+    EditMode mode = EditMode::Editing;
+    int32_t tool = kNoTool;
+
+    // The table: its shared state and its root.
+    bw::TableState state;
+    std::unique_ptr<bw::TableRoot> root;
+
+    // ---- operations ------------------------------------------------------
+    // Copies a path into filePath; false (and nothing copied) when it does
+    // not fit.
+    bool SetFilePath(std::string_view path);
+
+    // Paints the playfield on `dc`: everything is clipped to the playfield.
+    // WM_PAINT uses it on the window's paint context.
+    void PaintPlayfield(HDC dc);
+
+    bool IsActiveWindow() const;
+    void SelectTool(UINT command);
+    void ResetToolButtons();
+    void EndBorder();
+    void EndDrag();
+    void DeleteSelected();
+    void ToggleSelectionFrame(HDC dc);
+    // Moves currentPiece by (dx, dy) window pixels; false when the piece
+    // would leave the table and so stays where it is.
+    bool MoveCurrentPiece(int32_t dx, int32_t dy, bool copy);
+    void DrawCurrentPiece(bool xorMode);
+    void StopPlay();
+    // Replaces the table with the table file at `path`; false when the
+    // file is refused (the window and the table are then unchanged).
+    bool LoadTable(const char* path);
+    void UpdateTitle(const char* path);
+    // The records a table file would need after an addition of `added`
+    // records to the table as it stands.
+    int32_t FileRecordsAfter(int32_t added) const;
+
+protected:
+    // The two controls that initialisation cannot go on without.
+    virtual HWND CreateToolBarControl();
+    virtual HWND CreateToolTipControl();
+
+    BOOL OnInitDialog() override;
+    void DoDataExchange(win::DataExchange& dx) override;
+    bool PreTranslateMessage(MSG& msg) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnPaint() override;
+    bool OnLButtonDown(UINT keys, POINT p) override;
+    bool OnLButtonUp(UINT keys, POINT p) override;
+    bool OnLButtonDblClk(UINT keys, POINT p) override;
+    bool OnRButtonDown(UINT keys, POINT p) override;
+    bool OnMouseMove(UINT keys, POINT p) override;
+    bool OnHelpRequest(const HELPINFO& info) override;
+    HICON OnQueryDragIcon() override;
+    void OnDestroy() override;
+
+private:
+    bool CreateToolBar();
+    bool CreateToolTips();
+    void FailInitialisation(UINT messageId);
+    void ReleaseToolButtons(LPARAM position);
+    bool HandleEditingKey(const MSG& msg);
+    void OnHelp();
+    void OnAppAbout();
+    void OnAppExit();
+
+    // Editing steps.
+    bool AdditionRefused(int32_t fileRecordsAdded);
+    bool PlaceOrSelect(POINT p);
+    void PutBackDraggedPiece();
+    void InvalidatePieceRegion(const bw::TablePiece& piece, bool erase);
+
+    win::GdiCache gdi;
+    win::OwnedIcon smallIcon;
+    // currentPiece while it is dragged: out of the tree, so owned here.
+    std::unique_ptr<bw::TablePiece> draggedPiece;
+};
+
+}  // namespace ui

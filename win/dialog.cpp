@@ -1,0 +1,202 @@
+#include "win/dialog.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "win/handles.h"
+#include "win/resources.h"
+
+namespace win {
+
+namespace {
+
+// The live dialogs of the (one) user-interface thread, newest last, and the
+// hook that serves them all.
+std::vector<Dialog*>& LiveDialogs() {
+    static std::vector<Dialog*> dialogs;
+    return dialogs;
+}
+
+OwnedHook& FilterHookHandle() {
+    static OwnedHook hook;
+    return hook;
+}
+
+POINT PointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
+
+// Messages whose dialog-procedure result is the message's own result.
+bool ReturnsDirectly(UINT msg) {
+    switch (msg) {
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+        case WM_INITDIALOG: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+Dialog::~Dialog() {
+    // The derived object is gone already: the window's last messages are
+    // left to the dialog manager.
+    HWND window = hwnd_;
+    Detach();
+    if (window && IsWindow(window)) DestroyWindow(window);
+}
+
+INT_PTR Dialog::DoModal(HWND parent) {
+    modal_ = true;
+    const INT_PTR result =
+        DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc, reinterpret_cast<LPARAM>(this));
+    modal_ = false;
+    return result;
+}
+
+bool Dialog::Create(HWND parent) {
+    modal_ = false;
+    HWND h = CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc,
+                                reinterpret_cast<LPARAM>(this));
+    return h != nullptr && hwnd_ == h;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+    if (!hwnd_) return;
+    if (modal_) ::EndDialog(hwnd_, result);
+    else DestroyWindow(hwnd_);
+}
+
+bool Dialog::UpdateData(bool saveAndValidate) {
+    if (!hwnd_) return false;
+    DataExchange dx(hwnd_, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+BOOL Dialog::OnInitDialog() {
+    UpdateData(false);
+    return TRUE;
+}
+
+bool Dialog::OnCommand(UINT id, UINT code, HWND) {
+    if (code != BN_CLICKED) return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+void Dialog::OnOK() {
+    if (UpdateData(true)) EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void Dialog::Attach(HWND hwnd) {
+    hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    LiveDialogs().push_back(this);
+    if (!FilterHookHandle())
+        FilterHookHandle().reset(SetWindowsHookExA(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
+}
+
+void Dialog::Detach() {
+    if (hwnd_ && IsWindow(hwnd_)) SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    auto& live = LiveDialogs();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (live.empty()) FilterHookHandle().reset();
+    hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK Dialog::FilterHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == MSGF_DIALOGBOX && lp) {
+        MSG& msg = *reinterpret_cast<MSG*>(lp);
+        // Copied: a handler may end a dialog and so change the list.
+        const std::vector<Dialog*> live = LiveDialogs();
+        for (auto it = live.rbegin(); it != live.rend(); ++it) {
+            Dialog* d = *it;
+            if (!d->hwnd_ || (msg.hwnd != d->hwnd_ && !IsChild(d->hwnd_, msg.hwnd))) continue;
+            if (d->PreTranslateMessage(msg)) return TRUE;
+            break;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* self = nullptr;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lp);
+        self->Attach(hwnd);
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    }
+    if (!self || self->hwnd_ != hwnd) return FALSE;
+    if (msg == WM_NCDESTROY) {
+        self->Detach();
+        return FALSE;
+    }
+    return self->Dispatch(msg, wp, lp);
+}
+
+INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR result = 0;
+    bool handled = false;
+    switch (msg) {
+        case WM_INITDIALOG: return OnInitDialog();
+        case WM_COMMAND: handled = OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); break;
+        case WM_PAINT: handled = OnPaint(); break;
+        case WM_LBUTTONDOWN: handled = OnLButtonDown(static_cast<UINT>(wp), PointOf(lp)); break;
+        case WM_LBUTTONUP: handled = OnLButtonUp(static_cast<UINT>(wp), PointOf(lp)); break;
+        case WM_LBUTTONDBLCLK: handled = OnLButtonDblClk(static_cast<UINT>(wp), PointOf(lp)); break;
+        case WM_RBUTTONDOWN: handled = OnRButtonDown(static_cast<UINT>(wp), PointOf(lp)); break;
+        case WM_MOUSEMOVE: handled = OnMouseMove(static_cast<UINT>(wp), PointOf(lp)); break;
+        case WM_TIMER: handled = OnTimer(wp); break;
+        case WM_HELP:
+            if (lp) handled = OnHelpRequest(*reinterpret_cast<const HELPINFO*>(lp));
+            result = TRUE;
+            break;
+        case WM_ACTIVATE: handled = OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp)); break;
+        case WM_SYSCOMMAND: handled = OnSysCommand(static_cast<UINT>(wp), lp); break;
+        case WM_QUERYENDSESSION: {
+            BOOL mayEnd = TRUE;
+            handled = OnQueryEndSession(mayEnd);
+            result = mayEnd;
+            break;
+        }
+        case WM_QUERYDRAGICON: {
+            HICON icon = OnQueryDragIcon();
+            return reinterpret_cast<INT_PTR>(icon);
+        }
+        case WM_DESTROY: OnDestroy(); return FALSE;
+        default: return FALSE;
+    }
+    if (!handled) return FALSE;
+    if (ReturnsDirectly(msg)) return result;
+    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+void PumpDialogMessage(HWND dialog, MSG& msg) {
+    if (CallMsgFilterA(&msg, MSGF_DIALOGBOX)) return;
+    if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+}  // namespace win

@@ -1,0 +1,88 @@
+// A dialog built from a template, with its messages handed to one small
+// virtual handler each and with message pre-translation.
+//
+// Pre-translation: while any Dialog lives on the thread, a message-filter
+// hook (WH_MSGFILTER) sees every message that a dialog's message loop takes
+// from the queue, before the loop hands it to the dialog manager. The hook
+// gives each message to the PreTranslateMessage of the dialog it is meant
+// for (the dialog window or one of its children); returning true there
+// swallows it. The system's modal dialog loop runs the filter by itself; a
+// loop of one's own runs it with PumpDialogMessage.
+#pragma once
+
+#include <windows.h>
+
+#include "win/data_exchange.h"
+
+namespace win {
+
+class Dialog {
+public:
+    explicit Dialog(UINT templateId) : templateId_(templateId) {}
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog in the system's modal loop until it ends; returns the
+    // result it ended with, or -1 when it could not be created.
+    INT_PTR DoModal(HWND parent = nullptr);
+    // Creates the dialog without a modal loop; false when that failed.
+    bool Create(HWND parent = nullptr);
+
+    HWND hwnd() const { return hwnd_; }
+    // Ends a modal dialog with `result`; destroys a modeless one.
+    void EndDialog(INT_PTR result);
+
+    // Fields to controls (false) or controls to fields (true). False when a
+    // control's value was refused.
+    bool UpdateData(bool saveAndValidate);
+
+protected:
+    // The template's controls exist. Returns true to let the system give
+    // the focus to the first control. The base exchanges the fields into
+    // the controls.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(DataExchange&) {}
+    // True swallows the message.
+    virtual bool PreTranslateMessage(MSG&) { return false; }
+
+    // Commands. The base runs OnOK for IDOK and OnCancel for IDCANCEL.
+    virtual bool OnCommand(UINT id, UINT code, HWND control);
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    // Message handlers. Each returns true when it has handled the message;
+    // false leaves it to the dialog manager's default handling.
+    virtual bool OnPaint() { return false; }
+    virtual bool OnLButtonDown(UINT, POINT) { return false; }
+    virtual bool OnLButtonUp(UINT, POINT) { return false; }
+    virtual bool OnLButtonDblClk(UINT, POINT) { return false; }
+    virtual bool OnRButtonDown(UINT, POINT) { return false; }
+    virtual bool OnMouseMove(UINT, POINT) { return false; }
+    virtual bool OnTimer(UINT_PTR) { return false; }
+    virtual bool OnHelpRequest(const HELPINFO&) { return false; }
+    virtual bool OnActivate(UINT /*state*/, HWND /*other*/) { return false; }
+    virtual bool OnSysCommand(UINT, LPARAM) { return false; }
+    // Answers whether the session may end; nothing means the default answer.
+    virtual bool OnQueryEndSession(BOOL& /*mayEnd*/) { return false; }
+    virtual HICON OnQueryDragIcon() { return nullptr; }
+    virtual void OnDestroy() {}
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK FilterHook(int code, WPARAM wp, LPARAM lp);
+    INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    void Attach(HWND hwnd);
+    void Detach();
+
+    UINT templateId_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+};
+
+// What the system's dialog loop does with a message it has taken from the
+// queue: the message filter (pre-translation), then the dialog manager,
+// then the window. For loops of one's own and for tests.
+void PumpDialogMessage(HWND dialog, MSG& msg);
+
+}  // namespace win

@@ -1,0 +1,157 @@
+#include "win/gdi_surface.h"
+
+#include <cstring>
+
+namespace win {
+
+HPEN GdiCache::PenFor(const bw::Pen& pen) {
+    for (auto& [p, h] : pens_)
+        if (p == pen) return h.get();
+    pens_.emplace_back(pen, OwnedPen(CreatePen(PS_SOLID, pen.width, pen.color)));
+    return pens_.back().second.get();
+}
+
+HBRUSH GdiCache::BrushFor(bw::Color color) {
+    if (color == bw::kWhite) return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    if (color == bw::kBlack) return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    for (auto& [c, h] : brushes_)
+        if (c == color) return h.get();
+    brushes_.emplace_back(color, OwnedBrush(CreateSolidBrush(color)));
+    return brushes_.back().second.get();
+}
+
+SystemImageList::SystemImageList(OwnedImageList list, int32_t width, int32_t height)
+    : list_(std::move(list)), width_(width), height_(height), count_(list_ ? ImageList_GetImageCount(list_.get()) : 0) {
+    if (count_ == 0) return;
+    WindowDc screen(nullptr);
+    colourDc_.reset(CreateCompatibleDC(screen.get()));
+    maskDc_.reset(CreateCompatibleDC(screen.get()));
+    colour_.reset(CreateCompatibleBitmap(screen.get(), width_ * count_, height_));
+    mask_.reset(CreateBitmap(width_ * count_, height_, 1, 1, nullptr));
+    if (!colourDc_ || !maskDc_ || !colour_ || !mask_) return;
+    oldColour_ = SelectObject(colourDc_.get(), colour_.get());
+    oldMask_ = SelectObject(maskDc_.get(), mask_.get());
+    // The images drawn over black and over white: where the two differ,
+    // the background showed through, and that is the mask.
+    const int stripWidth = width_ * count_;
+    OwnedMemoryDc overWhiteDc(CreateCompatibleDC(screen.get()));
+    OwnedBitmap overWhite(CreateCompatibleBitmap(screen.get(), stripWidth, height_));
+    if (!overWhiteDc || !overWhite) return;
+    SelectedObject chosen(overWhiteDc.get(), overWhite.get());
+    PatBlt(colourDc_.get(), 0, 0, stripWidth, height_, BLACKNESS);
+    PatBlt(overWhiteDc.get(), 0, 0, stripWidth, height_, WHITENESS);
+    for (int i = 0; i < count_; ++i) {
+        for (HDC dc : {colourDc_.get(), overWhiteDc.get()})
+            ImageList_DrawEx(list_.get(), i, dc, i * width_, 0, width_, height_, CLR_NONE, CLR_DEFAULT, ILD_NORMAL);
+    }
+    BitBlt(overWhiteDc.get(), 0, 0, stripWidth, height_, colourDc_.get(), 0, 0, SRCINVERT);
+    SetBkColor(overWhiteDc.get(), RGB(255, 255, 255));
+    BitBlt(maskDc_.get(), 0, 0, stripWidth, height_, overWhiteDc.get(), 0, 0, SRCCOPY);
+}
+
+SystemImageList::~SystemImageList() {
+    if (oldColour_) SelectObject(colourDc_.get(), oldColour_);
+    if (oldMask_) SelectObject(maskDc_.get(), oldMask_);
+}
+
+void SystemImageList::Draw(HDC dc, int index, int32_t x, int32_t y) const {
+    if (index < 0 || index >= count_) return;
+    if (!oldColour_ || !oldMask_) {
+        ImageList_DrawEx(list_.get(), index, dc, x, y, width_, height_, CLR_DEFAULT, CLR_DEFAULT, ILD_NORMAL);
+        return;
+    }
+    // The mask keeps the background where the image is transparent and
+    // clears it elsewhere; the colour picture then fills the cleared part.
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    BitBlt(dc, x, y, width_, height_, maskDc_.get(), index * width_, 0, SRCAND);
+    BitBlt(dc, x, y, width_, height_, colourDc_.get(), index * width_, 0, SRCPAINT);
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBack);
+}
+
+std::unique_ptr<bw::ImageList> ResourceImageLoader::LoadPieceImages() const {
+    OwnedImageList list;
+    int32_t width = 0, height = 0;
+    for (int i = 0; i < count_; ++i) {
+        OwnedBitmap bitmap(static_cast<HBITMAP>(
+            LoadImageA(instance_, MAKEINTRESOURCEA(firstId_ + i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        if (!bitmap) continue;
+        if (!list) {
+            BITMAP info{};
+            GetObjectA(bitmap.get(), sizeof info, &info);
+            width = info.bmWidth;
+            height = info.bmHeight;
+            list.reset(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 4));
+            if (!list) return nullptr;
+        }
+        ImageList_AddMasked(list.get(), bitmap.get(), RGB(255, 255, 255));
+    }
+    if (!list) return nullptr;
+    return std::make_unique<SystemImageList>(std::move(list), width, height);
+}
+
+DcSurface::DcSurface(HDC dc, GdiCache& cache)
+    : dc_(dc), cache_(cache), originalPen_(GetCurrentObject(dc, OBJ_PEN)), originalRop_(GetROP2(dc)) {}
+
+DcSurface::~DcSurface() {
+    SelectObject(dc_, originalPen_);
+    SetROP2(dc_, originalRop_);
+}
+
+bw::RasterMode DcSurface::SetRasterMode(bw::RasterMode mode) {
+    const int old = SetROP2(dc_, static_cast<int>(mode));
+    return old == R2_XORPEN ? bw::RasterMode::XorPen : bw::RasterMode::CopyPen;
+}
+
+bw::Pen DcSurface::SelectPen(const bw::Pen& pen) {
+    const bw::Pen old = pen_;
+    SelectObject(dc_, cache_.PenFor(pen));
+    pen_ = pen;
+    return old;
+}
+
+void DcSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    MoveToEx(dc_, x1, y1, nullptr);
+    LineTo(dc_, x2, y2);
+}
+
+void DcSurface::FillRect(const bw::Rect& r, bw::Color color) {
+    const RECT rc{r.left, r.top, r.right, r.bottom};
+    ::FillRect(dc_, &rc, cache_.BrushFor(color));
+}
+
+void DcSurface::DrawImage(const bw::ImageList& images, int index, int32_t x, int32_t y) {
+    if (const auto* list = dynamic_cast<const SystemImageList*>(&images)) list->Draw(dc_, index, x, y);
+}
+
+OwnedRegion MakeSystemRegion(const bw::Region& region) {
+    const std::vector<bw::Rect> rects = region.Rects();
+    if (rects.empty()) return OwnedRegion(CreateRectRgn(0, 0, 0, 0));
+    std::vector<char> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+    header->dwSize = sizeof(RGNDATAHEADER);
+    header->iType = RDH_RECTANGLES;
+    header->nCount = static_cast<DWORD>(rects.size());
+    header->nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+    const bw::Rect box = region.Box();
+    header->rcBound = {box.left, box.top, box.right, box.bottom};
+    auto* out = reinterpret_cast<RECT*>(data.data() + sizeof(RGNDATAHEADER));
+    for (size_t i = 0; i < rects.size(); ++i) out[i] = {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
+    return OwnedRegion(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())));
+}
+
+int64_t RegionArea(HRGN region) {
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size == 0) return 0;
+    std::vector<char> data(size);
+    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region, size, rd) == 0) return 0;
+    const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+    int64_t area = 0;
+    for (DWORD i = 0; i < rd->rdh.nCount; ++i)
+        area += int64_t{rects[i].right - rects[i].left} * (rects[i].bottom - rects[i].top);
+    return area;
+}
+
+}  // namespace win

@@ -1,0 +1,49 @@
+// Finds and calls HtmlHelpA, the HTML Help function of hhctrl.ocx.
+//
+// The library is looked up once: first at the path that the registry gives
+// for the HTML Help control's class, then by name through the system's
+// search. When both fail, or the library has no HtmlHelpA, a failure mark
+// is set and every later call fails at once without looking again. Once
+// loaded, the library stays loaded for the life of the process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace win {
+
+constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+
+class HtmlHelpLoader {
+public:
+    struct Source {
+        std::string registryKey;  // under HKEY_CLASSES_ROOT; its default value is the path
+        std::string libraryName;  // loaded by name when the registry gives nothing
+        WORD ordinal;             // HtmlHelpA's ordinal
+    };
+    static Source StandardSource();
+
+    explicit HtmlHelpLoader(Source source = StandardSource()) : source(std::move(source)) {}
+
+    // HtmlHelpA(owner, file, command, data); none when it cannot be had or
+    // fails.
+    HWND Call(HWND owner, const char* file, UINT command, DWORD_PTR data);
+
+    bool Failed() const { return failed_; }
+    bool Loaded() const { return library_ != nullptr; }
+
+    Source source;
+
+private:
+    using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+
+    HMODULE library_ = nullptr;
+    bool failed_ = false;
+    HtmlHelpFn function_ = nullptr;
+};
+
+// The process's one loader.
+HtmlHelpLoader& ProcessHtmlHelp();
+
+}  // namespace win

@@ -1,0 +1,33 @@
+#include "win/message_box.h"
+
+#include "win/resources.h"
+
+namespace win {
+
+namespace {
+MessageBoxAnswerer& Answerer() {
+    static MessageBoxAnswerer answerer;
+    return answerer;
+}
+}  // namespace
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+    if (const MessageBoxAnswerer& answer = Answerer()) return answer({owner, text, caption, type});
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+}
+
+int AppMessageBox(HWND owner, const std::string& text, UINT type) {
+    return ShowMessageBox(owner, text, AppTitle(), type);
+}
+
+int AppMessageBox(HWND owner, UINT stringId, UINT type) {
+    return AppMessageBox(owner, LoadResString(stringId), type);
+}
+
+MessageBoxAnswerer SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
+    MessageBoxAnswerer old = std::move(Answerer());
+    Answerer() = std::move(answerer);
+    return old;
+}
+
+}  // namespace win

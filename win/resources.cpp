@@ -1,0 +1,48 @@
+#include "win/resources.h"
+
+#include "res/resource.h"
+
+namespace win {
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+std::string LoadResString(UINT id) {
+    // A string resource is at most 4097 characters long.
+    char buffer[4100];
+    const int n = LoadStringA(Instance(), id, buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+const std::string& AppTitle() {
+    static const std::string title = LoadResString(IDS_APP_TITLE);
+    return title;
+}
+
+std::string FormatArgument(std::string_view text, std::string_view argument) {
+    std::string out;
+    out.reserve(text.size() + argument.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '1') {
+            out += argument;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string ModulePath(HMODULE module) {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace win

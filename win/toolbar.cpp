@@ -1,0 +1,78 @@
+#include "win/toolbar.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace win {
+
+namespace {
+constexpr WORD kToolBarResourceType = 241;  // RT_TOOLBAR
+}
+
+bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out) {
+    HRSRC info = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(kToolBarResourceType));
+    if (!info) return false;
+    HGLOBAL loaded = LoadResource(instance, info);
+    const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = SizeofResource(instance, info);
+    if (!bytes) return false;
+    // Two layouts are in use: 16-bit words (version 1, width, height,
+    // count, identifiers), and 32-bit words without the version (width,
+    // height, count, identifiers), which the GNU resource compiler writes.
+    auto word = [&](DWORD i) {
+        WORD w;
+        std::memcpy(&w, bytes + 2 * i, 2);
+        return w;
+    };
+    auto dword = [&](DWORD i) {
+        DWORD d;
+        std::memcpy(&d, bytes + 4 * i, 4);
+        return d;
+    };
+    if (size >= 8 && word(0) == 1 && size == 8u + 2u * word(3)) {
+        out.buttonWidth = word(1);
+        out.buttonHeight = word(2);
+        out.commands.clear();
+        for (DWORD i = 0; i < word(3); ++i) out.commands.push_back(word(4 + i));
+        return true;
+    }
+    if (size >= 12 && dword(2) < 0x10000 && size == 12u + 4u * dword(2)) {
+        out.buttonWidth = static_cast<int>(dword(0));
+        out.buttonHeight = static_cast<int>(dword(1));
+        out.commands.clear();
+        for (DWORD i = 0; i < dword(2); ++i) out.commands.push_back(dword(3 + i));
+        return true;
+    }
+    return false;
+}
+
+bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical) {
+    ToolBarResource res;
+    if (!ReadToolBarResource(instance, id, res)) return false;
+    int images = 0;
+    for (UINT c : res.commands)
+        if (c != 0) ++images;
+    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(res.buttonWidth, res.buttonHeight));
+    TBADDBITMAP bitmap{instance, id};
+    if (SendMessageA(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
+    std::vector<TBBUTTON> buttons;
+    int image = 0;
+    for (UINT c : res.commands) {
+        TBBUTTON b;
+        std::memset(&b, 0, sizeof b);
+        b.fsState = static_cast<BYTE>(TBSTATE_ENABLED | (vertical ? TBSTATE_WRAP : 0));
+        if (c == 0) {
+            b.fsStyle = BTNS_SEP;
+        } else {
+            b.iBitmap = image++;
+            b.idCommand = static_cast<int>(c);
+            b.fsStyle = BTNS_BUTTON;
+        }
+        buttons.push_back(b);
+    }
+    return SendMessageA(toolbar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
+}
+
+}  // namespace win

@@ -1,0 +1,26 @@
+// Toolbar resources: a list of command identifiers (0 for a separator)
+// with the button size, and a bitmap of the same identifier holding one
+// picture per button, left to right.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+namespace win {
+
+struct ToolBarResource {
+    int buttonWidth = 0;
+    int buttonHeight = 0;
+    std::vector<UINT> commands;  // 0 = separator
+};
+
+// Reads toolbar resource `id`; false when there is none or it is malformed.
+bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out);
+
+// Loads toolbar resource `id` and its bitmap into a toolbar control. With
+// `vertical` every button and separator ends its row, so that the bar
+// stands upright. False when either cannot be loaded.
+bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical);
+
+}  // namespace win
