@@ -48,13 +48,16 @@ add_library(bwwin STATIC
   win/toolbar.cpp
   ui/table_dialog.cpp
   ui/table_editing.cpp
+  ui/table_play.cpp
+  ui/table_files.cpp
+  ui/file_dialog.cpp
   app/help.cpp
   app/table_app.cpp
 )
 target_include_directories(bwwin PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(bwwin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
-target_link_libraries(bwwin PUBLIC bwcore comctl32 comdlg32 gdi32 user32 advapi32)
+target_link_libraries(bwwin PUBLIC bwcore bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32)
 
 add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(Bumpwright PRIVATE bwwin)
@@ -71,6 +74,14 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   DEPENDS ${BW_HELP_SOURCES} VERBATIM)
 add_custom_target(bw_help_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm)
+
+# ---- the device-side player program beside the program --------------------
+# A stand-in made from its text source, sent by "Download Bumpwright.app...".
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/player/Bumpwright.app.txt
+          ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/player/Bumpwright.app.txt VERBATIM)
+add_custom_target(bw_player_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.app)
 
 # ---- the Wine prefix the tests run in, made once by the build -------------------
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/wineprefix/.ready
@@ -101,7 +112,7 @@ target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 # Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
   BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")
-add_dependencies(win_tests bw_help_file bw_wineprefix)
+add_dependencies(win_tests bw_help_file bw_player_file bw_wineprefix)
 
 include(GoogleTest)
 # The window tests take the one desktop in turn: a window of another test
@@ -113,9 +124,21 @@ add_test(NAME harness.failure_reaches_ctest
   COMMAND win_tests --gtest_also_run_disabled_tests --gtest_filter=ExitStatus.*)
 set_tests_properties(harness.failure_reaches_ctest PROPERTIES WILL_FAIL TRUE)
 
+# ---- end to end: Bumpwright.exe driven from outside with real mouse and keys ----
+# Needs the X display of the test run, the prefix's wineserver and the
+# native bwtool (build/native) to read the saved file back.
+add_test(NAME e2e.editor
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/editor_e2e.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e.editor PROPERTIES RESOURCE_LOCK desktop TIMEOUT 180)
+
 # ---- window benchmark (not a test: it prints figures) ------------------------------
 add_executable(win_bench bench/win/paint_bench.cpp $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(win_bench PRIVATE bwwin)
 set_target_properties(win_bench PROPERTIES WIN32_EXECUTABLE OFF)
 target_compile_options(win_bench PRIVATE ${BW_WARNINGS})
 target_compile_definitions(win_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")
+add_executable(win_play_bench bench/win/play_bench.cpp $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(win_play_bench PRIVATE bwwin)
+set_target_properties(win_play_bench PROPERTIES WIN32_EXECUTABLE OFF)
+target_compile_options(win_play_bench PRIVATE ${BW_WARNINGS})
+target_compile_definitions(win_play_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")

@@ -11,5 +11,7 @@ build/native/core_bench "$@"
 if [ -x build/win/bin/win_bench.exe ] || [ -f build/win/bin/win_bench.exe ]; then
     xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' sh -c '
         export WINEPREFIX=$PWD/build/win/wineprefix WINEARCH=win32 WINEDEBUG=-all
-        cmake/wine-run.sh && wine build/win/bin/win_bench.exe; wineserver -k'
+        cmake/wine-run.sh && wine build/win/bin/win_bench.exe
+        [ -f build/win/bin/win_play_bench.exe ] && wine build/win/bin/win_play_bench.exe
+        wineserver -k'
 fi

@@ -158,7 +158,7 @@ BOOL TableDialog::OnInitDialog() {
     SetWindowTextA(hwnd(), win::AppTitle().c_str());
     recordCount = 1;
 
-    if (filePath[0]) LoadTable(filePath);
+    OpenStartupFile();
 
     {
         win::WindowDc screen(hwnd());
@@ -194,16 +194,19 @@ void TableDialog::PaintPlayfield(HDC dc) {
     if (!root) return;
     win::SavedDcState keep(dc);
     IntersectClipRect(dc, playfield.left, playfield.top, playfield.right, playfield.bottom);
-    const bool playing = mode == EditMode::Playing && memoryDC;
+    if (mode == EditMode::Playing && memoryDC) {
+        PaintPlayBuffer(dc);
+        return;
+    }
     {
-        win::DcSurface target(playing ? memoryDC.get() : dc, gdi);
+        win::DcSurface target(dc, gdi);
         // While a border is drawn, the segment under the mouse is left out
         // here and drawn in XOR below.
         if (mode == EditMode::DrawingBorder) {
             state.excludedPiece = currentPiece;
             state.excludeActive = 1;
         }
-        bw::PaintTable(state, target, playing);
+        bw::PaintTable(state, target, false);
         state.excludeActive = 0;
         if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
             target.SelectPen(bw::kPiecePen);
@@ -213,7 +216,6 @@ void TableDialog::PaintPlayfield(HDC dc) {
             state.drawTarget = nullptr;
         }
     }
-    if (playing) BitBlt(dc, 0, 0, 250, 200, memoryDC.get(), 0, 0, SRCCOPY);
     if ((mode == EditMode::Editing || mode == EditMode::Dragging) && tool == kPointerTool) ToggleSelectionFrame(dc);
 }
 
@@ -231,29 +233,22 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_HELP_FINDER: OnHelp(); return true;
         case ID_APP_ABOUT: OnAppAbout(); return true;
         case ID_APP_EXIT: OnAppExit(); return true;
-        // Play, the file commands and sending to the device are not
-        // implemented yet: their buttons and menu items do nothing.
-        case IDC_START:
-        case IDC_EDIT_MODE:
-        case IDC_CLEAR:
+        case ID_FILE_OPEN: OnFileOpen(); return true;
+        case ID_FILE_SAVE: SaveTable(false); return true;
+        case ID_FILE_SAVE_AS: SaveTable(true); return true;
+        case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
         case IDC_SEND:
-        case ID_FILE_OPEN:
-        case ID_FILE_SAVE:
-        case ID_FILE_SAVE_AS:
-        case ID_DOWNLOAD_PLAYER: return true;
+            if (code == BN_CLICKED) OnSendToDevice();
+            return true;
+        case IDC_START: StartPlay(); return true;
+        case IDC_EDIT_MODE: StopPlay(); return true;
+        case IDC_CLEAR: ClearTable(); return true;
         default: return win::Dialog::OnCommand(id, code, control);
     }
 }
 
 void TableDialog::OnOK() {
     // Enter closes nothing.
-}
-
-void TableDialog::OnCancel() { EndDialog(IDCANCEL); }
-
-void TableDialog::OnAppExit() {
-    // The class library's OK path: the controls' values first.
-    if (UpdateData(true)) EndDialog(IDOK);
 }
 
 bool TableDialog::OnHelpRequest(const HELPINFO&) {
@@ -281,36 +276,6 @@ void TableDialog::UpdateTitle(const char* path) {
     if (const char* name = FileNamePart(path)) title = std::string(name) + " - ";
     title += win::AppTitle();
     SetWindowTextA(hwnd(), title.c_str());
-}
-
-bool TableDialog::LoadTable(const char* path) {
-    if (!root || !path) return false;
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!bw::ReadFileBytes(path, bw::kMaxFileBytes, bytes, error)) {
-        win::ShowMessageBox(hwnd(), error, win::AppTitle(), MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    if (!bw::HasTableMagic(bytes)) {
-        win::AppMessageBox(hwnd(), IDS_NOT_A_TABLE, MB_OK);
-        return false;
-    }
-    const std::string chosen(path);  // `path` may be filePath itself
-    ResetToolButtons();
-    StopPlay();
-    currentPiece = nullptr;
-    state.score = 0;
-    scoreText = std::to_string(state.score);
-    UpdateData(false);
-    SetFilePath(chosen);
-    const bw::LoadResult loaded = bw::LoadTableBytes(*root, bytes);
-    recordCount = loaded.recordCount;
-    currentGroup = root.get();
-    InvalidateRect(hwnd(), &playfield, TRUE);
-    mode = EditMode::Editing;
-    saved = true;
-    UpdateTitle(chosen.c_str());
-    return true;
 }
 
 // ---- shut-down ----------------------------------------------------------------

@@ -39,6 +39,11 @@ RECT AllowedClickArea(int32_t tool);
 // The part of `path` after its last backslash; none for an empty path.
 const char* FileNamePart(const char* path);
 
+// The device-side player program beside the program whose help-file path
+// (the program's path with ".HLP" for its extension) is given; empty when
+// that path has no backslash.
+std::string PlayerProgramPath(const std::string& helpFilePath);
+
 class TableDialog : public win::Dialog {
 public:
     TableDialog();
@@ -93,10 +98,35 @@ public:
     bool MoveCurrentPiece(int32_t dx, int32_t dy, bool copy);
     void DrawCurrentPiece(bool xorMode);
     void StopPlay();
+
+    // ---- play (table_play.cpp) ------------------------------------------------
+    void StartPlay();
+    // One tick of play: the game's own tick, then the repaint of what it
+    // changed and the score.
+    void PlayStep();
+    void ClearTable();
+    // Key-ups of Z, X and SPACE to the table, as if the keys were let go.
+    void ReleaseKeys();
+
     // Replaces the table with the table file at `path`; false when the
-    // file is refused (the window and the table are then unchanged).
+    // file is refused or cannot be read (the window and the table are then
+    // unchanged; a file that cannot be read is reported by cause).
     bool LoadTable(const char* path);
     void UpdateTitle(const char* path);
+
+    // ---- file commands and sending (table_files.cpp) ------------------------
+    // The unsaved prompt: true when the caller may go on (nothing unsaved,
+    // changes dropped, or saved).
+    bool QuerySaveChanges();
+    // Saves the table, through the Save dialog when `saveAs` or when there
+    // is no file yet. Returns the records written (end record included), or
+    // kSaveCancelled, or kSaveFailed once the failure has been reported.
+    int32_t SaveTable(bool saveAs);
+    static constexpr int32_t kSaveCancelled = -1;
+    static constexpr int32_t kSaveFailed = -2;
+    void OnFileOpen();
+    void OnSendToDevice();
+    void OnDownloadPlayer();
     // The records a table file would need after an addition of `added`
     // records to the table as it stands.
     int32_t FileRecordsAfter(int32_t added) const;
@@ -112,12 +142,16 @@ protected:
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnOK() override;
     void OnCancel() override;
+    bool OnQueryEndSession(BOOL& mayEnd) override;
     bool OnPaint() override;
     bool OnLButtonDown(UINT keys, POINT p) override;
     bool OnLButtonUp(UINT keys, POINT p) override;
     bool OnLButtonDblClk(UINT keys, POINT p) override;
     bool OnRButtonDown(UINT keys, POINT p) override;
     bool OnMouseMove(UINT keys, POINT p) override;
+    bool OnTimer(UINT_PTR id) override;
+    bool OnActivate(UINT how, HWND other) override;
+    bool OnSysCommand(UINT command, LPARAM lp) override;
     bool OnHelpRequest(const HELPINFO& info) override;
     HICON OnQueryDragIcon() override;
     void OnDestroy() override;
@@ -126,8 +160,13 @@ private:
     bool CreateToolBar();
     bool CreateToolTips();
     void FailInitialisation(UINT messageId);
+    void OpenStartupFile();
     void ReleaseToolButtons(LPARAM position);
     bool HandleEditingKey(const MSG& msg);
+    bool HandlePlayKey(const MSG& msg);
+    // The playfield in play: the table drawn into the back buffer, which
+    // is copied to `dc`.
+    void PaintPlayBuffer(HDC dc);
     void OnHelp();
     void OnAppAbout();
     void OnAppExit();
@@ -142,6 +181,8 @@ private:
     win::OwnedIcon smallIcon;
     // currentPiece while it is dragged: out of the tree, so owned here.
     std::unique_ptr<bw::TablePiece> draggedPiece;
+    // True while the dialog manager's own handling of an activation runs.
+    bool activationDefaultRunning = false;
 };
 
 }  // namespace ui

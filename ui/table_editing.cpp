@@ -305,6 +305,7 @@ void TableDialog::DeleteSelected() {
 bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (toolTip) SendMessageA(toolTip.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
+    if (HandlePlayKey(msg)) return true;
     if (msg.message == WM_KEYDOWN) return HandleEditingKey(msg);
     return false;
 }

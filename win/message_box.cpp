@@ -30,4 +30,24 @@ MessageBoxAnswerer SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
     return old;
 }
 
+namespace {
+FileDialogAnswerer& FileAnswerer() {
+    static FileDialogAnswerer answerer;
+    return answerer;
+}
+}  // namespace
+
+bool AnswerFileDialog(const FileDialogRequest& request, FileDialogAnswer& answer) {
+    const FileDialogAnswerer& answerer = FileAnswerer();
+    if (!answerer) return false;
+    answer = answerer(request);
+    return true;
+}
+
+FileDialogAnswerer SetFileDialogAnswerer(FileDialogAnswerer answerer) {
+    FileDialogAnswerer old = std::move(FileAnswerer());
+    FileAnswerer() = std::move(answerer);
+    return old;
+}
+
 }  // namespace win

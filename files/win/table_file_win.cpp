@@ -1,6 +1,7 @@
 #include "files/win/table_file_win.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace bw {
 
@@ -33,6 +34,47 @@ std::string Replace(const char* pattern, const std::string& path) {
     const size_t at = text.find("%1");
     if (at != std::string::npos) text.replace(at, 2, path);
     return text;
+}
+
+// Creates the new file that the bytes go to before it replaces `path`:
+// "<path>.saving", or, when that name would be too long, a new name beside
+// it no longer than the file's own name, so that it fits wherever the file
+// fits. A file that exists under the short name is never touched.
+HANDLE CreateWorkingFile(const std::string& path, std::string& temp) {
+    temp = path + ".saving";
+    if (temp.size() < MAX_PATH)
+        return CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp.clear();
+    const size_t slash = path.find_last_of("\\/");
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t nameLength = path.size() - nameStart;
+    if (nameLength == 0 || path.size() >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    const int digits = static_cast<int>(std::min<size_t>(nameLength - 1, 8));
+    const DWORD mask = digits >= 8 ? 0xFFFFFFFFu : (1u << (4 * digits)) - 1;
+    const DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
+    const int attempts = digits == 0 ? 1 : 64;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        char name[16] = "~";
+        if (digits > 0)
+            std::snprintf(name + 1, sizeof name - 1, "%0*lx", digits,
+                          static_cast<unsigned long>((seed + static_cast<DWORD>(attempt)) & mask));
+        const std::string candidate = path.substr(0, nameStart) + name;
+        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            temp = candidate;
+            return h;
+        }
+        const DWORD why = GetLastError();
+        if (why != ERROR_FILE_EXISTS && why != ERROR_ALREADY_EXISTS) {
+            SetLastError(why);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -144,12 +186,8 @@ bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
             return false;
         }
     }
-    const std::string temp = path + ".saving";
-    if (temp.size() >= MAX_PATH) {
-        error = FileError{FileErrorCause::PathTooLong, path, ERROR_FILENAME_EXCED_RANGE};
-        return false;
-    }
-    FileHandle f(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string temp;
+    FileHandle f(CreateWorkingFile(path, temp));
     if (!f.valid()) {
         error = Fail(path, GetLastError());
         return false;

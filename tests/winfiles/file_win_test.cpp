@@ -184,13 +184,54 @@ TEST(WriteTableFile, AFileHeldOpenByAnotherProgramIsASharingViolation) {
     EXPECT_FALSE(Exists(dir / "t.bwt.saving"));
 }
 
-TEST(WriteTableFile, APathWithNoRoomForTheWorkingCopyIsRefused) {
+// A path near the system's limit leaves no room for "<name>.saving": the
+// working copy takes a name no longer than the file's own in the same
+// folder, and nothing of it is left behind. A long name in a short folder,
+// and a short name in a deep folder.
+TEST(WriteTableFile, APathNearTheLimitIsStillWrittenWhole) {
+    TempFolder dir;
+    const std::string folder = dir / "";
+    const std::string deep = dir / std::string(MAX_PATH - 1 - 6 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    std::string longName = dir / std::string(MAX_PATH, 'n');
+    longName.resize(MAX_PATH - 1);
+    for (const std::string& path : {longName, deep + "\\t.bwt"}) {
+        ASSERT_EQ(path.size(), static_cast<size_t>(MAX_PATH - 1));
+        const std::string parent = path.substr(0, path.rfind('\\'));
+        FileError error;
+        Put(path, "old");
+        ASSERT_EQ(Get(path), "old");
+        EXPECT_TRUE(WriteFileReplacing(path, Bytes("new bytes"), error)) << FileErrorMessage(error);
+        EXPECT_EQ(Get(path), "new bytes");
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((parent + "\\~*").c_str(), &found);
+        EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left behind: " << found.cFileName;
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    }
+}
+
+// The working copy never takes the name of a file that is there.
+TEST(WriteTableFile, AShortWorkingNameNeverReplacesAnotherFile) {
+    TempFolder dir;
+    const std::string folder = dir / "";
+    const std::string deep = dir / std::string(MAX_PATH - 1 - 2 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr));
+    // A two-character name leaves one hexadecimal digit: 16 names, all taken.
+    for (int i = 0; i < 16; ++i) Put(deep + "\\~" + "0123456789abcdef"[i], "mine");
+    FileError error;
+    EXPECT_FALSE(WriteFileReplacing(deep + "\\ab", Bytes("x"), error));
+    EXPECT_NE(error.cause, FileErrorCause::None);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(Get(deep + "\\~" + "0123456789abcdef"[i]), "mine");
+    EXPECT_FALSE(Exists(deep + "\\ab"));
+}
+
+TEST(WriteTableFile, APathLongerThanTheSystemTakesIsRefused) {
     TempFolder dir;
     std::string longName = dir / std::string(MAX_PATH, 'n');
-    longName.resize(MAX_PATH - 3);
     FileError error;
     EXPECT_FALSE(WriteFileReplacing(longName, Bytes("x"), error));
     EXPECT_NE(error.cause, FileErrorCause::None);
+    EXPECT_FALSE(Exists(longName));
 }
 
 }  // namespace
