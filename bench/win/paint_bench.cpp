@@ -20,28 +20,13 @@
 #include "ui/table_dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
+#include "bench/win/timing.h"
 
 namespace {
 
-double Now() {
-    static const double ticksPerMicrosecond = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / ticksPerMicrosecond;
-}
-
-struct Figures {
-    double min, median;
-};
-
-Figures Summarise(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return {samples.front(), samples[samples.size() / 2]};
-}
+using bench::Figures;
+using bench::Now;
+using bench::Summarise;
 
 template <class F>
 Figures Time(int repeats, F&& body) {

@@ -28,30 +28,13 @@
 #include "ui/table_dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
+#include "bench/win/timing.h"
 
 namespace {
 
-double Now() {
-    static const double ticksPerMicrosecond = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / ticksPerMicrosecond;
-}
-
-struct Figures {
-    double min, median, p99, max;
-};
-
-Figures Summarise(std::vector<double> samples) {
-    if (samples.empty()) return {0, 0, 0, 0};
-    std::sort(samples.begin(), samples.end());
-    const size_t n = samples.size();
-    return {samples.front(), samples[n / 2], samples[std::min(n - 1, n * 99 / 100)], samples.back()};
-}
+using bench::Figures;
+using bench::Now;
+using bench::Summarise;
 
 void Print(const char* what, const Figures& f, const char* unit = "us") {
     std::printf("  %-44s min %8.1f  median %8.1f  p99 %8.1f  max %8.1f %s\n", what, f.min, f.median, f.p99, f.max,
