@@ -5,6 +5,22 @@
 
 namespace bw {
 
+std::string KeyScriptFromFileText(std::string_view text) {
+    std::string keys;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t eol = text.find('\n', pos);
+        if (eol == std::string_view::npos) eol = text.size();
+        std::string_view line = text.substr(pos, eol - pos);
+        pos = eol + 1;
+        if (line.empty() || line[0] == '#') continue;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+        if (!keys.empty() && !line.empty()) keys += ",";
+        keys += line;
+    }
+    return keys;
+}
+
 bool ParseKeyScript(std::string_view text, std::vector<KeyEvent>& events, std::string& error) {
     events.clear();
     if (text.empty()) return true;

@@ -14,6 +14,10 @@ struct KeyEvent {
     bool down = false;
 };
 
+// The events of a key script file: its lines joined with commas, leaving
+// out empty lines and comment lines (starting with '#').
+std::string KeyScriptFromFileText(std::string_view text);
+
 // Parses EVENTS; false with a message naming the bad event.
 bool ParseKeyScript(std::string_view text, std::vector<KeyEvent>& events, std::string& error);
 

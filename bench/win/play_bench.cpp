@@ -70,17 +70,7 @@ bool TableBytes(const std::string& name, std::vector<uint8_t>& bytes, std::strin
     return true;
 }
 
-std::string KeyScriptFile(const std::string& path) {
-    std::istringstream in(ReadText(path));
-    std::string line, keys;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (!keys.empty() && !line.empty()) keys += ",";
-        keys += line;
-    }
-    return keys;
-}
+std::string KeyScriptFile(const std::string& path) { return bw::KeyScriptFromFileText(ReadText(path)); }
 
 struct Game {
     std::string name;

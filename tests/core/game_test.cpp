@@ -32,11 +32,7 @@ std::string ReadText(const std::string& path) {
 
 // The key script of an example, without its comment lines.
 std::string KeyScript(const std::string& name) {
-    std::istringstream in(ReadText(std::string(BW_SOURCE_DIR) + "/examples/" + name + ".keys"));
-    std::string line, events;
-    while (std::getline(in, line))
-        if (!line.empty() && line[0] != '#') events += line;
-    return events;
+    return KeyScriptFromFileText(ReadText(std::string(BW_SOURCE_DIR) + "/examples/" + name + ".keys"));
 }
 
 struct TickState {

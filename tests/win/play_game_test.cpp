@@ -100,18 +100,7 @@ std::vector<TraceRow> ParseTrace(const std::string& text) {
     return rows;
 }
 
-// A key script file without its comments, as one list of events.
-std::string KeyScriptFile(const std::string& path) {
-    std::istringstream in(test::ReadText(path));
-    std::string line, keys;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (!keys.empty() && !line.empty()) keys += ",";
-        keys += line;
-    }
-    return keys;
-}
+std::string KeyScriptFile(const std::string& path) { return bw::KeyScriptFromFileText(test::ReadText(path)); }
 
 // Plays the example table `name` in the window for `ticks` ticks with the
 // key events `keys`, and compares every tick with bwtool's trace.
