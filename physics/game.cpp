@@ -33,4 +33,17 @@ void ReleaseKeys(TableState& st) {
     for (int32_t key : {kKeyZ, kKeyX, kKeySpace}) SendKey(st, key, false);
 }
 
+void TraceChecksum::Add(const TableState& st) {
+    const Ball* ball = st.ball;
+    const int32_t words[5] = {ball ? ball->fx : 0, ball ? ball->fy : 0, ball ? ball->vx : 0,
+                              ball ? ball->vy : 0, st.score};
+    for (int32_t w : words) {
+        const uint32_t u = static_cast<uint32_t>(w);
+        for (int shift = 0; shift < 32; shift += 8) {
+            hash_ ^= (u >> shift) & 0xFFu;
+            hash_ *= 1099511628211ull;
+        }
+    }
+}
+
 }  // namespace bw

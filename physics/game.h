@@ -23,4 +23,16 @@ void SendKey(TableState& st, int32_t virtualKey, bool down);
 // Sends key-ups of Z, X and SPACE, in that order.
 void ReleaseKeys(TableState& st);
 
+// A checksum of a game's whole trace: 64-bit FNV-1a over each tick's ball
+// fx, fy, vx, vy and the score, each as four little-endian bytes. Two games
+// with the same checksum went the same way, tick for tick.
+class TraceChecksum {
+public:
+    void Add(const TableState& st);  // after each tick
+    uint64_t Value() const { return hash_; }
+
+private:
+    uint64_t hash_ = 14695981039346656037ull;
+};
+
 }  // namespace bw

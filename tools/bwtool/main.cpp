@@ -23,7 +23,7 @@ int Usage() {
         "  dump TABLE.bwt                 the piece tree as the loader builds it\n"
         "  resave IN.bwt OUT.bwt          load and save again\n"
         "  render TABLE.bwt OUT.png       paint the table as the editor shows it\n"
-        "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace]\n"
+        "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum]\n"
         "                                 play the table headless\n"
         "  text TABLE.bwt                 the table as editable text\n"
         "  build TEXT OUT.bwt             write a table file from its text\n",

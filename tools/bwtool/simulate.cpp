@@ -18,6 +18,7 @@ int Simulate(int argc, char** argv) {
     const char* path = nullptr;
     int64_t ticks = -1;
     bool trace = false;
+    bool checksum = false;
     std::vector<KeyEvent> events;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -39,16 +40,18 @@ int Simulate(int argc, char** argv) {
             }
         } else if (arg == "--trace") {
             trace = true;
+        } else if (arg == "--checksum") {
+            checksum = true;
         } else if (!path && !arg.empty() && arg[0] != '-') {
             path = argv[i];
         } else {
             std::fprintf(stderr, "bwtool simulate: unexpected argument '%s'\n", arg.c_str());
-            std::fputs("usage: bwtool simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace]\n", stderr);
+            std::fputs("usage: bwtool simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum]\n", stderr);
             return 2;
         }
     }
     if (!path || ticks < 0) {
-        std::fputs("usage: bwtool simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace]\n", stderr);
+        std::fputs("usage: bwtool simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum]\n", stderr);
         return 2;
     }
     Table table(BuiltinImageLoader{});
@@ -57,6 +60,7 @@ int Simulate(int argc, char** argv) {
     TableState& st = table.state;
     StartGame(st);
     const Ball& ball = *st.ball;
+    TraceChecksum sum;
     size_t next = 0;
     for (int64_t t = 1; t <= ticks; ++t) {
         while (next < events.size() && events[next].tick < t) ++next;
@@ -66,10 +70,12 @@ int Simulate(int argc, char** argv) {
         }
         PlayTick(st, false);
         table.root->dirtyRegion.SetEmpty();
+        sum.Add(st);
         if (trace)
             std::printf("%" PRId64 " %d %d %d %d %u\n", t, ball.fx, ball.fy, ball.vx, ball.vy,
                         static_cast<uint32_t>(st.score));
     }
+    if (checksum) std::printf("checksum %016llx\n", static_cast<unsigned long long>(sum.Value()));
     std::printf("score %u\n", static_cast<uint32_t>(st.score));
     return 0;
 }
