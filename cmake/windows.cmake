@@ -84,10 +84,22 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
 add_custom_target(bw_player_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.app)
 
 # ---- the Wine prefix the tests run in, made once by the build -------------------
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/wineprefix/.ready
-  COMMAND env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh
-  DEPENDS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh VERBATIM)
-add_custom_target(bw_wineprefix ALL DEPENDS ${CMAKE_BINARY_DIR}/wineprefix/.ready)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(BW_WINEARCH win64)
+else()
+  set(BW_WINEARCH win32)
+endif()
+# A machine that cannot run this build's programs (32-bit ones, on some
+# hosts) still builds it, without a prefix: BW_WINE_PREFIX=OFF.
+option(BW_WINE_PREFIX "Make the Wine prefix that the tests run in" ON)
+if(BW_WINE_PREFIX)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/wineprefix/.ready
+    COMMAND env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEARCH=${BW_WINEARCH} ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake/wine-env.sh VERBATIM)
+  add_custom_target(bw_wineprefix ALL DEPENDS ${CMAKE_BINARY_DIR}/wineprefix/.ready)
+else()
+  add_custom_target(bw_wineprefix)
+endif()
 
 # ---- window tests: GoogleTest built from Debian's sources, run under Wine -------
 enable_testing()
@@ -129,7 +141,8 @@ set_tests_properties(harness.failure_reaches_ctest PROPERTIES WILL_FAIL TRUE)
 # native bwtool (build/native) to read the saved file back.
 add_test(NAME e2e.editor
   COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/editor_e2e.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-set_tests_properties(e2e.editor PROPERTIES RESOURCE_LOCK desktop TIMEOUT 180)
+set_tests_properties(e2e.editor PROPERTIES RESOURCE_LOCK desktop TIMEOUT 180
+  ENVIRONMENT WINEARCH=${BW_WINEARCH})
 
 # ---- window benchmark (not a test: it prints figures) ------------------------------
 add_executable(win_bench bench/win/paint_bench.cpp $<TARGET_OBJECTS:bw_resources>)

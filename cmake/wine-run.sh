@@ -1,11 +1,12 @@
 #!/bin/sh
-# Runs a Windows program under Wine in the build's own 32-bit prefix.
+# Runs a Windows program under Wine in the build's own prefix: 32-bit
+# (WINEARCH=win32, the default) or, for the 64-bit build, win64.
 # With no arguments it only makes sure the prefix exists: created once,
 # with the Wine fonts linked in (so that "System" and "MS Sans Serif" are
 # the real ones and a dialog unit is 2 pixels), windows left unmanaged
 # (Xvfb has no window manager) and crash dialogs turned off.
 : "${WINEPREFIX:=$(pwd)/wineprefix}"
-export WINEPREFIX WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
+. "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/.ready" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/.ready" ] && exit 0

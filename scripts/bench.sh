@@ -8,10 +8,12 @@ cmake -S . -B build/native -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILE
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/native core_bench bwtool examples >/dev/null
 build/native/core_bench "$@"
-if [ -x build/win/bin/win_bench.exe ] || [ -f build/win/bin/win_bench.exe ]; then
+. scripts/windows-target.sh
+if [ -f "$WIN_BUILD/bin/win_bench.exe" ]; then
     xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' sh -c '
-        export WINEPREFIX=$PWD/build/win/wineprefix WINEARCH=win32 WINEDEBUG=-all
-        cmake/wine-run.sh && wine build/win/bin/win_bench.exe
-        [ -f build/win/bin/win_play_bench.exe ] && wine build/win/bin/win_play_bench.exe
-        wineserver -k'
+        export WINEPREFIX=$PWD/$1/wineprefix
+        . cmake/wine-env.sh
+        cmake/wine-run.sh && wine "$1/bin/win_bench.exe"
+        [ -f "$1/bin/win_play_bench.exe" ] && wine "$1/bin/win_play_bench.exe"
+        wineserver -k' sh "$WIN_BUILD"
 fi

@@ -10,9 +10,10 @@ sh scripts/install-deps.sh
 cmake -S . -B build/native -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/native >/dev/null
-cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake \
+. scripts/windows-target.sh
+cmake -S . -B "$WIN_BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C build/win >/dev/null
+ninja -C "$WIN_BUILD" >/dev/null
 
 table=build/native/examples/classic.bwt
 if [ ! -f "$table" ]; then
@@ -20,26 +21,27 @@ if [ ! -f "$table" ]; then
     build/native/bwtool build examples/classic.txt "$table"
 fi
 
-export WINEPREFIX="$root/build/win/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$root/$WIN_BUILD/wineprefix"
+. cmake/wine-env.sh
 cmake/wine-run.sh
 # The program takes a Windows path (one beginning with "/" would be a
 # switch); Wine shows the Linux root as drive Z:.
 wintable="Z:$(printf '%s' "$root/$table" | tr / '\\')"
 
 if [ -n "$DISPLAY" ]; then
-    exec wine build/win/bin/Bumpwright.exe "$wintable"
+    exec wine "$WIN_BUILD/bin/Bumpwright.exe" "$wintable"
 fi
 
 shot="$root/build/screenshots/bumpwright.png"
 mkdir -p "$(dirname "$shot")"
 rm -f "$shot"
 xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' sh -c '
-    wine build/win/bin/Bumpwright.exe "$1" & pid=$!
+    wine "$3/bin/Bumpwright.exe" "$1" & pid=$!
     wid=$(timeout 60 xdotool search --sync --onlyvisible --name " - Bumpwright\$" | head -1)
     sleep 2
     rc=1
     [ -n "$wid" ] && import -window "$wid" "$2" && rc=0
     kill $pid 2>/dev/null
     wineserver -k
-    exit $rc' sh "$wintable" "$shot"
+    exit $rc' sh "$wintable" "$shot" "$WIN_BUILD"
 echo "$shot"

@@ -47,7 +47,16 @@ native_ok=$?
 build sanitizers build/asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBW_SANITIZE=ON -DBW_FUZZ=ON
 asan_ok=$?
-build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release
+. scripts/windows-target.sh
+if [ "$BW_WIN_ARCH" = 64 ]; then
+    echo "== this machine cannot run 32-bit programs: the window tests run on the 64-bit build of the same sources"
+    build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release \
+        -DBW_WINE_PREFIX=OFF
+    build windows-64 "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release
+else
+    build windows build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake -DCMAKE_BUILD_TYPE=Release \
+        -DBW_WINE_PREFIX=ON
+fi
 win_ok=$?
 
 if [ $native_ok -eq 0 ]; then
@@ -83,13 +92,14 @@ if [ $asan_ok -eq 0 ]; then
     done
 fi
 
-if [ $win_ok -eq 0 ] && [ -f build/win/CTestTestfile.cmake ]; then
-    echo "== Windows tests under Wine and Xvfb"
+if [ $win_ok -eq 0 ] && [ -f "$WIN_BUILD/CTestTestfile.cmake" ]; then
+    echo "== Windows tests under Wine and Xvfb ($WIN_BUILD)"
     xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' sh -c '
-        export WINEPREFIX=$PWD/build/win/wineprefix WINEARCH=win32 WINEDEBUG=-all
+        export WINEPREFIX=$PWD/$1/wineprefix
+        . cmake/wine-env.sh
         cmake/wine-run.sh && wineserver -w && wineserver -p && wine wineboot >/dev/null 2>&1
-        ctest --test-dir build/win -j2 --output-on-failure; rc=$?
-        wineserver -k; exit $rc' >"$LOGS/windows-tests.log" 2>&1
+        ctest --test-dir "$1" -j2 --output-on-failure; rc=$?
+        wineserver -k; exit $rc' sh "$WIN_BUILD" >"$LOGS/windows-tests.log" 2>&1
     count_ctest windows "$LOGS/windows-tests.log"
 fi
 

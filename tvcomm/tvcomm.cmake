@@ -10,10 +10,23 @@ enable_language(RC)
 set(TVCOMM_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(TVCOMM_BIN_DIR ${CMAKE_BINARY_DIR}/bin)
 
+# 32-bit __stdcall names carry @N; the 64-bit build (for testing on machines
+# that cannot run 32-bit programs) has no decoration, so its .def has none.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TVCOMM_TRIPLE x86_64-w64-mingw32)
+  file(READ ${TVCOMM_DIR}/tvcomm.def def)
+  string(REGEX REPLACE "@[0-9]+" "" def "${def}")
+  set(TVCOMM_DEF ${CMAKE_BINARY_DIR}/tvcomm64.def)
+  file(WRITE ${TVCOMM_DEF} "${def}")
+else()
+  set(TVCOMM_TRIPLE i686-w64-mingw32)
+  set(TVCOMM_DEF ${TVCOMM_DIR}/tvcomm.def)
+endif()
+
 add_library(tvcomm SHARED
   ${TVCOMM_DIR}/tvcomm.cpp
   ${TVCOMM_DIR}/tvcomm.rc
-  ${TVCOMM_DIR}/tvcomm.def
+  ${TVCOMM_DEF}
 )
 set_target_properties(tvcomm PROPERTIES
   PREFIX ""
@@ -33,8 +46,8 @@ target_link_libraries(tvcomm PRIVATE comctl32 shell32)
 # that a call to TalvikIsValidFileNameA@4 binds to the export TalvikIsValidFileNameA.
 set(TVCOMM_IMPLIB ${CMAKE_BINARY_DIR}/libtvcomm_imp.a)
 add_custom_command(OUTPUT ${TVCOMM_IMPLIB}
-  COMMAND i686-w64-mingw32-dlltool -k -D tvcomm.dll -d ${TVCOMM_DIR}/tvcomm.def -l ${TVCOMM_IMPLIB}
-  DEPENDS ${TVCOMM_DIR}/tvcomm.def
+  COMMAND ${TVCOMM_TRIPLE}-dlltool -k -D tvcomm.dll -d ${TVCOMM_DEF} -l ${TVCOMM_IMPLIB}
+  DEPENDS ${TVCOMM_DEF}
   COMMENT "Import library for tvcomm.dll")
 add_custom_target(tvcomm_implib DEPENDS ${TVCOMM_IMPLIB})
 

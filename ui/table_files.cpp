@@ -24,7 +24,9 @@
 
 namespace ui {
 
+#ifndef _WIN64
 static_assert(sizeof(TalvikUploadInfo) == 20, "the upload request is five 32-bit fields");
+#endif
 
 namespace {
 

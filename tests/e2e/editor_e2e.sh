@@ -15,7 +15,8 @@ set -u
 BUILD=$(cd "$1" && pwd) || exit 2
 SRC=$(cd "$2" && pwd) || exit 2
 BWTOOL=${3:-$SRC/build/native/bwtool}
-export WINEPREFIX="$BUILD/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all
+. "$SRC/cmake/wine-env.sh"  # WINEARCH comes from the build's test environment
 PROGRAM="$BUILD/bin/Bumpwright.exe"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/bw-e2e.XXXXXX") || exit 2

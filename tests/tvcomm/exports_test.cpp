@@ -18,7 +18,7 @@ const T* At(HMODULE module, DWORD rva) {
 
 const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int which) {
     const auto* dos = At<IMAGE_DOS_HEADER>(module, 0);
-    const auto* nt = At<IMAGE_NT_HEADERS32>(module, static_cast<DWORD>(dos->e_lfanew));
+    const auto* nt = At<IMAGE_NT_HEADERS>(module, static_cast<DWORD>(dos->e_lfanew));
     return nt->OptionalHeader.DataDirectory[which];
 }
 
@@ -86,9 +86,9 @@ TEST(ImportByName, TheProgramImportsBothFunctionsByNameNotByOrdinal) {
     for (const auto* dll = At<IMAGE_IMPORT_DESCRIPTOR>(self, entry.VirtualAddress); dll->Name != 0; ++dll) {
         if (lstrcmpiA(At<char>(self, dll->Name), "tvcomm.dll") != 0) continue;
         foundLibrary = true;
-        for (const auto* thunk = At<IMAGE_THUNK_DATA32>(self, dll->OriginalFirstThunk); thunk->u1.AddressOfData != 0;
+        for (const auto* thunk = At<IMAGE_THUNK_DATA>(self, dll->OriginalFirstThunk); thunk->u1.AddressOfData != 0;
              ++thunk) {
-            ASSERT_FALSE(IMAGE_SNAP_BY_ORDINAL32(thunk->u1.Ordinal)) << "imported by ordinal";
+            ASSERT_FALSE(IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal)) << "imported by ordinal";
             imported.insert(At<IMAGE_IMPORT_BY_NAME>(self, thunk->u1.AddressOfData)->Name);
         }
     }

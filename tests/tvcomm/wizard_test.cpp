@@ -89,7 +89,7 @@ const char* NamePart(const std::string& path) {
 // A request as the program fills it in: the path, and its name part as a
 // pointer into the same string.
 TalvikUploadInfo Request(const std::string& path) {
-    return TalvikUploadInfo{20, path.c_str(), NamePart(path), 0, 0};
+    return TalvikUploadInfo{TALVIK_UPLOAD_INFO_SIZE, path.c_str(), NamePart(path), 0, 0};
 }
 
 class Wizard : public testing::Test {
@@ -349,17 +349,17 @@ TEST_F(WrongRequest, NoRecordAtAll) {
 
 TEST_F(WrongRequest, ASizeFieldOtherThanTwenty) {
     const std::string path = Table("demo.bwt", Content(10));
-    for (DWORD size : {0u, 16u, 19u, 21u, 24u}) {
+    for (DWORD size : {0u, 16u, TALVIK_UPLOAD_INFO_SIZE - 1u, TALVIK_UPLOAD_INFO_SIZE + 1u, 24u}) {
         SCOPED_TRACE(size);
         TalvikUploadInfo info = Request(path);
         info.cbSize = size;
         ExpectRefused(&info, TALVIK_UPLOAD_CONFIRM, "is " + std::to_string(size) + " bytes long");
-        EXPECT_TRUE(Last().Says("expects 20"));
+        EXPECT_TRUE(Last().Says("expects " + std::to_string(TALVIK_UPLOAD_INFO_SIZE)));
     }
 }
 
 TEST_F(WrongRequest, NoPath) {
-    TalvikUploadInfo info{20, nullptr, "demo.bwt", 0, 0};
+    TalvikUploadInfo info{TALVIK_UPLOAD_INFO_SIZE, nullptr, "demo.bwt", 0, 0};
     ExpectRefused(&info, TALVIK_UPLOAD_CONFIRM, "does not say which file to send");
     info.pszPath = "";
     ExpectRefused(&info, TALVIK_UPLOAD_CONFIRM, "does not say which file to send");
@@ -367,7 +367,7 @@ TEST_F(WrongRequest, NoPath) {
 
 TEST_F(WrongRequest, NoName) {
     const std::string path = Table("demo.bwt", Content(10));
-    TalvikUploadInfo info{20, path.c_str(), nullptr, 0, 0};
+    TalvikUploadInfo info{TALVIK_UPLOAD_INFO_SIZE, path.c_str(), nullptr, 0, 0};
     ExpectRefused(&info, TALVIK_UPLOAD_CONFIRM, "does not give the name");
     // A path ending in a backslash has an empty name part.
     const std::string folderPath = tables + "\\";
