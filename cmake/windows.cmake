@@ -113,8 +113,8 @@ file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(win_tests PRIVATE bwwin gtest)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
-# Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})
+# Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
   BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")
 add_dependencies(win_tests bw_help_file bw_player_file bw_wineprefix)
