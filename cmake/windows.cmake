@@ -32,7 +32,7 @@ add_custom_target(bw_pictures DEPENDS ${BW_PICTURES})
 # ---- resources: an object library, so that they are always linked in ---------
 add_library(bw_resources OBJECT res/app.rc)
 target_include_directories(bw_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${BW_GENERATED})
-set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h")
+set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h;${BW_GENERATED}/version.h")
 add_dependencies(bw_resources bw_pictures)
 
 # ---- the program: everything but WinMain in a library the tests share ---------
@@ -65,22 +65,26 @@ target_compile_options(Bumpwright PRIVATE ${BW_WARNINGS})
 target_link_options(Bumpwright PRIVATE $<$<CONFIG:Release>:-s>)
 
 # ---- the help file, compiled beside the program ----------------------------
+# The contents page names the version: it is filled in from the project's.
 file(GLOB BW_HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+configure_file(${CMAKE_SOURCE_DIR}/help/index.html ${BW_GENERATED}/help/index.html @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/help
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/help ${CMAKE_BINARY_DIR}/help
+  COMMAND ${CMAKE_COMMAND} -E copy ${BW_GENERATED}/help/index.html ${CMAKE_BINARY_DIR}/help/index.html
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/help ${BW_CHMCMD} --no-html-scan Bumpwright.hhp > chmcmd.log
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/help/Bumpwright.chm ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  DEPENDS ${BW_HELP_SOURCES} VERBATIM)
+  DEPENDS ${BW_HELP_SOURCES} ${BW_GENERATED}/help/index.html VERBATIM)
 add_custom_target(bw_help_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.chm)
 
 # ---- the device-side player program beside the program --------------------
-# A stand-in made from its text source, sent by "Download Bumpwright.app...".
+# A stand-in made from its text source, sent by "Download Bumpwright.app...";
+# its text names the version.
+configure_file(${CMAKE_SOURCE_DIR}/res/player/Bumpwright.app.txt ${BW_GENERATED}/Bumpwright.app @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/res/player/Bumpwright.app.txt
-          ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
-  DEPENDS ${CMAKE_SOURCE_DIR}/res/player/Bumpwright.app.txt VERBATIM)
+  COMMAND ${CMAKE_COMMAND} -E copy ${BW_GENERATED}/Bumpwright.app ${CMAKE_BINARY_DIR}/bin/Bumpwright.app
+  DEPENDS ${BW_GENERATED}/Bumpwright.app VERBATIM)
 add_custom_target(bw_player_file ALL DEPENDS ${CMAKE_BINARY_DIR}/bin/Bumpwright.app)
 
 # ---- the Wine prefix the tests run in, made once by the build -------------------
@@ -121,6 +125,7 @@ file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(win_tests PRIVATE bwwin gtest)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
+target_include_directories(win_tests PRIVATE ${BW_GENERATED})
 # Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
   BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")

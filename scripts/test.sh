@@ -103,6 +103,20 @@ if [ $win_ok -eq 0 ] && [ -f "$WIN_BUILD/CTestTestfile.cmake" ]; then
     count_ctest windows "$LOGS/windows-tests.log"
 fi
 
+if [ $win_ok -eq 0 ] && [ $native_ok -eq 0 ]; then
+    echo "== release: packing, then installing, opening and uninstalling under Wine"
+    if sh scripts/package.sh >"$LOGS/package.log" 2>&1; then
+        note_pass
+        xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
+            sh tests/release/install_test.sh build/win dist build/release-test >"$LOGS/release-test.log" 2>&1
+        if [ $? -eq 0 ]; then note_pass; else note_fail "release install test"; fi
+        tail -n 1 "$LOGS/release-test.log"
+    else
+        tail -n 20 "$LOGS/package.log"
+        note_fail "package"
+    fi
+fi
+
 if [ $failed -ne 0 ]; then
     printf "Failures:$failures\n"
     echo "Logs are in $LOGS"

@@ -6,6 +6,7 @@
 #include "app/help.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
+#include "version.h"
 #include "win/html_help.h"
 #include "win/startup.h"
 
@@ -113,7 +114,7 @@ TEST(About, TheAboutBoxShowsTheVersionAndClosesWithOK) {
     auto shows = [&](const char* text) {
         return std::find(s.aboutTexts.begin(), s.aboutTexts.end(), text) != s.aboutTexts.end();
     };
-    EXPECT_TRUE(shows("Bumpwright Version 1.2.11"));
+    EXPECT_TRUE(shows("Bumpwright Version " BW_VERSION));
     EXPECT_TRUE(shows("OK"));
     EXPECT_TRUE(s.aboutHasIcon);
     EXPECT_EQ(FindWindowA("#32770", "About Bumpwright"), nullptr);
