@@ -41,6 +41,13 @@ string(APPEND BW_NSIS_INSTALL "  SetOutPath \"$INSTDIR\"")
 string(STRIP "${BW_NSIS_REMOVE}" BW_NSIS_REMOVE)
 set(BW_NSIS_REMOVE "  ${BW_NSIS_REMOVE}")
 
+# The 64-bit build (for testing on machines that run only 64-bit programs)
+# gets the same installer with NSIS's 64-bit stub.
+set(BW_NSIS_ARGS -V2)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  list(APPEND BW_NSIS_ARGS "-XTarget amd64-unicode")
+endif()
+
 configure_file(${CMAKE_SOURCE_DIR}/installer/Bumpwright.nsi.in ${BW_RELEASE_DIR}/Bumpwright.nsi @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/installer/ReadMe.txt ${BW_RELEASE_DIR}/ReadMe.txt @ONLY NEWLINE_STYLE CRLF)
 
@@ -50,7 +57,7 @@ if(BW_MAKENSIS AND BW_ZIP)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${BW_STAGE}/Examples ${BW_DIST_DIR}
     ${BW_STAGE_COMMANDS}
     COMMAND ${CMAKE_COMMAND} -E copy ${BW_RELEASE_DIR}/ReadMe.txt ${BW_STAGE}/ReadMe.txt
-    COMMAND ${BW_MAKENSIS} -V2 ${BW_RELEASE_DIR}/Bumpwright.nsi
+    COMMAND ${BW_MAKENSIS} ${BW_NSIS_ARGS} ${BW_RELEASE_DIR}/Bumpwright.nsi
     COMMAND ${CMAKE_COMMAND} -E rm -f ${BW_PORTABLE}
     COMMAND ${CMAKE_COMMAND} -E chdir ${BW_RELEASE_DIR} ${BW_ZIP} -q -r -X ${BW_PORTABLE} ${BW_RELEASE_NAME}
     DEPENDS Bumpwright tvcomm bw_help_file bw_player_file bw_pictures ${BW_TABLE_TOOL} ${BW_EXAMPLE_TEXTS}

@@ -107,8 +107,17 @@ if [ $win_ok -eq 0 ] && [ $native_ok -eq 0 ]; then
     echo "== release: packing, then installing, opening and uninstalling under Wine"
     if sh scripts/package.sh >"$LOGS/package.log" 2>&1; then
         note_pass
+        setup_build=build/win setup_dist=dist
+        if [ "$BW_WIN_ARCH" = 64 ]; then
+            # The same installer around the 64-bit build, which runs here.
+            setup_build=$WIN_BUILD setup_dist=$WIN_BUILD/dist
+            cmake -S . -B "$WIN_BUILD" -DBW_TABLE_TOOL="$ROOT/build/native/bwtool" \
+                -DBW_DIST_DIR="$ROOT/$setup_dist" >>"$LOGS/package.log" 2>&1 &&
+                ninja -C "$WIN_BUILD" dist >>"$LOGS/package.log" 2>&1
+        fi
         xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' \
-            sh tests/release/install_test.sh build/win dist build/release-test >"$LOGS/release-test.log" 2>&1
+            sh tests/release/install_test.sh "$setup_build" "$setup_dist" build/release-test \
+            >"$LOGS/release-test.log" 2>&1
         if [ $? -eq 0 ]; then note_pass; else note_fail "release install test"; fi
         tail -n 1 "$LOGS/release-test.log"
     else

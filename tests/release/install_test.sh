@@ -8,7 +8,8 @@ VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$1/CMakeCache.txt")
 SETUP=$(cd "$2" && pwd)/Bumpwright-$VERSION-setup.exe
 ZIP=$(cd "$2" && pwd)/Bumpwright-$VERSION-portable.zip
 rm -rf "$3" && mkdir -p "$3" && WORK=$(cd "$3" && pwd) || exit 2
-export WINEPREFIX="$WORK/prefix" WINEARCH="${WINEARCH:-win32}" WINEDEBUG=-all
+export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all
+. "$HERE/../../cmake/wine-env.sh"  # WINEARCH: win32, or win64 for the 64-bit build
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"  # no menus or MIME types in the real home
 trap 'wineserver -k 2>/dev/null' EXIT
 
