@@ -8,6 +8,7 @@ add_executable(bwtool
   tools/bwtool/png_writer.cpp
   tools/bwtool/simulate.cpp
   tools/bwtool/text.cpp
+  tools/bwtool/check.cpp
 )
 target_link_libraries(bwtool PRIVATE bwcore PNG::PNG)
 target_compile_options(bwtool PRIVATE -Wall -Wextra)

@@ -26,7 +26,9 @@ int Usage() {
         "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum]\n"
         "                                 play the table headless\n"
         "  text TABLE.bwt                 the table as editable text\n"
-        "  build TEXT OUT.bwt             write a table file from its text\n",
+        "  build TEXT OUT.bwt             write a table file from its text\n"
+        "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--png OUT.png] [--json] [--strict]\n"
+        "                                 play the table many times and report what happened\n",
         stderr);
     return kUsageError;
 }
@@ -116,6 +118,7 @@ int main(int argc, char** argv) {
     static const Entry commands[] = {
         {"dump", bw::Dump},         {"resave", bw::Resave}, {"render", bw::Render},
         {"simulate", bw::Simulate}, {"text", bw::Text},     {"build", bw::Build},
+        {"check", bw::Check},
     };
     for (const Entry& e : commands)
         if (command == e.name) return e.run(argc - 2, argv + 2);
