@@ -9,8 +9,10 @@ add_executable(bwtool
   tools/bwtool/simulate.cpp
   tools/bwtool/text.cpp
   tools/bwtool/check.cpp
+  tools/bwtool/movie.cpp
 )
-target_link_libraries(bwtool PRIVATE bwcore PNG::PNG)
+find_library(GIF_LIBRARY gif REQUIRED)
+target_link_libraries(bwtool PRIVATE bwcore PNG::PNG ${GIF_LIBRARY})
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
 enable_testing()

@@ -24,6 +24,7 @@ bool LoadReplayFile(const char* command, const std::string& path, Replay& replay
 
 int Simulate(int argc, char** argv);
 int ReplayCommand(int argc, char** argv);
+int Movie(int argc, char** argv);
 int Check(int argc, char** argv);
 int Text(int argc, char** argv);
 int Build(int argc, char** argv);

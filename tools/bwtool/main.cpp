@@ -26,6 +26,8 @@ int Usage() {
         "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum] [--replay OUT]\n"
         "                                 play the table headless\n"
         "  replay REPLAY                  play a replay and check that it goes the same way\n"
+        "  movie (TABLE.bwt --keys EVENTS --ticks N | REPLAY) OUT.gif [--every K] [--scale S]\n"
+        "                                 the game as an animated GIF\n"
         "  text TABLE.bwt                 the table as editable text\n"
         "  build TEXT OUT.bwt             write a table file from its text\n"
         "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--png OUT.png] [--json] [--strict]\n"
@@ -120,6 +122,7 @@ int main(int argc, char** argv) {
         {"dump", bw::Dump},         {"resave", bw::Resave}, {"render", bw::Render},
         {"simulate", bw::Simulate}, {"text", bw::Text},     {"build", bw::Build},
         {"check", bw::Check},       {"replay", bw::ReplayCommand},
+        {"movie", bw::Movie},
     };
     for (const Entry& e : commands)
         if (command == e.name) return e.run(argc - 2, argv + 2);
