@@ -496,7 +496,7 @@ std::string ReportText(const PlaytestReport& r) {
     const PieceFacts* most = nullptr;
     for (const PieceFacts& p : r.pieces)
         if (p.target && (!most || p.hits > most->hits)) most = &p;
-    if (most) s += "most hit: " + PieceText(*most) + ", " + Number(static_cast<int64_t>(most->hits)) + " times\n";
+    if (most && most->hits > 0) s += "most hit: " + PieceText(*most) + ", " + Number(static_cast<int64_t>(most->hits)) + " times\n";
     return s;
 }
 
