@@ -248,17 +248,17 @@ struct Playtest::Impl final : ContactObserver {
             // varied number of key-downs, then let go in the tick in which
             // the ball comes down onto the cannon's top (3 pixels above it
             // is touching), for the shot to catch it.
-            const bool near = std::abs(b.fx - serveFx) <= 768 && b.fy >= serveFy - 2048 && b.fy <= serveFy + 512;
+            const bool nearby = std::abs(b.fx - serveFx) <= 768 && b.fy >= serveFy - 2048 && b.fy <= serveFy + 512;
             if (serveHold > 0) {
                 Key(kKeySpace, true);  // the held key's auto-repeat
                 --serveHold;
             } else if (serving) {
-                if (!near || b.fy + b.vy > serveFy - 256 || tick >= serveGiveUp) {
+                if (!nearby || b.fy + b.vy > serveFy - 256 || tick >= serveGiveUp) {
                     Key(kKeySpace, false);
                     serving = false;
                     serveAfter = tick + 10;
                 }
-            } else if (near && tick >= serveAfter) {
+            } else if (nearby && tick >= serveAfter) {
                 serveHold = 1 + Roll(rng, 12);
                 serving = true;
                 serveGiveUp = tick + serveHold + 60;
@@ -287,10 +287,10 @@ struct Playtest::Impl final : ContactObserver {
 
     void AddTrap(bool resting, const Stretch& s, int64_t ticks) {
         const int32_t x = (s.minX + s.maxX) / 2, y = (s.minY + s.maxY) / 2;
-        const int32_t near = (resting ? kRestBox : kConfineBox) / 2 + 2;
+        const int32_t nearby = (resting ? kRestBox : kConfineBox) / 2 + 2;
         for (size_t i = 0; i < report.traps.size(); ++i) {
             Trap& t = report.traps[i];
-            if (t.resting == resting && std::abs(t.x - x) <= near && std::abs(t.y - y) <= near) {
+            if (t.resting == resting && std::abs(t.x - x) <= nearby && std::abs(t.y - y) <= nearby) {
                 t.ticks = std::max(t.ticks, ticks);
                 if (trapGame[i] != game) ++t.games;
                 trapGame[i] = game;
@@ -440,7 +440,7 @@ PlaytestReport Playtest::Report() const {
             for (int32_t y = around.top; y < around.bottom && !touches; y += 2)
                 for (int32_t x = around.left; x < around.right && !touches; x += 2)
                     touches = pieces[i]->region.Contains(x, y);
-            if (touches) t.near.push_back(static_cast<int32_t>(i));
+            if (touches) t.nearby.push_back(static_cast<int32_t>(i));
         }
     }
     return r;
@@ -467,11 +467,11 @@ std::string TrapText(const PlaytestReport& r, const Trap& t) {
     std::string s = std::string(t.resting ? "the ball rests at (" : "the ball stays around (") + Number(t.x) + ", " +
                     Number(t.y) + ") for up to " + Number(t.ticks) + " ticks (" + Tenths(static_cast<uint64_t>(t.ticks) / 5) +
                     " s) in " + Number(t.games) + (t.games == 1 ? " game" : " games");
-    if (!t.near.empty()) {
+    if (!t.nearby.empty()) {
         s += ", near ";
-        for (size_t i = 0; i < t.near.size(); ++i) {
+        for (size_t i = 0; i < t.nearby.size(); ++i) {
             if (i > 0) s += ", ";
-            s += PieceText(r.pieces[static_cast<size_t>(t.near[i])]);
+            s += PieceText(r.pieces[static_cast<size_t>(t.nearby[i])]);
         }
     }
     return s;
@@ -521,8 +521,8 @@ std::string ReportJson(const PlaytestReport& r) {
         s += sep + std::string("{\"kind\": ") + (t.resting ? "\"rest\"" : "\"confined\"") + ", \"x\": " + Number(t.x) +
              ", \"y\": " + Number(t.y) + ", \"ticks\": " + Number(t.ticks) + ", \"games\": " + Number(t.games) +
              ", \"near\": [";
-        for (size_t i = 0; i < t.near.size(); ++i)
-            s += (i ? ", " : "") + piece(r.pieces[static_cast<size_t>(t.near[i])]) + "}";
+        for (size_t i = 0; i < t.nearby.size(); ++i)
+            s += (i ? ", " : "") + piece(r.pieces[static_cast<size_t>(t.nearby[i])]) + "}";
         s += "]}";
         sep = ",\n    ";
     }

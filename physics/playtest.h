@@ -68,7 +68,7 @@ struct Trap {
     int32_t x = 0, y = 0;  // the middle of the place, table pixels
     int64_t ticks = 0;     // the longest stay
     int64_t games = 0;     // games in which the ball stayed there
-    std::vector<int32_t> near;  // pieces around the place (indices into pieces)
+    std::vector<int32_t> nearby;  // pieces around the place (indices into pieces)
 };
 
 struct PlaytestReport {

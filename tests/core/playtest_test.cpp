@@ -60,8 +60,8 @@ TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
     EXPECT_LE(t.y, 60);
     EXPECT_EQ(t.games, 5);
     EXPECT_EQ(r.gamesEndedByTrap, 5);
-    ASSERT_EQ(t.near.size(), 1u);
-    EXPECT_EQ(r.pieces[static_cast<size_t>(t.near[0])].kind, "border");
+    ASSERT_EQ(t.nearby.size(), 1u);
+    EXPECT_EQ(r.pieces[static_cast<size_t>(t.nearby[0])].kind, "border");
     EXPECT_TRUE(r.HasFindings());
 }
 
