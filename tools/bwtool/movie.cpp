@@ -66,6 +66,7 @@ public:
             error_ = "cannot write " + path + ": " + GifErrorString(err);
             return;
         }
+        EGifSetGifVersion(gif_, true);  // 89a: the loop and the frame delays
         std::vector<GifColorType> colors(256);
         for (size_t i = 0; i < palette_.size(); ++i)
             colors[i] = {static_cast<GifByteType>(RedOf(palette_[i])), static_cast<GifByteType>(GreenOf(palette_[i])),
