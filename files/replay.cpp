@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "files/table_file.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
 
@@ -57,7 +58,10 @@ std::string WriteReplay(const Replay& r) {
     std::string line;
     for (size_t i = 0; i < r.events.size(); ++i) {
         const KeyEvent& e = r.events[i];
-        line += (line.empty() ? "" : ",") + std::to_string(e.tick) + ":" + (e.down ? "+" : "-") + KeyName(e.virtualKey);
+        if (!line.empty()) line += ',';
+        line += std::to_string(e.tick);
+        line += e.down ? ":+" : ":-";
+        line += KeyName(e.virtualKey);
         if (line.size() > 100 || i + 1 == r.events.size()) {
             s += "keys " + line + "\n";
             line.clear();
@@ -161,6 +165,12 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
     std::string why;
     if (!TextToTable(r.tableText, *probe.root, why)) {
         error = ShiftLine(why, tableLine) + " (in the replay's table)";
+        return false;
+    }
+    // As a table file holds it: a replay's game is one the window can play.
+    if (const int32_t records = RecordsNeeded(*probe.root); records > kMaxRecords) {
+        error = "line " + std::to_string(tableLine) + ": the table needs " + std::to_string(records) +
+                " records; a table file holds at most " + std::to_string(kMaxRecords);
         return false;
     }
     return true;

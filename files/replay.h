@@ -25,7 +25,7 @@
 namespace bw {
 
 constexpr int64_t kReplayCheckEvery = 500;
-constexpr int64_t kMaxReplayTicks = 10000000;  // more than two days of play
+constexpr int64_t kMaxReplayTicks = 1000000;  // five and a half hours of play
 constexpr size_t kMaxReplayBytes = 16u << 20;
 
 struct Replay {
@@ -40,7 +40,7 @@ struct Replay {
 
 std::string WriteReplay(const Replay& replay);
 // False with "line N: ..." when the text is not a whole, well-formed
-// replay; `replay` is then unspecified.
+// replay whose table a table file can hold; `replay` is then unspecified.
 bool ReadReplay(std::string_view text, Replay& replay, std::string& error);
 
 // Plays key events into a game tick by tick, keeping the checksums.
