@@ -357,7 +357,8 @@ struct Playtest::Impl final : ContactObserver {
         CloseConfine();
         report.ticks += tick;
         scores.push_back(static_cast<uint32_t>(table.state.score));
-        ReleaseKeys(table.state);
+        // No key is let go here: every key change has had its tick, so the
+        // next game's Reset leaves nothing of this one behind.
         ++game;
         inGame = false;
     }
