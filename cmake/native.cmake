@@ -8,8 +8,11 @@ add_executable(bwtool
   tools/bwtool/png_writer.cpp
   tools/bwtool/simulate.cpp
   tools/bwtool/text.cpp
+  tools/bwtool/check.cpp
+  tools/bwtool/movie.cpp
 )
-target_link_libraries(bwtool PRIVATE bwcore PNG::PNG)
+find_library(GIF_LIBRARY gif REQUIRED)
+target_link_libraries(bwtool PRIVATE bwcore PNG::PNG ${GIF_LIBRARY})
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
 enable_testing()
@@ -33,7 +36,7 @@ if(benchmark_FOUND AND NOT BW_SANITIZE)
 endif()
 
 if(BW_FUZZ)
-  foreach(target read_fuzz roundtrip_fuzz)
+  foreach(target read_fuzz roundtrip_fuzz replay_fuzz)
     add_executable(${target} fuzz/${target}.cpp)
     target_link_libraries(${target} PRIVATE bwcore)
     target_compile_options(${target} PRIVATE -g -fsanitize=fuzzer)

@@ -50,6 +50,8 @@ add_library(bwwin STATIC
   ui/table_editing.cpp
   ui/table_play.cpp
   ui/table_files.cpp
+  ui/table_check.cpp
+  ui/check_dialog.cpp
   ui/file_dialog.cpp
   app/help.cpp
   app/table_app.cpp
@@ -160,3 +162,8 @@ target_link_libraries(win_play_bench PRIVATE bwwin)
 set_target_properties(win_play_bench PROPERTIES WIN32_EXECUTABLE OFF)
 target_compile_options(win_play_bench PRIVATE ${BW_WARNINGS})
 target_compile_definitions(win_play_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")
+add_executable(win_check_bench bench/win/check_bench.cpp $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(win_check_bench PRIVATE bwwin)
+set_target_properties(win_check_bench PROPERTIES WIN32_EXECUTABLE OFF)
+target_compile_options(win_check_bench PRIVATE ${BW_WARNINGS})
+target_compile_definitions(win_check_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")

@@ -9,10 +9,22 @@ namespace bw {
 // The playfield in window pixels: (0, 0, 249, 199).
 constexpr Rect kPlayfield{0, 0, 249, 199};
 
+// Drawing that goes with the table for a while (the findings of a check):
+// one part under the pieces, one over them.
+class Overlay {
+public:
+    virtual void PaintUnder(Surface& target) const = 0;
+    virtual void PaintOver(Surface& target) const = 0;
+
+protected:
+    ~Overlay() = default;
+};
+
 // Blanks the playfield white, selects the piece pen and sends Draw to the
 // root with `target` as the draw target; with `withBall` the ball is drawn
 // last, as in play. Pieces are drawn at twice their table size. The caller
-// clips the target to the playfield, as the window's paint does.
-void PaintTable(TableState& st, Surface& target, bool withBall);
+// clips the target to the playfield, as the window's paint does. An
+// overlay is drawn under and over the pieces.
+void PaintTable(TableState& st, Surface& target, bool withBall, const Overlay* overlay = nullptr);
 
 }  // namespace bw

@@ -109,6 +109,7 @@ int32_t PieceGroup::HandleMessage(PieceMessage code) {
         if (state.excludeActive && c == state.excludedPiece) continue;
         const int32_t r = c->HandleMessage(code);
         if (code == PieceMessage::RebuildRegion) region.Unite(c->region);
+        if (r != 0 && state.contacts && code == PieceMessage::Simulate) state.contacts->Contact(*c, r);
         if ((r & 15) > (best & 15)) best = r;
     }
     return best;

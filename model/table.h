@@ -60,6 +60,17 @@ class TablePiece;
 class TableRoot;
 class Ball;
 
+// Told of every piece the ball touched in a Simulate pass, with its result,
+// from the innermost piece outwards. For those who gather facts about a
+// game; play does not need one.
+class ContactObserver {
+public:
+    virtual void Contact(const TablePiece& piece, int32_t result) = 0;
+
+protected:
+    ~ContactObserver() = default;
+};
+
 // The table-wide values every piece and the window reach.
 struct TableState {
     Ball* ball = nullptr;
@@ -75,6 +86,7 @@ struct TableState {
     int32_t imageHeight = 0;
     // The platform C library's rand(): 1 at start, never reseeded.
     uint32_t randomState = 1;
+    ContactObserver* contacts = nullptr;  // none in play
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;

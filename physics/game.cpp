@@ -10,17 +10,19 @@ void StartGame(TableState& st) {
     st.paramA = 0;
 }
 
-void PlayTick(TableState& st, bool trackDirty) {
+bool PlayTick(TableState& st, bool trackDirty) {
     Ball* ball = st.ball;
     TableRoot* root = st.root;
-    if (!ball || !root) return;
+    if (!ball || !root) return false;
     Step(*ball);
     ball->HandleMessage(PieceMessage::RebuildRegion);
     if (trackDirty) root->dirtyRegion.Unite(ball->region);
     root->HandleMessage(PieceMessage::Simulate);
-    if (BallOffTable(*ball)) ball->HandleMessage(PieceMessage::Reset);
+    const bool drained = BallOffTable(*ball);
+    if (drained) ball->HandleMessage(PieceMessage::Reset);
     ball->HandleMessage(PieceMessage::RebuildRegion);
     if (trackDirty) root->dirtyRegion.Unite(ball->region);
+    return drained;
 }
 
 void SendKey(TableState& st, int32_t virtualKey, bool down) {

@@ -14,8 +14,9 @@ void StartGame(TableState& st);
 // The physics of one play step: the ball's motion step, its region rebuilt,
 // Simulate to the root, the ball put back on the cannon when it has left the
 // table, its region rebuilt again. With `trackDirty` the ball's regions are
-// united into the root's dirty region for the window to repaint.
-void PlayTick(TableState& st, bool trackDirty);
+// united into the root's dirty region for the window to repaint. True when
+// the ball left the table (it drained) in this tick.
+bool PlayTick(TableState& st, bool trackDirty);
 
 // A key going down (1) or up (0), as the play sends it to the root.
 void SendKey(TableState& st, int32_t virtualKey, bool down);

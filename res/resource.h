@@ -8,6 +8,7 @@
 // Dialog templates.
 #define IDD_ABOUTBOX 100
 #define IDD_TABLE 102
+#define IDD_CHECK 220
 
 // Icon, toolbar (and its image strip), menu.
 #define IDR_MAINFRAME 128
@@ -56,6 +57,24 @@
 #define ID_DOWNLOAD_PLAYER 32794
 #define ID_HELP_FINDER 57666
 #define ID_HELP 57670
+
+// The Table menu, the check's window and the replay messages.
+#define ID_TABLE_CHECK 33100
+#define ID_TABLE_OPEN_REPLAY 33101
+#define ID_TABLE_SAVE_REPLAY 33102
+#define IDC_CHECK_SUMMARY 33110
+#define IDC_CHECK_PROGRESS 33111
+#define IDC_CHECK_FINDINGS 33112
+#define IDS_CHECK_RUNNING 33120
+#define IDS_CHECK_CLEAN 33121
+#define IDS_CHECK_UNREACHED 33122
+#define IDS_CHECK_TRAP 33123
+#define IDS_CHECK_FIGURES 33124
+#define IDS_CHECK_CLOSE 33125
+#define IDS_NO_REPLAY 33130
+#define IDS_BAD_REPLAY 33131
+#define IDS_REPLAY_PLAYING 33133
+#define IDS_REPLAY_FILTER 33134
 
 // The toolbar control's identifier.
 #define ID_TOOLBAR 59392

@@ -12,6 +12,7 @@
 #include "files/table_file.h"
 #include "model/paint.h"
 #include "res/resource.h"
+#include "ui/check_dialog.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/toolbar.h"
@@ -206,7 +207,7 @@ void TableDialog::PaintPlayfield(HDC dc) {
             state.excludedPiece = currentPiece;
             state.excludeActive = 1;
         }
-        bw::PaintTable(state, target, false);
+        bw::PaintTable(state, target, false, OverlayToPaint());
         state.excludeActive = 0;
         if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
             target.SelectPen(bw::kPiecePen);
@@ -243,6 +244,9 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_START: StartPlay(); return true;
         case IDC_EDIT_MODE: StopPlay(); return true;
         case IDC_CLEAR: ClearTable(); return true;
+        case ID_TABLE_CHECK: OnCheckTable(); return true;
+        case ID_TABLE_OPEN_REPLAY: OnOpenReplay(); return true;
+        case ID_TABLE_SAVE_REPLAY: OnSaveReplay(); return true;
         default: return win::Dialog::OnCommand(id, code, control);
     }
 }
@@ -282,6 +286,7 @@ void TableDialog::UpdateTitle(const char* path) {
 
 void TableDialog::OnDestroy() {
     EndBorder();
+    DropFindings();
     // A piece being dragged is out of the tree: it goes with the table.
     draggedPiece.reset();
     currentPiece = nullptr;

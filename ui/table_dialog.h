@@ -11,12 +11,24 @@
 #include <string>
 #include <string_view>
 
+#include "files/replay.h"
 #include "model/table.h"
+#include "physics/playtest.h"
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
 
+namespace bw {
+struct FileError;
+}
+
 namespace ui {
+
+class CheckDialog;
+
+// A file error reported by cause, naming the file; a path too long.
+void ReportFileError(HWND owner, const bw::FileError& error);
+void ReportPathTooLong(HWND owner, const std::string& path);
 
 enum class EditMode : int32_t {
     Editing = 0,        // no mouse operation under way
@@ -127,6 +139,27 @@ public:
     void OnFileOpen();
     void OnSendToDevice();
     void OnDownloadPlayer();
+
+    // ---- checking and replays (table_check.cpp) --------------------------------
+    // Plays the table many times in slices, with progress and Cancel, then
+    // shows the findings over the playfield and in a list.
+    void OnCheckTable();
+    // The findings of the last check, while the table is as it was checked.
+    const bw::PlaytestReport* Findings() const { return findings.get(); }
+    CheckDialog* FindingsList() const { return checkDialog.get(); }
+    // A finding chosen in the list: a piece's index in the report (from 0),
+    // or a trap as -2 - its index.
+    void ChooseFinding(int finding);
+    void DropFindings();
+    void OnOpenReplay();
+    void OnSaveReplay();
+    // The replay of the last play (or of the replay last played back).
+    const bw::Replay* LastReplay() const { return lastReplay.get(); }
+    bool WriteReplayFile(const std::string& path);
+    // Puts a replay's table in the window and plays it back; false after a
+    // message naming the line when the text is no replay.
+    bool PlayReplayText(const std::string& text, const std::string& path);
+    bool PlayingBack() const { return playbackKeys != nullptr; }
     // The records a table file would need after an addition of `added`
     // records to the table as it stands.
     int32_t FileRecordsAfter(int32_t added) const;
@@ -177,7 +210,22 @@ private:
     void PutBackDraggedPiece();
     void InvalidatePieceRegion(const bw::TablePiece& piece, bool erase);
 
+    bool HandleTableKey(const MSG& msg);
+    // The findings overlay, when the table is still the one checked.
+    const bw::Overlay* OverlayToPaint();
+    // Play ends: the play's replay is kept, playback stops.
+    void FinishPlay();
+
     win::GdiCache gdi;
+    std::unique_ptr<CheckDialog> checkDialog;
+    std::unique_ptr<bw::PlaytestReport> findings;
+    std::unique_ptr<bw::FindingsOverlay> overlay;
+    std::string checkedTable;  // the table as text when it was checked
+    bool checking = false;
+    bw::ReplayRecorder recorder;
+    std::unique_ptr<bw::Replay> lastReplay;
+    std::unique_ptr<bw::Replay> playback;
+    std::unique_ptr<bw::KeyPlayback> playbackKeys;
     win::OwnedIcon smallIcon;
     // currentPiece while it is dragged: out of the tree, so owned here.
     std::unique_ptr<bw::TablePiece> draggedPiece;

@@ -100,6 +100,7 @@ void TableDialog::ResetToolButtons() {
 
 void TableDialog::StopPlay() {
     if (mode != EditMode::Playing) return;
+    FinishPlay();
     KillTimer(hwnd(), timerId);
     mode = EditMode::Editing;
     if (root) root->HandleMessage(PieceMessage::Reset);
@@ -305,6 +306,7 @@ void TableDialog::DeleteSelected() {
 bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (toolTip) SendMessageA(toolTip.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
+    if (HandleTableKey(msg)) return true;
     if (HandlePlayKey(msg)) return true;
     if (msg.message == WM_KEYDOWN) return HandleEditingKey(msg);
     return false;

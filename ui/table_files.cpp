@@ -54,6 +54,8 @@ UINT FileErrorText(bw::FileErrorCause cause) {
     return IDS_FILE_GENERIC;
 }
 
+}  // namespace
+
 void ReportFileError(HWND owner, const bw::FileError& error) {
     win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), error.path),
                        MB_OK | MB_ICONSTOP);
@@ -63,6 +65,8 @@ void ReportPathTooLong(HWND owner, const std::string& path) {
     win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path),
                        MB_OK | MB_ICONEXCLAMATION);
 }
+
+namespace {
 
 // Hands one file to the device library's upload wizard.
 void SendToTalvik(HWND owner, const char* path) {

@@ -127,6 +127,11 @@ void TableDialog::StartPlay() {
     // A drag that EndDrag could not end (the window is not the active one)
     // still gives its piece back before the table is reset.
     if (mode == EditMode::Dragging) PutBackDraggedPiece();
+    DropFindings();
+    // Every play is recorded, for Save replay.
+    playback.reset();
+    playbackKeys.reset();
+    recorder.Start(*root, state);
     bw::StartGame(state);  // Reset to the root, score and paramA cleared
     InvalidateRect(hwnd(), &playfield, TRUE);
     ResetToolButtons();
@@ -177,7 +182,14 @@ void TableDialog::PlayStep() {
     // A tick already queued when play stopped finds the window editing.
     if (mode != EditMode::Playing || !root) return;
     if (IsIconic(hwnd())) return;
-    bw::PlayTick(state, true);
+    if (playbackKeys) {
+        // A replay: its own keys; at its end the game stands still.
+        if (playbackKeys->Ticks() >= playback->ticks) return;
+        playbackKeys->Tick(state, true);
+    } else {
+        bw::PlayTick(state, true);
+        recorder.Tick(state);
+    }
     if (!root->dirtyRegion.IsEmpty()) {
         const win::OwnedRegion dirty = win::MakeSystemRegion(root->dirtyRegion);
         InvalidateRgn(hwnd(), dirty.get(), FALSE);
@@ -214,7 +226,13 @@ void TableDialog::PaintPlayBuffer(HDC dc) {
 
 // ---- keys, activation, menus ----------------------------------------------------------
 
-void TableDialog::ReleaseKeys() { bw::ReleaseKeys(state); }
+void TableDialog::ReleaseKeys() {
+    // A replay's game has only its own keys.
+    if (playbackKeys) return;
+    if (mode == EditMode::Playing)
+        for (int32_t key : {bw::kKeyZ, bw::kKeyX, bw::kKeySpace}) recorder.Key(key, false);
+    bw::ReleaseKeys(state);
+}
 
 bool TableDialog::HandlePlayKey(const MSG& msg) {
     // Every message seen here leaves its first parameter in paramA and
@@ -225,8 +243,10 @@ bool TableDialog::HandlePlayKey(const MSG& msg) {
     if (mode != EditMode::Playing) return false;
     if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return false;
     if (!IsPlayKey(msg.wParam)) return false;
+    if (playbackKeys) return true;  // a replay plays its own keys
     // A held key repeats its key-down: each one reaches the table.
     bw::SendKey(state, static_cast<int32_t>(msg.wParam), msg.message == WM_KEYDOWN);
+    recorder.Key(static_cast<int32_t>(msg.wParam), msg.message == WM_KEYDOWN);
     return true;
 }
 

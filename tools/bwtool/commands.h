@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "files/table_file.h"
@@ -10,7 +11,21 @@ namespace bw {
 bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result);
 bool SaveTableFile(const std::string& path, const TableRoot& root);
 
+// A whole number from an option's value; false after a message.
+bool ParseCount(const char* command, const char* option, const std::string& v, int64_t& out);
+
+// Whole text files, with bwtool's messages on standard error.
+bool ReadTextFile(const std::string& path, size_t limit, std::string& text);
+bool WriteTextFile(const std::string& path, const std::string& text);
+
+struct Replay;
+// Reads and checks a replay file; false after a message naming the line.
+bool LoadReplayFile(const char* command, const std::string& path, Replay& replay);
+
 int Simulate(int argc, char** argv);
+int ReplayCommand(int argc, char** argv);
+int Movie(int argc, char** argv);
+int Check(int argc, char** argv);
 int Text(int argc, char** argv);
 int Build(int argc, char** argv);
 

@@ -23,10 +23,15 @@ int Usage() {
         "  dump TABLE.bwt                 the piece tree as the loader builds it\n"
         "  resave IN.bwt OUT.bwt          load and save again\n"
         "  render TABLE.bwt OUT.png       paint the table as the editor shows it\n"
-        "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum]\n"
+        "  simulate TABLE.bwt --ticks N [--keys EVENTS] [--trace] [--checksum] [--replay OUT]\n"
         "                                 play the table headless\n"
+        "  replay REPLAY                  play a replay and check that it goes the same way\n"
+        "  movie (TABLE.bwt --keys EVENTS --ticks N | REPLAY) OUT.gif [--every K] [--scale S]\n"
+        "                                 the game as an animated GIF\n"
         "  text TABLE.bwt                 the table as editable text\n"
-        "  build TEXT OUT.bwt             write a table file from its text\n",
+        "  build TEXT OUT.bwt             write a table file from its text\n"
+        "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--png OUT.png] [--json] [--strict]\n"
+        "                                 play the table many times and report what happened\n",
         stderr);
     return kUsageError;
 }
@@ -116,6 +121,8 @@ int main(int argc, char** argv) {
     static const Entry commands[] = {
         {"dump", bw::Dump},         {"resave", bw::Resave}, {"render", bw::Render},
         {"simulate", bw::Simulate}, {"text", bw::Text},     {"build", bw::Build},
+        {"check", bw::Check},       {"replay", bw::ReplayCommand},
+        {"movie", bw::Movie},
     };
     for (const Entry& e : commands)
         if (command == e.name) return e.run(argc - 2, argv + 2);

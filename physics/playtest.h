@@ -1,0 +1,146 @@
+// The playtest: a table played many times by an automatic player, and what
+// happened in those games (which pieces the ball reached, where it went,
+// where it got stuck, how long a ball lasted, the scores).
+//
+// The player is deterministic from a seed. It serves by holding SPACE for
+// a varied number of ticks (a key-down each tick, as auto-repeat sends
+// them, so the cannon's power varies from 1 to 10) whenever the ball rests
+// on the cannon, and works a side's flippers when the ball comes within
+// their reach, late by a tick or two and held for a varied time; on a
+// share of the approaches it does nothing at all, so that games end.
+//
+// A trap is the ball resting: staying within kRestBox table pixels for
+// more than kRestTicks ticks (5 s of game time) without scoring; or the
+// ball confined: staying within kConfineBox pixels for more than
+// kConfineTicks ticks (30 s) without draining.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/paint.h"
+#include "model/surface.h"
+#include "model/table.h"
+
+namespace bw {
+
+struct PlaytestOptions {
+    int64_t games = 1000;
+    uint64_t seed = 1;
+    int64_t ticks = 3000;       // the most ticks of one game
+    int32_t drainsPerGame = 3;  // a game ends when the ball has drained this often
+};
+
+// The bounds on a playtest's size; CheckPlaytestOptions refuses more.
+constexpr int64_t kMaxPlaytestGames = 100000;
+constexpr int64_t kMaxPlaytestTicks = 1000000;
+constexpr int64_t kMaxPlaytestTotalTicks = 200000000;
+
+// Trap rule, in table pixels and ticks (50 ticks a second).
+constexpr int32_t kRestBox = 4;
+constexpr int64_t kRestTicks = 250;
+constexpr int32_t kConfineBox = 24;
+constexpr int64_t kConfineTicks = 1500;
+// A ball at rest this long will not move again: the game ends there.
+constexpr int64_t kGiveUpTicks = 1000;
+
+// The heat map's grid: one cell per table pixel of the playfield.
+constexpr int32_t kHeatWidth = 126;
+constexpr int32_t kHeatHeight = 101;
+
+// False with a message when the options are out of bounds.
+bool CheckPlaytestOptions(const PlaytestOptions& options, std::string& error);
+
+// A piece as the report names it: a border (its start point), an obstacle,
+// a hole, a flipper, the cannon or a segment standing alone. Pieces are
+// numbered in tree order; ReportedPieces gives them for any table.
+struct PieceFacts {
+    std::string kind;  // as the text form names it
+    int32_t x = 0, y = 0;
+    uint64_t hits = 0;    // touches: runs of ticks in contact
+    bool target = false;  // an obstacle, hole or flipper: the ball should reach it
+};
+
+struct Trap {
+    bool resting = true;  // resting, or else confined to a region
+    int32_t x = 0, y = 0;  // the middle of the place, table pixels
+    int64_t ticks = 0;     // the longest stay
+    int64_t games = 0;     // games in which the ball stayed there
+    std::vector<int32_t> nearby;  // pieces around the place (indices into pieces)
+};
+
+struct PlaytestReport {
+    int64_t games = 0;
+    int64_t ticks = 0;  // played in all
+    int64_t drains = 0;
+    int64_t captures = 0;  // hole captures
+    int64_t gamesEndedByTrap = 0;
+    // Ticks a ball lasted, from the start or the last drain to a drain.
+    int64_t ballTicksMean = 0, ballTicksMedian = 0;
+    // Scores per game: the mean in tenths, the median and the 90th percentile.
+    uint64_t scoreMeanTenths = 0;
+    uint32_t scoreMedian = 0, scoreP90 = 0;
+    std::vector<PieceFacts> pieces;
+    std::vector<Trap> traps;
+    std::vector<uint32_t> heat;  // ticks the ball spent on each cell, row by row
+    uint32_t heatMax = 0;
+
+    std::vector<int32_t> Unreached() const;  // indices of targets never hit
+    bool HasFindings() const { return !traps.empty() || !Unreached().empty(); }
+};
+
+// The pieces the report names, in its order.
+std::vector<const TablePiece*> ReportedPieces(const TableRoot& root);
+
+// A playtest that can run in slices: the window runs a slice between
+// messages, the tool all at once. The table is copied at construction and
+// never touched again.
+class Playtest {
+public:
+    Playtest(const TableRoot& table, const PlaytestOptions& options);
+    ~Playtest();
+    Playtest(const Playtest&) = delete;
+    Playtest& operator=(const Playtest&) = delete;
+
+    // Plays on for about `tickBudget` ticks; true when every game is over.
+    bool Run(int64_t tickBudget);
+    bool Done() const;
+    int64_t GamesDone() const;
+    int64_t Games() const;
+    // The report (complete once Done).
+    PlaytestReport Report() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+PlaytestReport RunPlaytest(const TableRoot& table, const PlaytestOptions& options);
+
+// The report for a person: findings first, then the figures.
+std::string ReportText(const PlaytestReport& report);
+// The same facts for scripts.
+std::string ReportJson(const PlaytestReport& report);
+// One line for a trap: "the ball rests at (X, Y) ..." with its pieces.
+std::string TrapText(const PlaytestReport& report, const Trap& trap);
+
+// The findings over the table: under the pieces the heat map, white where
+// the ball never went, through yellow to red where it spent the most time;
+// over them the trap places, crossed out (`markedTrap`, when one, larger),
+// and the marked piece framed.
+class FindingsOverlay final : public Overlay {
+public:
+    explicit FindingsOverlay(const PlaytestReport& report) : report_(report) {}
+    void PaintUnder(Surface& target) const override;
+    void PaintOver(Surface& target) const override;
+
+    int markedTrap = -1;
+    Rect markedPiece{};  // window pixels; empty: none
+
+private:
+    const PlaytestReport& report_;
+};
+
+}  // namespace bw

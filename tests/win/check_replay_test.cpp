@@ -1,0 +1,133 @@
+// The Table menu in the real window: Check table shows the same findings
+// as the core's playtest over the playfield and in a list, and a chosen
+// finding selects its piece; a play saved as a replay replays headless to
+// the same score and checksum, and a tampered replay is refused by line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "files/replay.h"
+#include "files/table_text.h"
+#include "model/soft_surface.h"
+#include "physics/playtest.h"
+#include "res/resource.h"
+#include "tests/win/file_support.h"
+#include "tests/win/play_support.h"
+#include "ui/check_dialog.h"
+
+namespace {
+
+constexpr COLORREF kWhitePixel = RGB(255, 255, 255);
+
+std::string Classic() { return test::ReadText(std::string(BW_SOURCE_DIR_WIN) + "\\examples\\classic.txt"); }
+
+std::string ListItem(HWND list, int i) {
+    char text[512] = {};
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
+    test::MessageBoxes boxes;
+    test::TempFolder folder;
+    test::Window w;
+    // The classic table with one obstacle walled in on all sides.
+    test::LoadTableText(w, folder, Classic() + "border 64 22, 73 31, 64 40, 55 31, 64 22\nobstacle100 64 31\n");
+    const int laneX = 2 * 115, laneY = 2 * 60;  // in the shooter lane, where every serve goes
+    EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
+
+    w.Command(ID_TABLE_CHECK);  // returns when the games are over
+    const bw::PlaytestReport* found = w.dlg().Findings();
+    ui::CheckDialog* check = w.dlg().FindingsList();
+    ASSERT_TRUE(found && check && check->hwnd());
+    EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
+    // The same report as the core gives (and bwtool check) for the defaults.
+    EXPECT_EQ(bw::ReportJson(*found), bw::ReportJson(bw::RunPlaytest(w.root(), bw::PlaytestOptions{})));
+    HWND list = GetDlgItem(check->hwnd(), IDC_CHECK_FINDINGS);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(ListItem(list, 0), "Unreached: obstacle100 at (64, 31)");
+    EXPECT_NE(w.Pixel(laneX, laneY), kWhitePixel) << "the heat map shows where the ball went";
+
+    // Choosing the finding selects the obstacle with the pointer tool.
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SendMessageA(check->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHECK_FINDINGS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    test::Pump(w.hwnd());
+    ASSERT_NE(w.dlg().currentPiece, nullptr);
+    EXPECT_EQ(w.dlg().currentPiece->kind, bw::kObstacle100);
+    EXPECT_EQ(bw::Placed(*w.dlg().currentPiece).x, 64);
+    EXPECT_TRUE(w.ToolChecked(ID_TOOL_POINTER));
+    EXPECT_EQ(w.Pixel(2 * 64, 2 * 31 - 14), RGB(220, 0, 0)) << "the chosen piece is framed";
+
+    // Start ends the findings; the table is as it was.
+    const std::string before = bw::TableToText(w.root());
+    test::StartWithoutTimer(w);
+    test::PressButton(w, IDC_EDIT_MODE);
+    EXPECT_EQ(w.dlg().Findings(), nullptr);
+    EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
+    EXPECT_EQ(bw::TableToText(w.root()), before);
+}
+
+TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
+    test::MessageBoxes boxes;
+    test::FileDialogs dialogs;
+    test::TempFolder folder;
+    test::Window w;
+    test::LoadTableText(w, folder, Classic());
+    test::StartWithoutTimer(w);
+    // A serve with auto-repeat, then the flippers now and then.
+    for (int t = 1; t <= 900; ++t) {
+        if (t <= 9) test::PostKey(w, VK_SPACE, true, t > 1);
+        if (t == 10) test::PostKey(w, VK_SPACE, false);
+        if (t % 97 == 0) test::PostKey(w, t % 2 ? 'Z' : 'X', true);
+        if (t % 97 == 8) test::PostKey(w, t % 2 ? 'Z' : 'X', false);
+        test::Tick(w);
+    }
+    const std::string score = w.ControlText(IDC_SCORE);
+    test::PressButton(w, IDC_EDIT_MODE);
+    dialogs.Type(folder.File("game.bwr"));
+    w.Command(ID_TABLE_SAVE_REPLAY);
+    const std::string text = test::ReadText(folder.File("game.bwr"));
+
+    // Headless, as bwtool replay plays it: the same score and checksum.
+    bw::Replay replay;
+    std::string message;
+    ASSERT_TRUE(bw::ReadReplay(text, replay, message)) << message;
+    EXPECT_EQ(replay.ticks, 900);
+    EXPECT_EQ(std::to_string(replay.score), score);
+    EXPECT_GT(replay.score, 0u);
+    bw::Table headless(bw::BuiltinImageLoader{});
+    ASSERT_TRUE(bw::StartReplay(replay, *headless.root, message)) << message;
+    EXPECT_TRUE(bw::VerifyReplay(replay, headless.state, message)) << message;
+
+    // A tampered replay: refused naming its line; the window is unchanged.
+    std::string tampered = text;
+    const size_t at = tampered.find("keys 1:+SPACE");
+    ASSERT_NE(at, std::string::npos);
+    tampered.replace(at, 13, "keys 1:+SPACEBAR");
+    const std::string line = "line " + std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1);
+    test::WriteBytes(folder.File("bad.bwr"), test::Bytes(tampered.begin(), tampered.end()));
+    const std::string table = bw::TableToText(w.root());
+    dialogs.Type(folder.File("bad.bwr"));
+    w.Command(ID_TABLE_OPEN_REPLAY);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find(line + ": unknown key 'SPACEBAR'"), std::string::npos) << boxes.Texts()[0];
+    EXPECT_EQ(bw::TableToText(w.root()), table);
+    EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+
+    // The saved one plays back in the window to the same score; keys are
+    // ignored.
+    dialogs.Type(folder.File("game.bwr"));
+    w.Command(ID_TABLE_OPEN_REPLAY);
+    ASSERT_TRUE(w.dlg().PlayingBack());
+    KillTimer(w.hwnd(), 1);
+    for (int t = 0; t < 950; ++t) {
+        if (t == 300) test::TypeKey(w, 'Z');
+        test::Tick(w);
+    }
+    EXPECT_EQ(w.ControlText(IDC_SCORE), score);
+    test::PressButton(w, IDC_EDIT_MODE);
+    EXPECT_FALSE(w.dlg().PlayingBack());
+}
+
+}  // namespace

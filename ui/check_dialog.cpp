@@ -1,0 +1,68 @@
+#include "ui/check_dialog.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "win/resources.h"
+
+namespace ui {
+
+BOOL CheckDialog::OnInitDialog() {
+    win::Dialog::OnInitDialog();
+    SetDlgItemTextA(hwnd(), IDC_CHECK_SUMMARY, win::LoadResString(IDS_CHECK_RUNNING).c_str());
+    SendDlgItemMessageA(hwnd(), IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, 1000);
+    return TRUE;
+}
+
+void CheckDialog::SetProgress(int64_t done, int64_t total) {
+    const LPARAM pos = total > 0 ? static_cast<LPARAM>(done * 1000 / total) : 0;
+    SendDlgItemMessageA(hwnd(), IDC_CHECK_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+}
+
+void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
+    running_ = false;
+    HWND list = GetDlgItem(hwnd(), IDC_CHECK_FINDINGS);
+    auto add = [&](const std::string& text, int data) {
+        const LRESULT i = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        if (i >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
+    };
+    const std::string unreached = win::LoadResString(IDS_CHECK_UNREACHED);
+    for (int32_t i : report.Unreached()) {
+        const bw::PieceFacts& p = report.pieces[static_cast<size_t>(i)];
+        add(win::FormatArgument(unreached, p.kind + " at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"),
+            i);
+    }
+    const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
+    for (size_t j = 0; j < report.traps.size(); ++j)
+        add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
+    if (!report.HasFindings()) add(win::LoadResString(IDS_CHECK_CLEAN), -1);
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, 1600, 0);
+    // The figures: the report's lines after its findings.
+    const std::string text = bw::ReportText(report);
+    size_t from = 0;
+    while (from < text.size() && text.compare(from, 7, "games: ") != 0) from = text.find('\n', from) + 1;
+    std::string figures = text.substr(from);
+    for (size_t at = 0; (at = figures.find('\n', at)) != std::string::npos;) figures.replace(at, 1, "\r\n"), at += 2;
+    SetDlgItemTextA(hwnd(), IDC_CHECK_SUMMARY, figures.c_str());
+    ShowWindow(GetDlgItem(hwnd(), IDC_CHECK_PROGRESS), SW_HIDE);
+    SetDlgItemTextA(hwnd(), IDCANCEL, win::LoadResString(IDS_CHECK_CLOSE).c_str());
+}
+
+bool CheckDialog::OnCommand(UINT id, UINT code, HWND control) {
+    if (id == IDC_CHECK_FINDINGS && code == LBN_SELCHANGE) {
+        const LRESULT i = SendMessageA(control, LB_GETCURSEL, 0, 0);
+        if (i >= 0 && onChoose) onChoose(static_cast<int>(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
+        return true;
+    }
+    return win::Dialog::OnCommand(id, code, control);
+}
+
+void CheckDialog::OnCancel() {
+    // While the games run, Cancel stops them (the owner then closes the
+    // window); afterwards it closes the findings.
+    if (running_) running_ = false;
+    else EndDialog(IDCANCEL);
+}
+
+}  // namespace ui
