@@ -165,7 +165,32 @@ class Part:
         return run(["cmake", "-S", self.src, "-B", self.build, "-G", "Ninja"] + args, log, cwd=self.src) == 0
 
     def compile(self):
-        return run(["ninja", "-C", self.build], os.path.join(self.logs, "build.log")) == 0
+        """Compiles the code under test: False when it does not compile."""
+        targets = ["bwtool"] if self.name == "core" else ["bwwin", "tvcomm", "Bumpwright"]
+        return run(["ninja", "-C", self.build] + targets, os.path.join(self.logs, "build.log")) == 0
+
+    def prepare(self, timeout):
+        """Builds the rest of what the tests need (the example tables are
+        made by bwtool, so a fault may show here already): True when done,
+        False when it fails, None when it runs out of time."""
+        targets = ["core_tests"] if self.name == "core" else \
+            ["win_tests", "tvcomm_tests", "files_win_tests", "bw_help_file", "bw_player_file", "bw_wineprefix"]
+        status = run(["ninja", "-C", self.build] + targets, os.path.join(self.logs, "build.log"), timeout)
+        return None if status is None else status == 0
+
+    def start(self):
+        """The Windows tests want the prefix's wineserver running before
+        CTest starts them, as the test command does it."""
+        if self.name != "win":
+            return True
+        os.environ.update(WINEPREFIX=os.path.join(self.build, "wineprefix"), WINEARCH="win32", WINEDEBUG="-all")
+        log = os.path.join(self.logs, "wine.log")
+        run(["wineserver", "-w"], log)
+        return run(["wineserver", "-p"], log) == 0 and run(["wine", "wineboot"], log, 120) == 0
+
+    def stop(self):
+        if self.name == "win":
+            run(["wineserver", "-k"], os.path.join(self.logs, "wine.log"))
 
     def test(self, timeout):
         """True when the tests pass, False when they fail, None on a timeout."""
@@ -186,11 +211,24 @@ def main():
     ap.add_argument("--count", type=int, default=60)
     ap.add_argument("--timeout", type=float, default=0, help="seconds per test run (default: from the clean run)")
     ap.add_argument("--list", action="store_true", help="only list the sampled sites, build nothing")
+    ap.add_argument("--rev", help="test the files of this commit instead of the working tree")
     a = ap.parse_args()
 
     root = subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True, capture_output=True,
                           text=True, cwd=os.path.dirname(os.path.abspath(__file__))).stdout.strip()
-    files = tracked_files(root)
+    scratch = os.path.join(root, "build", "mutate", a.part + ("-" + a.rev if a.rev else ""))
+    if a.rev:
+        # The commit's files, unpacked beside the scratch copy.
+        tree = os.path.join(scratch, "rev")
+        shutil.rmtree(tree, ignore_errors=True)
+        os.makedirs(tree)
+        archive = subprocess.run(["git", "archive", a.rev], cwd=root, check=True, capture_output=True).stdout
+        subprocess.run(["tar", "-x", "-C", tree], input=archive, check=True)
+        files = subprocess.run(["git", "ls-tree", "-r", "--name-only", a.rev], cwd=root, check=True,
+                               capture_output=True, text=True).stdout.splitlines()
+        root = tree
+    else:
+        files = tracked_files(root)
     folders, excluded = PARTS[a.part]
     sources = sorted(f for f in files if f.startswith(tuple(folders)) and not f.startswith(tuple(excluded))
                      and f.endswith((".cpp", ".h")))
@@ -204,13 +242,22 @@ def main():
             print(f"{path}:{n}: {d}")
         return 0
 
-    scratch = os.path.join(root, "build", "mutate", a.part)
     part = Part(a.part, root, scratch)
     os.makedirs(part.src, exist_ok=True)
     sync(root, part.src, files)
-    if not part.configure() or not part.compile():
+    if not part.configure() or not part.compile() or not part.prepare(3600):
         print(f"the clean copy does not build: see {scratch}/*.log")
         return 2
+    if not part.start():
+        print(f"Wine does not start: see {scratch}/wine.log")
+        return 2
+    try:
+        return mutate(a, part, sites, scratch)
+    finally:
+        part.stop()
+
+
+def mutate(a, part, sites, scratch):
     started = time.monotonic()
     if part.test(3600) is not True:
         print(f"the tests fail on the clean copy: see {scratch}/test.log")
@@ -235,7 +282,9 @@ def main():
             if not part.compile():
                 skipped += 1
                 continue
-            verdict = part.test(timeout)
+            verdict = part.prepare(max(120.0, timeout))
+            if verdict is True:
+                verdict = part.test(timeout)
         finally:
             with open(target, "w") as f:
                 f.write(original)
@@ -248,6 +297,7 @@ def main():
             result = "caught (timeout)" if verdict is None else "caught"
         print(f"{counted:3} {path}:{n}: {description}: {result}", flush=True)
     part.compile()
+    part.prepare(3600)
     print(f"left out (do not compile): {skipped}")
     if survivors:
         print("survivors:\n  " + "\n  ".join(survivors))
