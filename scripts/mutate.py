@@ -118,7 +118,7 @@ def sync(root, src, files):
         if os.path.isfile(b) and filecmp.cmp(a, b, shallow=False):
             continue
         os.makedirs(os.path.dirname(b), exist_ok=True)
-        shutil.copy2(a, b)
+        shutil.copyfile(a, b)  # a new time, so that the build sees the change
     for folder, dirs, names in os.walk(src):
         rel = os.path.relpath(folder, src)
         if rel == "build" or rel.startswith("build" + os.sep):
@@ -245,6 +245,15 @@ def main():
     part = Part(a.part, root, scratch)
     os.makedirs(part.src, exist_ok=True)
     sync(root, part.src, files)
+    # A run that was stopped with a fault planted: the copy has its file back
+    # now, but the build must see that it changed.
+    pending = os.path.join(scratch, "planted")
+    if os.path.exists(pending):
+        with open(pending) as f:
+            planted = os.path.join(part.src, f.read().strip())
+        if os.path.exists(planted):
+            os.utime(planted)
+        os.remove(pending)
     if not part.configure() or not part.compile() or not part.prepare(3600):
         print(f"the clean copy does not build: see {scratch}/*.log")
         return 2
@@ -276,6 +285,8 @@ def mutate(a, part, sites, scratch):
             original = f.read()
         lines = original.split("\n")
         lines[n - 1] = new
+        with open(os.path.join(scratch, "planted"), "w") as f:
+            f.write(path)
         with open(target, "w") as f:
             f.write("\n".join(lines))
         try:
@@ -288,6 +299,7 @@ def mutate(a, part, sites, scratch):
         finally:
             with open(target, "w") as f:
                 f.write(original)
+            os.remove(os.path.join(scratch, "planted"))
         counted += 1
         if verdict is True:
             survivors.append(f"{path}:{n}: {description}")
