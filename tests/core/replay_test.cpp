@@ -101,20 +101,4 @@ TEST(Replay, KeysBeforeATickApplyInTheirOrder) {
               std::string::npos);
 }
 
-// A ball that leaves the table is put back on the cannon in the same tick.
-TEST(Replay, ABallLeavingTheTableReturnsToTheCannon) {
-    Table table{BuiltinImageLoader{}};
-    std::vector<uint8_t> bytes;
-    std::string error;
-    ASSERT_TRUE(ReadFileBytes(Example("classic.bwt"), kMaxFileBytes, bytes, error));
-    LoadTableBytes(*table.root, bytes);
-    StartGame(table.state);
-    Ball& b = *table.state.ball;
-    b.fx = (63 - 65) * 256, b.fy = (100 - 50) * 256, b.vx = 0, b.vy = 480;  // y 100 is still on the table
-    PlayTick(table.state, false);
-    EXPECT_EQ(b.fx, (115 - 65) * 256);
-    EXPECT_EQ(b.fy, (92 - 5 - 50) * 256);
-    EXPECT_EQ(b.vy, 0);
-}
-
 }  // namespace

@@ -58,26 +58,19 @@ TEST(TableFile, KnownTablesByteForByte) {
     }
 }
 
-TEST(TableFile, RecordsOfKindsWithoutAPieceAreSkipped) {
+// Records of kinds without a piece are skipped (a segment first in a list
+// too); only the magic makes a table file, and a refused one changes nothing.
+TEST(TableFile, WhatTheReaderSkipsAndRefuses) {
     auto t = NewTable();
-    const auto bytes =
-        FileBytes({{1, 2, 3}, {5, 5, 11}, {20, 30, 4}, {9, 9, 12}, {5, 5, 255}, {40, 50, 7}, {0, 0, 0}});
-    const LoadResult l = LoadTableBytes(*t->root, bytes);
-    EXPECT_EQ(Tree(*t->root), "0 4 20 30\n0 7 40 50\n");  // a segment first in a list too
-    EXPECT_TRUE(l.wellFormed);
-    EXPECT_EQ(l.recordCount, 7);  // what the file holds, not what the table needs
-}
-
-TEST(TableFile, OnlyTheMagicMakesATableFile) {
-    auto t = NewTable();
-    std::vector<uint8_t> bytes = FileBytes({{20, 30, 4}, {0, 0, 0}});
+    std::vector<uint8_t> bytes = FileBytes({{1, 2, 3}, {5, 5, 11}, {20, 30, 4}, {9, 9, 12}, {5, 5, 255}, {0, 0, 0}});
     for (size_t i = 3; i < 8; ++i) bytes[i] = static_cast<uint8_t>(0xA0 + i);
-    EXPECT_TRUE(LoadTableBytes(*t->root, bytes).accepted);
+    const LoadResult l = LoadTableBytes(*t->root, bytes);
+    EXPECT_TRUE(l.accepted && l.wellFormed);
+    EXPECT_EQ(l.recordCount, 6);  // what the file holds, not what the table needs
     for (const std::vector<uint8_t>& bad : {std::vector<uint8_t>{'B', 'W', 'X', 0, 0, 0, 0, 0, 0, 0, 0},
-                                            std::vector<uint8_t>{'b', 'w', 't', 0, 0}, std::vector<uint8_t>{'B', 'W'}}) {
+                                            std::vector<uint8_t>{'b', 'w', 't', 0, 0}, std::vector<uint8_t>{'B', 'W'}})
         EXPECT_FALSE(LoadTableBytes(*t->root, bad).accepted);
-        EXPECT_EQ(Tree(*t->root), "0 4 20 30\n");  // unchanged
-    }
+    EXPECT_EQ(Tree(*t->root), "0 4 20 30\n");
 }
 
 // The reader takes at most 250 records at each level (nested records count
@@ -107,93 +100,66 @@ TEST(TableFile, TheReaderStopsAt250RecordsAnd758Bytes) {
     EXPECT_EQ(t->root->FindChildOfKind(kHole), nullptr);
 }
 
-// A file cut off anywhere loads the pieces read up to where its bytes end.
-TEST(TableFile, EveryCutOfAFileKeepsThePiecesReadSoFar) {
-    auto t = NewTable();
-    std::string error;
-    ASSERT_TRUE(TextToTable("obstacle10 20 30\nborder 10 10, 50 10, 50 60\ncannon 60 90\nright-flipper 100 90\n",
-                            *t->root, error));
-    const std::vector<uint8_t> full = Save(*t->root);
-    const std::string fullTree = Tree(*t->root);
-    auto u = NewTable();
-    for (size_t n = 0; n <= full.size(); ++n) {
-        SCOPED_TRACE("bytes " + std::to_string(n));
-        const LoadResult l = LoadTableBytes(*u->root, std::span(full.data(), n));
-        EXPECT_EQ(l.accepted, n >= 3);
-        if (n < 3) continue;
-        EXPECT_GE(l.recordCount, 1);
-        const std::string tree = Tree(*u->root);
-        EXPECT_EQ(fullTree.compare(0, tree.size(), tree), 0) << tree;
-        EXPECT_EQ(l.wellFormed, n == full.size());
-        if (n == 8 + 9) EXPECT_EQ(tree, "0 4 20 30\n0 2 0 0\n1 1 10 10\n1 11 50 10 -> 10 10\n");
-    }
-}
-
-// ---- writing -------------------------------------------------------------------
-
-// Whatever the buffer's size, the writer stays inside it, ends with a
-// terminator and writes the start of the table; a level stops at 252 records.
-TEST(TableFile, TheWriterNeverWritesPastItsBuffer) {
-    auto t = NewTable();
+// A file cut off anywhere loads the pieces read up to where its bytes end;
+// whatever the buffer's size, the writer stays inside it, ends with a
+// terminator and writes the start of the table.
+TEST(TableFile, CutFilesAndShortBuffersKeepTheStartOfTheTable) {
+    auto t = NewTable(), u = NewTable();
     std::string error;
     ASSERT_TRUE(TextToTable("obstacle10 20 30\nborder 10 10, 50 10, 50 60\ngroup\nhole 70 70\nobstacle50 80 70\n"
                             "end\ncannon 60 90\nleft-flipper 30 90\n", *t->root, error));
-    const int32_t needed = RecordsNeeded(*t->root);
-    const std::vector<uint8_t> whole = Save(*t->root);
-    ASSERT_EQ(whole.size(), 8 + 3 * static_cast<size_t>(needed));
+    const std::vector<uint8_t> full = Save(*t->root);
     const std::string fullTree = Tree(*t->root);
-    for (size_t size = 0; size <= whole.size() + 4; ++size) {
-        SCOPED_TRACE("buffer " + std::to_string(size));
-        std::vector<uint8_t> buffer(size + 16, 0xCD);
-        const int32_t n = WriteRecords(*t->root, std::span<uint8_t>(buffer.data(), size));
-        for (size_t i = size; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xCD) << "written past the end";
-        ASSERT_LE(static_cast<size_t>(n) * 3, size);
-        if (size < 3) continue;
-        ASSERT_GE(n, 1);
-        EXPECT_EQ(buffer[static_cast<size_t>(n) * 3 - 1], 0) << "ends with a terminator";
-        auto u = NewTable();
-        ReadRecords(*u->root, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(n) * 3));
-        const std::string tree = Tree(*u->root);
-        EXPECT_EQ(fullTree.compare(0, tree.size(), tree), 0) << tree;
-        if (n == needed) EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + n * 3, whole.begin() + 8));
+    for (size_t n = 0; n <= full.size() + 4; ++n) {
+        SCOPED_TRACE("bytes " + std::to_string(n));
+        const LoadResult l = LoadTableBytes(*u->root, std::span(full.data(), std::min(n, full.size())));
+        EXPECT_EQ(l.accepted, n >= 3);
+        EXPECT_EQ(l.wellFormed, n >= full.size());
+        EXPECT_EQ(fullTree.compare(0, Tree(*u->root).size(), Tree(*u->root)), 0) << Tree(*u->root);
+        if (n == 8 + 9) EXPECT_EQ(Tree(*u->root), "0 4 20 30\n0 2 0 0\n1 1 10 10\n1 11 50 10 -> 10 10\n");
+        std::vector<uint8_t> buffer(n + 16, 0xCD);
+        const int32_t written = WriteRecords(*t->root, std::span<uint8_t>(buffer.data(), n));
+        for (size_t i = n; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0xCD) << "written past the end";
+        ASSERT_LE(static_cast<size_t>(written) * 3, n);
+        if (n < 3) continue;
+        EXPECT_EQ(buffer[static_cast<size_t>(written) * 3 - 1], 0) << "ends with a terminator";
+        u->root->DeleteChildren();
+        ReadRecords(*u->root, std::span<const uint8_t>(buffer.data(), static_cast<size_t>(written) * 3));
+        EXPECT_EQ(fullTree.compare(0, Tree(*u->root).size(), Tree(*u->root)), 0) << Tree(*u->root);
+        if (n >= full.size() - 8) EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + written * 3, full.begin() + 8));
     }
-    // A border begun just before the stop is written whole; the hole after it is left out.
-    t->root->DeleteChildren();
-    for (int i = 0; i < 250; ++i) CreatePiece(t->root.get(), kObstacle10, i % 125, 1);
-    PieceGroup* g = AsGroup(CreatePiece(t->root.get(), kBorderStart, 10, 10));
-    for (int i = 0; i < 4; ++i) CreatePiece(g, kBorderSegment, 20 + i, 10);
-    CreatePiece(t->root.get(), kHole, 5, 5);
+    // A level stops at 252 records, but a border begun just before is written whole.
+    ASSERT_TRUE(TextToTable(bwtest::Repeat("obstacle10 7 1\n", 250) + "border 10 10, 20 10, 21 10, 22 10, 23 10\n"
+                            "hole 5 5\n", *t->root, error));
     std::vector<uint8_t> buffer(3 * 400, 0xEE);
     EXPECT_EQ(WriteRecords(*t->root, buffer), 250 + 6 + 1);
-    EXPECT_EQ(buffer[3 * 249], 249 % 125);
     EXPECT_EQ(buffer[3 * 255 + 2], 0);  // the border's terminator
     EXPECT_EQ(buffer[3 * 256 + 2], 0);  // the table's
     EXPECT_EQ(buffer[3 * 257], 0xEE);
 }
 
-TEST(TableFile, SaveRefusesATableThatDoesNotFitAndProducesNothing) {
-    auto t = NewTable();
-    for (int i = 0; i < 249; ++i) CreatePiece(t->root.get(), kObstacle10, 1, 1);
-    SaveResult s = SaveTableBytes(*t->root);
-    EXPECT_TRUE(s.ok);
-    EXPECT_EQ(s.bytes.size(), 758u);
-
-    CreatePiece(t->root.get(), kObstacle10, 1, 1);
-    s = SaveTableBytes(*t->root);
-    EXPECT_FALSE(s.ok);
-    EXPECT_TRUE(s.bytes.empty());
-    EXPECT_NE(s.error.find("251"), std::string::npos) << s.error;
-    EXPECT_NE(s.error.find("Remove at least 1 "), std::string::npos) << s.error;
-
-    // Nested records count too: 245 pieces and a five-corner border need 252.
-    t->root->DeleteChildren();
-    for (int i = 0; i < 245; ++i) CreatePiece(t->root.get(), kHole, 1, 1);
-    PieceGroup* g = AsGroup(CreatePiece(t->root.get(), kBorderStart, 10, 10));
-    for (int i = 0; i < 4; ++i) CreatePiece(g, kBorderSegment, 20 + i, 10);
-    s = SaveTableBytes(*t->root);
-    EXPECT_FALSE(s.ok);
-    EXPECT_TRUE(s.bytes.empty());
-    EXPECT_NE(s.error.find("Remove at least 2 "), std::string::npos) << s.error;
+// A table that needs more records than a file holds is refused with how
+// many pieces to remove (nested records count too), and nothing is made.
+TEST(TableFile, SaveRefusesATableThatDoesNotFit) {
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {bwtest::Repeat("hole 1 1\n", 249), ""},
+        {bwtest::Repeat("hole 1 1\n", 250), "This table needs 251 records, but a table file holds at most 250. "
+                                             "Remove at least 1 piece or border corner and save again. Nothing was saved."},
+        {bwtest::Repeat("hole 1 1\n", 245) + "border 10 10, 20 10, 21 10, 22 10, 23 10\n",
+         "Remove at least 2 pieces or border corners "},
+    };
+    for (const auto& c : cases) {
+        auto t = NewTable();
+        std::string error;
+        ASSERT_TRUE(TextToTable(c.text, *t->root, error));
+        const SaveResult s = SaveTableBytes(*t->root);
+        EXPECT_EQ(s.ok, !*c.message);
+        EXPECT_EQ(s.bytes.size(), *c.message ? 0u : 758u);
+        EXPECT_NE(s.error.find(c.message), std::string::npos) << s.error;
+    }
 }
 
 // ---- round trips ---------------------------------------------------------------

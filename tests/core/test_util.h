@@ -15,6 +15,8 @@ namespace bwtest {
 
 inline std::unique_ptr<bw::Table> NewTable() { return std::make_unique<bw::Table>(bw::BuiltinImageLoader{}); }
 
+inline std::string Repeat(const std::string& s, int n) { return n > 0 ? s + Repeat(s, n - 1) : ""; }
+
 inline void AddRecord(std::vector<uint8_t>& b, int x, int y, int kind) {
     b.insert(b.end(), {static_cast<uint8_t>(x), static_cast<uint8_t>(y), static_cast<uint8_t>(kind)});
 }
