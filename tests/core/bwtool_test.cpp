@@ -44,6 +44,7 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
         fs::copy_file(std::string(BW_BINARY_DIR) + "/examples/" + name, d + name);
     Write(d + "a.txt", "# a table\nobstacle10 20 30\nborder 10 10, 50\n");
     Write(d + "b.txt", "hole 1 2\nteapot 3 4\n");
+    Write(d + "long.txt", std::string(4088, '#') + "\nhole 1 2");  // 4097 bytes: the last one read on its own
 
     const struct {
         std::string args;
@@ -65,6 +66,7 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
         {"text t.bwt", 0, "~border 10 10, 50 10, 50 60\ncannon 60 90\nleft-flipper 40 90\n", ""},
         {"build a.txt a.bwt", 2, "", "line 3"},
         {"build b.txt b.bwt", 2, "", "line 2: unknown piece 'teapot'"},
+        {"build long.txt long.bwt", 0, "", ""},
         {"simulate empty.bwt --ticks 10", 0, "score 0\n", ""},
         {"simulate classic.bwt --ticks 0 --keys 5:+Z", 0, "score 0\n", ""},
     };
@@ -87,6 +89,7 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
     // What the commands wrote: the same file again, nothing for a refusal, a
     // playfield-sized PNG, and text that builds the same file.
     EXPECT_EQ(Read(d + "out.bwt"), Read(d + "t.bwt"));
+    EXPECT_EQ(Read(d + "long.bwt"), std::string("BWT\0\0\0\0\0\1\2\7\0\0\0", 14));
     EXPECT_FALSE(fs::exists(d + "deep-out.bwt") || fs::exists(d + "a.bwt"));
     const std::string png = Read(d + "t.png");
     EXPECT_EQ(png.substr(0, 24), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\xFA\0\0\0\xC8", 24));
