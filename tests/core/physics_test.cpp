@@ -180,7 +180,7 @@ TEST(Contact, AnyBallStateEndsTheTickOnTheTable) {
     for (int32_t p : values)
         for (int32_t v : values) {
             Ball& b = *t.state.ball;
-            b.fx = p, b.fy = -p, b.vx = v, b.vy = v / 3;
+            b.fx = p, b.fy = ~p, b.vx = v, b.vy = v / 3;
             SendKey(t.state, kKeyZ, v > 0);
             PlayTick(t.state, true);
             EXPECT_FALSE(BallOffTable(b)) << p << " " << v;

@@ -223,12 +223,12 @@ TEST(Drawing, ThePaintedTable) {
 
     // The cannon's power bar: 8 wide, a row per step, above its centre.
     auto* cannon = static_cast<Cannon*>(CreatePiece(t->root.get(), kCannon, 60, 90));
-    cannon->power = 3;
-    SoftSurface bar(250, 200, kBackground);
-    st.drawTarget = &bar;
-    cannon->HandleMessage(PieceMessage::Draw);
-    for (auto [x, y, white] : {std::array{116, 175, 1}, {123, 177, 1}, {116, 178, 0}, {115, 175, 0}, {124, 175, 0}})
-        EXPECT_EQ(bar.At(x, y) == kWhite, white == 1) << x << "," << y;
+    for (int32_t power : {1, 3}) {
+        SoftSurface bar(250, 200, kBackground);
+        st.drawTarget = &bar, cannon->power = power, cannon->HandleMessage(PieceMessage::Draw);
+        for (auto [x, y, white] : {std::array{116, 175, 1}, {123, 174 + power, 1}, {116, 175 + power, 0}, {115, 175, 0}, {124, 175, 0}})
+            EXPECT_EQ(bar.At(x, y) == kWhite, white == 1) << x << "," << y << " power " << power;
+    }
 }
 
 }  // namespace
