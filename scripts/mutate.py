@@ -287,7 +287,8 @@ def mutate(a, part, sites, scratch):
             if not part.compile():
                 skipped += 1
                 continue
-            verdict = part.prepare(max(120.0, timeout))
+            # A fault in a header rebuilds everything: slow, but no sign of a hang.
+            verdict = part.prepare(max(900.0, timeout))
             if verdict is True:
                 verdict = part.test(timeout)
         finally:
