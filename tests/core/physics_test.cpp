@@ -26,7 +26,6 @@ struct BallState {
 bool operator==(const BallState& a, const BallState& b) {
     return a.fx == b.fx && a.fy == b.fy && a.vx == b.vx && a.vy == b.vy;
 }
-void PrintTo(const BallState& s, std::ostream* os) { *os << s.fx << "," << s.fy << " v " << s.vx << "," << s.vy; }
 
 TEST(Motion, BounceDampsByTheFactorOrKicksTo480) {
     const struct {

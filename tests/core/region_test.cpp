@@ -15,8 +15,7 @@ using bw::Point;
 using bw::Rect;
 using bw::Region;
 
-// ---- a naive model: one flag per pixel over a square window ---------------
-
+// A naive model: one flag per pixel over a square window.
 constexpr int kLo = -64, kHi = 64, kSide = kHi - kLo;
 
 struct Pixels {
@@ -108,8 +107,6 @@ void ExpectSame(const Region& g, const Pixels& m, const char* what) {
     more.Unite(Region::FromRect({kLo, kLo, kLo + 1, kLo + 1}));
     EXPECT_EQ(g == more, m.Get(kLo, kLo));
 }
-
-// ---- random shapes against the pixel model ---------------------------------
 
 struct Shape {
     Region region;
