@@ -90,10 +90,8 @@ TEST(Tree, TheFactoryBuildsEachKindWithItsShape) {
     EXPECT_EQ(CreatePiece(AsGroup(CreatePiece(&root, kGroup, 0, 0)), kBorderSegment, 5, 5), nullptr);
     for (PieceKind k : {kObstacle10, kObstacle50, kObstacle100, kHole})
         EXPECT_TRUE(CreatePiece(&root, k, 30, 40)->region == Region::Ellipse({48, 68, 72, 92})) << k;
-    auto* left = static_cast<Flipper*>(CreatePiece(&root, kLeftFlipper, 50, 80));
-    auto* right = static_cast<Flipper*>(CreatePiece(&root, kRightFlipper, 50, 80));
-    EXPECT_TRUE(left->region == Region::FromRect({99, 149, 121, 171}));
-    EXPECT_TRUE(right->region == Region::FromRect({79, 149, 101, 171}));
+    EXPECT_TRUE(CreatePiece(&root, kLeftFlipper, 50, 80)->region == Region::FromRect({99, 149, 121, 171}));
+    EXPECT_TRUE(CreatePiece(&root, kRightFlipper, 50, 80)->region == Region::FromRect({79, 149, 101, 171}));
     auto* cannon = AsGroup(CreatePiece(&root, kCannon, 60, 90));
     EXPECT_TRUE(cannon->region == Region::FromRect({110, 170, 130, 190}));
     EXPECT_EQ(Tree(*cannon), "0 11 63 87 -> 57 87\n0 11 63 93 -> 63 87\n0 11 57 93 -> 63 93\n0 11 57 87 -> 57 93\n");
@@ -101,9 +99,11 @@ TEST(Tree, TheFactoryBuildsEachKindWithItsShape) {
     PieceGroup* border = AsGroup(CreatePiece(&root, kBorderStart, 10, 10));
     auto* s = static_cast<BorderSegment*>(CreatePiece(border, kBorderSegment, 30, 20));
     EXPECT_EQ((std::array<int32_t, 4>{border->kind, Placed(*border).x, s->x2, s->y2}), (std::array<int32_t, 4>{kGroup, 0, 10, 10}));
-    // Mostly horizontal: 3 pixels above and below the line; discs at the ends.
+    // 3 pixels either side of the line across its main direction (here mostly
+    // horizontal, then mostly vertical); discs at the ends.
+    auto* v = static_cast<BorderSegment*>(CreatePiece(AsGroup(CreatePiece(&root, kBorderStart, 10, 10)), kBorderSegment, 20, 30));
     for (auto [x, y, in] : {std::array{40, 27, 1}, {40, 32, 1}, {40, 26, 0}, {40, 33, 0}, {60, 43, 1}, {64, 40, 0}})
-        EXPECT_EQ(s->region.Contains(x, y), in == 1) << x << "," << y;
+        EXPECT_EQ(s->region.Contains(x, y) * 2 + v->region.Contains(y, x), in * 3) << x << "," << y;
 }
 
 TEST(Tree, MovingAndFitting) {
