@@ -1,149 +1,73 @@
-// Answers the Talvik upload wizard without a user.
-//
-// While TalvikUploadWizardA runs its modal property sheet, a thread timer
-// fires inside the sheet's message loop. On each tick the driver finds the
-// sheet among the thread's windows, reads what the current page shows (its
-// texts, its progress bar, the buttons a user could press) and lets a policy
-// choose what to press. Every change of the view is recorded, so a test can
-// check what the user was shown.
-//
-// Usage:
-//   WizardDriver driver([](const WizardView& v) { return v.Has("Next >") ? WizardDriver::Next : ...; });
-//   BOOL sent = driver.Run([&] { return TalvikUploadWizardA(&info, 1, nullptr); });
-//   driver.views  -> what was shown, in order
+// Answers the upload wizard: a thread timer fires inside its modal loop,
+// reads what the page shows, keeps it, and presses what a policy chooses.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
-struct WizardView {
-    std::string caption;               // the sheet's title
-    std::string text;                  // the current page's texts, one per line
-    std::vector<std::string> buttons;  // visible, enabled buttons, without "&"
-    bool hasProgressBar = false;
-    int progressPosition = 0;
-    int progressMaximum = 0;
+namespace wizard {
 
-    bool Has(const std::string& button) const {
-        return std::find(buttons.begin(), buttons.end(), button) != buttons.end();
-    }
-    bool Says(const std::string& words) const { return text.find(words) != std::string::npos; }
-    bool operator==(const WizardView&) const = default;
+// What the sheet's current page shows: its texts, its enabled buttons as
+// "|Next >|Cancel|", its progress bar in percent (-1: none).
+struct View {
+    std::string text, buttons;  // the sheet's title is the first line
+    int percent = -1;
+    bool Has(const std::string& b) const { return buttons.find("|" + b + "|") != std::string::npos; }
+    bool Says(const std::string& w) const { return text.find(w) != std::string::npos; }
+    bool operator==(const View&) const = default;
 };
 
-class WizardDriver {
-public:
-    enum Action { Wait, Next, Finish, Cancel };
-    using Policy = std::function<Action(const WizardView&)>;
+using Policy = std::function<int(const View&)>;  // a PSBTN_ button to press, or -1 to wait
+inline int SendIt(const View& v) { return v.Has("Next >") ? PSBTN_NEXT : v.Has("Finish") ? PSBTN_FINISH : -1; }
 
-    // Presses Next and then Finish: what a user who sends the file does.
-    static Action SendIt(const WizardView& view) {
-        if (view.Has("Next >")) return Next;
-        if (view.Has("Finish")) return Finish;
-        return Wait;
+inline Policy policy;  // the running wizard's answers
+inline std::vector<View> shown;  // each view that differs from the one before
+inline int ticks, sincePress;
+
+inline BOOL CALLBACK FindSheet(HWND w, LPARAM found) {
+    if (!IsWindowVisible(w) || !PropSheet_GetCurrentPageHwnd(w)) return TRUE;
+    return *reinterpret_cast<HWND*>(found) = w, FALSE;
+}
+
+inline void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND sheet = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindSheet, reinterpret_cast<LPARAM>(&sheet));
+    if (!sheet || ++ticks > 1500) return (void)(sheet && PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0));
+    View v;
+    char text[2048];
+    v.text.assign(text, GetWindowTextA(sheet, text, sizeof text)).append("\n");
+    for (HWND c = GetWindow(PropSheet_GetCurrentPageHwnd(sheet), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        GetClassNameA(c, text, sizeof text);
+        if (IsWindowVisible(c) && !lstrcmpiA(text, PROGRESS_CLASSA))
+            v.percent = int(SendMessageA(c, PBM_GETPOS, 0, 0) * 100 / std::max<LRESULT>(1, SendMessageA(c, PBM_GETRANGE, 0, 0)));
+        else if (IsWindowVisible(c) && !lstrcmpiA(text, "Static") && GetWindowTextA(c, text, sizeof text))
+            v.text += std::string(text) + "\n";
     }
+    v.buttons = "|";
+    for (auto [id, name] : {std::pair{0x3023, "< Back"}, {0x3024, "Next >"}, {0x3025, "Finish"}, {IDCANCEL, "Cancel"}})
+        if (HWND b = GetDlgItem(sheet, id); b && IsWindowVisible(b) && IsWindowEnabled(b)) v.buttons += name + std::string("|");
+    const bool changed = shown.empty() || !(shown.back() == v);
+    if (changed) shown.push_back(v);
+    if (sincePress >= 0 && !changed && ++sincePress < 40) return;  // a press shows something new
+    const int press = policy(v);
+    if ((sincePress = press < 0 ? -1 : 0) == 0) PostMessageA(sheet, PSM_PRESSBUTTON, press, 0);
+}
 
-    explicit WizardDriver(Policy policy, int timeoutMilliseconds = 20000)
-        : policy_(std::move(policy)), timeoutTicks_(timeoutMilliseconds / kTickMilliseconds) {}
+// Runs `call` (which shows the wizard) with `answers` pressing its buttons.
+template <typename Call>
+auto Run(Call call, Policy answers = SendIt) {
+    policy = answers, shown.clear(), ticks = 0, sincePress = -1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 15, OnTick);
+    const auto result = call();
+    KillTimer(nullptr, timer);
+    EXPECT_LT(ticks, 1500) << "the wizard did not end by itself";
+    return result;
+}
 
-    // Calls `call` (which runs the wizard) with the driver answering it.
-    template <typename Call>
-    auto Run(Call call) {
-        WizardDriver* const outer = active_;
-        active_ = this;
-        const UINT_PTR timer = SetTimer(nullptr, 0, kTickMilliseconds, &WizardDriver::OnTick);
-        auto result = call();
-        KillTimer(nullptr, timer);
-        active_ = outer;
-        return result;
-    }
-
-    std::vector<WizardView> views;  // each different view, in the order shown
-    bool timedOut = false;
-    int ticksWithSheet = 0;
-
-    // Reads what the sheet's current page shows.
-    static WizardView Read(HWND sheet) {
-        WizardView view;
-        char text[2048];
-        GetWindowTextA(sheet, text, sizeof text);
-        view.caption = text;
-        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-        for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (!IsWindowVisible(child)) continue;
-            char kind[64];
-            GetClassNameA(child, kind, sizeof kind);
-            if (lstrcmpiA(kind, PROGRESS_CLASSA) == 0) {
-                view.hasProgressBar = true;
-                view.progressPosition = static_cast<int>(SendMessageA(child, PBM_GETPOS, 0, 0));
-                view.progressMaximum = static_cast<int>(SendMessageA(child, PBM_GETRANGE, FALSE, 0));
-            } else if (lstrcmpiA(kind, "Static") == 0) {
-                GetWindowTextA(child, text, sizeof text);
-                if (text[0] != '\0') view.text += std::string(text) + "\n";
-            }
-        }
-        for (HWND child = GetWindow(sheet, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            char kind[64];
-            GetClassNameA(child, kind, sizeof kind);
-            if (lstrcmpiA(kind, "Button") != 0 || !IsWindowVisible(child) || !IsWindowEnabled(child)) continue;
-            GetWindowTextA(child, text, sizeof text);
-            std::string label;
-            for (const char* c = text; *c != '\0'; ++c)
-                if (*c != '&') label += *c;
-            view.buttons.push_back(label);
-        }
-        return view;
-    }
-
-private:
-    static constexpr UINT kTickMilliseconds = 15;
-    static inline thread_local WizardDriver* active_ = nullptr;
-
-    static BOOL CALLBACK FindSheet(HWND window, LPARAM found) {
-        char kind[16];
-        GetClassNameA(window, kind, sizeof kind);
-        if (lstrcmpA(kind, "#32770") == 0 && IsWindowVisible(window) && PropSheet_GetCurrentPageHwnd(window) != nullptr) {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-
-    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
-        if (active_ != nullptr) active_->Tick();
-    }
-
-    void Tick() {
-        HWND sheet = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindSheet, reinterpret_cast<LPARAM>(&sheet));
-        if (sheet == nullptr) return;
-        ++ticksWithSheet;
-        if (ticksWithSheet > timeoutTicks_) {
-            timedOut = true;
-            PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-            return;
-        }
-        WizardView view = Read(sheet);
-        const bool changed = views.empty() || !(views.back() == view);
-        if (changed) views.push_back(view);
-        // After a press, wait until the sheet shows something new.
-        if (waitingForChange_ && !changed && ++ticksSincePress_ < 40) return;
-        waitingForChange_ = false;
-        const Action action = policy_(view);
-        if (action == Wait) return;
-        const WPARAM button = action == Next ? PSBTN_NEXT : action == Finish ? PSBTN_FINISH : PSBTN_CANCEL;
-        PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
-        waitingForChange_ = true;
-        ticksSincePress_ = 0;
-    }
-
-    Policy policy_;
-    int timeoutTicks_;
-    bool waitingForChange_ = false;
-    int ticksSincePress_ = 0;
-};
+}  // namespace wizard

@@ -12,15 +12,14 @@
 #include "model/soft_surface.h"
 #include "physics/playtest.h"
 #include "res/resource.h"
-#include "tests/win/file_support.h"
-#include "tests/win/play_support.h"
+#include "tests/win/test_support.h"
 #include "ui/check_dialog.h"
 
 namespace {
 
 constexpr COLORREF kWhitePixel = RGB(255, 255, 255);
 
-std::string Classic() { return test::ReadText(std::string(BW_SOURCE_DIR_WIN) + "\\examples\\classic.txt"); }
+std::string Classic() { return test::ReadAll(std::string(BW_SOURCE_DIR_WIN) + "\\examples\\classic.txt"); }
 
 std::string ListItem(HWND list, int i) {
     char text[512] = {};
@@ -33,7 +32,7 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
     test::TempFolder folder;
     test::Window w;
     // The classic table with one obstacle walled in on all sides.
-    test::LoadTableText(w, folder, Classic() + "border 64 22, 73 31, 64 40, 55 31, 64 22\nobstacle100 64 31\n");
+    w.Load(folder.File("walled.bwt"), Classic() + "border 64 22, 73 31, 64 40, 55 31, 64 22\nobstacle100 64 31\n");
     const int laneX = 2 * 115, laneY = 2 * 60;  // in the shooter lane, where every serve goes
     EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
 
@@ -61,8 +60,8 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
 
     // Start ends the findings; the table is as it was.
     const std::string before = bw::TableToText(w.root());
-    test::StartWithoutTimer(w);
-    test::PressButton(w, IDC_EDIT_MODE);
+    w.StartWithoutTimer();
+    SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
     EXPECT_EQ(w.dlg().Findings(), nullptr);
     EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
     EXPECT_EQ(bw::TableToText(w.root()), before);
@@ -73,21 +72,21 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     test::FileDialogs dialogs;
     test::TempFolder folder;
     test::Window w;
-    test::LoadTableText(w, folder, Classic());
-    test::StartWithoutTimer(w);
+    w.Load(folder.File("classic.bwt"), Classic());
+    w.StartWithoutTimer();
     // A serve with auto-repeat, then the flippers now and then.
     for (int t = 1; t <= 900; ++t) {
-        if (t <= 9) test::PostKey(w, VK_SPACE, true, t > 1);
-        if (t == 10) test::PostKey(w, VK_SPACE, false);
-        if (t % 97 == 0) test::PostKey(w, t % 2 ? 'Z' : 'X', true);
-        if (t % 97 == 8) test::PostKey(w, t % 2 ? 'Z' : 'X', false);
-        test::Tick(w);
+        if (t <= 9) w.PostKey(VK_SPACE, true, t > 1);
+        if (t == 10) w.PostKey(VK_SPACE, false);
+        if (t % 97 == 0) w.PostKey(t % 2 ? 'Z' : 'X', true);
+        if (t % 97 == 8) w.PostKey(t % 2 ? 'Z' : 'X', false);
+        w.Tick();
     }
     const std::string score = w.ControlText(IDC_SCORE);
-    test::PressButton(w, IDC_EDIT_MODE);
+    SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
     dialogs.Type(folder.File("game.bwr"));
     w.Command(ID_TABLE_SAVE_REPLAY);
-    const std::string text = test::ReadText(folder.File("game.bwr"));
+    const std::string text = test::ReadAll(folder.File("game.bwr"));
 
     // Headless, as bwtool replay plays it: the same score and checksum.
     bw::Replay replay;
@@ -106,12 +105,12 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     ASSERT_NE(at, std::string::npos);
     tampered.replace(at, 13, "keys 1:+SPACEBAR");
     const std::string line = "line " + std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1);
-    test::WriteBytes(folder.File("bad.bwr"), test::Bytes(tampered.begin(), tampered.end()));
+    test::WriteAll(folder.File("bad.bwr"), tampered);
     const std::string table = bw::TableToText(w.root());
     dialogs.Type(folder.File("bad.bwr"));
     w.Command(ID_TABLE_OPEN_REPLAY);
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_NE(boxes.Texts()[0].find(line + ": unknown key 'SPACEBAR'"), std::string::npos) << boxes.Texts()[0];
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_NE(boxes.Shown()[0].text.find(line + ": unknown key 'SPACEBAR'"), std::string::npos) << boxes.Shown()[0].text;
     EXPECT_EQ(bw::TableToText(w.root()), table);
     EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
 
@@ -122,11 +121,11 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     ASSERT_TRUE(w.dlg().PlayingBack());
     KillTimer(w.hwnd(), 1);
     for (int t = 0; t < 950; ++t) {
-        if (t == 300) test::TypeKey(w, 'Z');
-        test::Tick(w);
+        if (t == 300) w.PostKey('Z', true), w.PostKey('Z', false);
+        w.Tick();
     }
     EXPECT_EQ(w.ControlText(IDC_SCORE), score);
-    test::PressButton(w, IDC_EDIT_MODE);
+    SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
     EXPECT_FALSE(w.dlg().PlayingBack());
 }
 

@@ -1,7 +1,10 @@
 #include "tests/win/test_support.h"
 
-#include <cstdio>
-#include <cstdlib>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "files/table_file.h"
 #include "files/table_text.h"
@@ -11,21 +14,27 @@
 namespace test {
 
 MessageBoxes::MessageBoxes() {
-    previous_ = win::SetMessageBoxAnswerer([this](const win::MessageBoxRequest& r) {
-        shown_.push_back(r);
-        if (answers_.empty()) return IDOK;
-        const int a = answers_.front();
-        answers_.pop_front();
-        return a;
+    previous = win::SetMessageBoxAnswerer([this](const win::MessageBoxRequest& r) {
+        shown.push_back(r);
+        const int answer = answers.empty() ? IDOK : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return answer;
     });
 }
 
-MessageBoxes::~MessageBoxes() { win::SetMessageBoxAnswerer(std::move(previous_)); }
+FileDialogs::FileDialogs() {
+    previous = win::SetFileDialogAnswerer([this](const win::FileDialogRequest& request) {
+        seen.push_back(request);
+        EXPECT_FALSE(answers.empty()) << "unexpected file dialog \"" << request.title << "\"";
+        const win::FileDialogAnswer answer = answers.empty() ? win::FileDialogAnswer{true, {}} : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return answer;
+    });
+}
 
-std::vector<std::string> MessageBoxes::Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& r : shown_) texts.push_back(r.text);
-    return texts;
+FileDialogs::~FileDialogs() {
+    win::SetFileDialogAnswerer(std::move(previous));
+    EXPECT_TRUE(answers.empty()) << "a file dialog the test expected never came";
 }
 
 void Pump(HWND dialog) {
@@ -34,6 +43,8 @@ void Pump(HWND dialog) {
 }
 
 Window::Window(std::unique_ptr<ui::TableDialog> dialog) : dialog_(std::move(dialog)) {
+    // The real pointer stays off the window: only the test's own messages move the mouse.
+    SetCursorPos(1020, 760);
     if (!dialog_->Create(nullptr)) return;
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
@@ -48,57 +59,41 @@ Window::~Window() {
 }
 
 void Window::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
-    MSG m{};
-    m.hwnd = target;
-    m.message = msg;
-    m.wParam = wp;
-    m.lParam = lp;
-    m.time = GetTickCount();
+    MSG m{target, msg, wp, lp, GetTickCount(), {}};
     GetCursorPos(&m.pt);
     win::PumpDialogMessage(hwnd(), m);
     Pump(hwnd());
 }
 
-void Window::Command(UINT id) { SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
 void Window::ClickTool(UINT command) {
     const RECT r = ToolRect(command);
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    HWND bar = dlg().toolBar.get();
-    Deliver(bar, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Deliver(bar, WM_LBUTTONUP, 0, at);
-}
-
-void Window::Press(int x, int y) { Deliver(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
-void Window::Move(int x, int y) { Deliver(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
-void Window::Release(int x, int y) { Deliver(hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
-
-void Window::Click(int x, int y) {
-    Press(x, y);
-    Release(x, y);
-}
-
-void Window::RightClick(int x, int y) {
-    Deliver(hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
-    Deliver(hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
-}
-
-void Window::DoubleClick(int x, int y) {
-    Press(x, y);
-    Release(x, y);
-    Deliver(hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
-    Release(x, y);
+    Deliver(dlg().toolBar.get(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Deliver(dlg().toolBar.get(), WM_LBUTTONUP, 0, at);
 }
 
 void Window::Key(UINT vk) {
-    HWND focus = GetFocus();
-    if (!focus) focus = hwnd();
+    HWND focus = GetFocus() ? GetFocus() : hwnd();
     Deliver(focus, WM_KEYDOWN, vk, 1);
     Deliver(focus, WM_KEYUP, vk, 0xC0000001);
 }
 
-void Window::Paint() {
-    UpdateWindow(hwnd());
+void Window::PostKey(UINT vk, bool down, bool repeat) {
+    HWND focus = GetFocus();
+    if (!focus || (focus != hwnd() && !IsChild(hwnd(), focus))) focus = hwnd();
+    LPARAM lp = 1 | static_cast<LPARAM>(MapVirtualKeyA(vk, 0) << 16);
+    if (!down) lp |= static_cast<LPARAM>(0xC0000000u);  // was down, going up
+    else if (repeat) lp |= 1 << 30;                      // was down already
+    PostMessageA(focus, down ? WM_KEYDOWN : WM_KEYUP, vk, lp);
+    Pump(hwnd());
+}
+
+void Window::StartWithoutTimer() {
+    // No message is taken from the queue between the click and the end of
+    // the timer, so no tick of the window's own comes in between.
+    SendMessageA(GetDlgItem(hwnd(), IDC_START), BM_CLICK, 0, 0);
+    ASSERT_EQ(dlg().mode, ui::EditMode::Playing);
+    ASSERT_TRUE(KillTimer(hwnd(), 1)) << "play runs without the timer with identifier 1";
     Pump(hwnd());
 }
 
@@ -110,18 +105,16 @@ COLORREF Window::Pixel(int x, int y) {
     return c;
 }
 
-std::string Window::ControlText(int id) const { return win::ControlText(GetDlgItem(hwnd(), id)); }
-
-std::string Window::Title() const { return win::ControlText(hwnd()); }
-
-bool Window::ToolChecked(UINT command) const {
-    return SendMessageA(dialog_->toolBar.get(), TB_ISBUTTONCHECKED, command, 0) != 0;
-}
-
 RECT Window::ToolRect(UINT command) const {
     RECT r{};
     SendMessageA(dialog_->toolBar.get(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
     return r;
+}
+
+void Window::Load(const std::string& path, const std::string& text) {
+    WriteTableFile(path, text);
+    EXPECT_TRUE(dlg().LoadTable(path.c_str())) << path;
+    Pump(hwnd());
 }
 
 std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group) {
@@ -130,10 +123,10 @@ std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group) {
     return out;
 }
 
+
 TempFolder::TempFolder() {
-    char base[MAX_PATH];
+    char base[MAX_PATH], name[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    char name[MAX_PATH];
     GetTempFileNameA(base, "bwt", 0, name);
     DeleteFileA(name);
     CreateDirectoryA(name, nullptr);
@@ -141,16 +134,35 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    std::error_code ignored;
+    for (const auto& f : std::filesystem::recursive_directory_iterator(path_, ignored))
+        SetFileAttributesA(f.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(none)";
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string n = found.cFileName;
-            if (n != "." && n != "..") DeleteFileA(File(n).c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path_.c_str());
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+        if (found.cFileName[0] != '.') names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string TableBytes(const std::vector<std::vector<int>>& records) {
+    std::string bytes("BWT\0\0\0\0\0", 8);
+    for (const auto& r : records)
+        for (int v : r) bytes += static_cast<char>(v);
+    return bytes;
 }
 
 void WriteTableFile(const std::string& path, const std::string& tableText) {
@@ -159,16 +171,13 @@ void WriteTableFile(const std::string& path, const std::string& tableText) {
     ASSERT_TRUE(bw::TextToTable(tableText, *table.root, error)) << error;
     const bw::SaveResult saved = bw::SaveTableBytes(*table.root);
     ASSERT_TRUE(saved.ok) << saved.error;
-    ASSERT_TRUE(bw::WriteFileBytes(path, saved.bytes, error)) << error;
+    WriteAll(path, std::string(saved.bytes.begin(), saved.bytes.end()));
 }
 
 std::string ObstaclesText(int n) {
     std::string text;
-    for (int i = 0; i < n; ++i) {
-        char line[64];
-        std::snprintf(line, sizeof line, "obstacle10 %d %d\n", 6 + (i % 19) * 6, 6 + (i / 19) * 7);
-        text += line;
-    }
+    for (int i = 0; i < n; ++i)
+        text += "obstacle10 " + std::to_string(6 + (i % 19) * 6) + " " + std::to_string(6 + (i / 19) * 7) + "\n";
     return text;
 }
 

@@ -1,6 +1,7 @@
 // What the window tests share: the real main window, created modeless from
-// its template, driven by the messages a user's actions produce, with every
-// message box answered through the program's message-box seam.
+// its template and driven by the messages a user's actions produce; message
+// boxes and file dialogs answered through the program's seams; files in a
+// folder of the test's own.
 #pragma once
 
 #include <windows.h>
@@ -8,37 +9,49 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/table.h"
+#include "res/resource.h"
+#include "ui/file_dialog.h"
 #include "ui/table_dialog.h"
+#include "win/data_exchange.h"
 #include "win/message_box.h"
 
 namespace test {
 
-// Answers message boxes without showing them, and keeps what they said.
-class MessageBoxes {
-public:
-    MessageBoxes();
-    ~MessageBoxes();
-    // The answer to the next box (IDOK when none is queued).
-    void Answer(int button) { answers_.push_back(button); }
-    const std::vector<win::MessageBoxRequest>& Shown() const { return shown_; }
-    std::vector<std::string> Texts() const;
-    void Clear() { shown_.clear(); }
-
-private:
-    std::deque<int> answers_;
-    std::vector<win::MessageBoxRequest> shown_;
-    win::MessageBoxAnswerer previous_;
-};
-
 // Runs every message waiting for the thread, as the dialog loop would.
 void Pump(HWND dialog);
 
-// The main window, created and shown, and the messages of a user's actions.
+// Answers message boxes without showing them (IDOK unless an answer is
+// queued), and keeps what they said.
+struct MessageBoxes {
+    MessageBoxes();
+    ~MessageBoxes() { win::SetMessageBoxAnswerer(std::move(previous)); }
+    void Answer(int button) { answers.push_back(button); }
+    const std::vector<win::MessageBoxRequest>& Shown() const { return shown; }
+    std::deque<int> answers;
+    std::vector<win::MessageBoxRequest> shown;
+    win::MessageBoxAnswerer previous;
+};
+
+// Answers the Open and Save As dialogs in turn: a name typed and OK, or
+// Cancel; a dialog with no answer queued is cancelled and fails the test.
+struct FileDialogs {
+    FileDialogs();
+    ~FileDialogs();
+    void Type(const std::string& name) { answers.push_back({false, name}); }
+    void Cancel() { answers.push_back({true, {}}); }
+    const std::vector<win::FileDialogRequest>& Seen() const { return seen; }
+    std::deque<win::FileDialogAnswer> answers;
+    std::vector<win::FileDialogRequest> seen;
+    win::FileDialogAnswerer previous;
+};
+
+// The main window, created, shown and made the active window.
 class Window {
 public:
     explicit Window(std::unique_ptr<ui::TableDialog> dialog = std::make_unique<ui::TableDialog>());
@@ -51,33 +64,41 @@ public:
     // A message taken from the queue by the dialog loop: pre-translation,
     // the dialog manager, then the window.
     void Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp);
-    void Command(UINT id);
+    void Command(UINT id) { SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
     void ClickTool(UINT command);  // a real click on the toolbar button
-    void Click(int x, int y);      // left button down and up
-    void Press(int x, int y);
-    void Move(int x, int y);
-    void Release(int x, int y);
-    void RightClick(int x, int y);
-    void DoubleClick(int x, int y);
-    void Key(UINT vk);  // key down and up, to the control with the focus
+    void Click(int x, int y) { Press(x, y), Release(x, y); }
+    void Press(int x, int y) { Deliver(hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
+    void Move(int x, int y) { Deliver(hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+    void Release(int x, int y) { Deliver(hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
+    void RightClick(int x, int y) {
+        Deliver(hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)), Deliver(hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    void Key(UINT vk);  // down and up, to the control with the focus
+    // A key as the keyboard delivers it, posted to the focus; `repeat`
+    // marks the auto-repeat of a held key.
+    void PostKey(UINT vk, bool down, bool repeat = false);
+    void Tick() { PostMessageA(hwnd(), WM_TIMER, 1, 0), Pump(hwnd()); }  // a play tick and its paint
+    // Start pressed, with the window's own timer stopped: the test ticks.
+    void StartWithoutTimer();
 
-    // Paints what is invalid and returns the window's pixel.
-    COLORREF Pixel(int x, int y);
-    void Paint();
-
-    std::string ControlText(int id) const;
-    std::string Title() const;
-    bool ToolChecked(UINT command) const;
+    COLORREF Pixel(int x, int y);  // after painting what is invalid
+    void Paint() { UpdateWindow(hwnd()), Pump(hwnd()); }
+    std::string ControlText(int id) const { return win::ControlText(GetDlgItem(hwnd(), id)); }
+    std::string Title() const { return win::ControlText(hwnd()); }
+    bool ToolChecked(UINT id) const { return SendMessageA(dialog_->toolBar.get(), TB_ISBUTTONCHECKED, id, 0); }
     RECT ToolRect(UINT command) const;
+    // The table `text` describes, written to `path` and loaded as Open does.
+    void Load(const std::string& path, const std::string& text);
 
 private:
     std::unique_ptr<ui::TableDialog> dialog_;
 };
 
-// The root's direct children, in list order.
+// The root's direct children, in list order, and the first of a kind.
 std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group);
+inline bw::TablePiece* FirstOfKind(Window& w, bw::PieceKind kind) { return w.root().FindChildOfKind(kind); }
 
-// A folder of its own for the test's files, removed afterwards.
+// A folder of the test's own, removed with everything in it afterwards.
 class TempFolder {
 public:
     TempFolder();
@@ -89,9 +110,14 @@ private:
     std::string path_;
 };
 
-// Writes a table file built by the core from table text.
+// Whole files as strings; "(none)" for a file that cannot be read.
+std::string ReadAll(const std::string& path);
+inline void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+std::vector<std::string> ListFolder(const std::string& folder);  // sorted names
+// A table file: the header, then records of x, y and kind.
+std::string TableBytes(const std::vector<std::vector<int>>& records);
+// A table file built by the core from table text.
 void WriteTableFile(const std::string& path, const std::string& tableText);
-
 // Table text of n obstacles spread over the table.
 std::string ObstaclesText(int n);
 
