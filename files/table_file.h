@@ -34,6 +34,23 @@ int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records);
 // included, when nothing stops it.
 int32_t RecordsNeeded(const PieceGroup& group);
 
+// The table file's bytes for the whole table, however many records it
+// takes (the save command's limit is not applied).
+std::vector<uint8_t> TableFileBytes(const TableRoot& root);
+
+// The items of a record list at its top level: each piece's record, or a
+// nested list with its opening record and its terminator.
+std::vector<std::span<const uint8_t>> TopLevelItems(std::span<const uint8_t> records);
+
+// The index of a root child among the items the root writes; -1 for a
+// piece that writes nothing or is not a child.
+int32_t ItemIndexOf(const PieceGroup& root, const TablePiece* piece);
+
+// Where item `index` of table file `from` is in table file `to`: the equal
+// item, or the one item that changed when it alone changed and kept its
+// kind and size; -1 when it is gone.
+int32_t FollowItem(std::span<const uint8_t> from, int32_t index, std::span<const uint8_t> to);
+
 bool HasTableMagic(std::span<const uint8_t> bytes);
 
 struct LoadResult {

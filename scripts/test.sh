@@ -62,16 +62,20 @@ if [ $asan_ok -eq 0 ]; then
     count_ctest sanitizers "$LOGS/asan-tests.log"
 
     echo "== fuzzing for ${FUZZ_SECONDS}s per target"
-    for target in read_fuzz roundtrip_fuzz; do
+    for target in read_fuzz roundtrip_fuzz text_fuzz; do
         corpus=build/asan/corpus-$target
         mkdir -p "$corpus"
-        cp fuzz/seeds/* "$corpus"/ 2>/dev/null
-        cp build/native/examples/*.bwt "$corpus"/ 2>/dev/null
+        if [ $target = text_fuzz ]; then
+            cp fuzz/text_seeds/* examples/*.txt "$corpus"/ 2>/dev/null
+        else
+            cp fuzz/seeds/* "$corpus"/ 2>/dev/null
+            cp build/native/examples/*.bwt "$corpus"/ 2>/dev/null
+        fi
         build/asan/$target -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
             -print_final_stats=1 "$corpus" >"$LOGS/$target.log" 2>&1 &
     done
     wait
-    for target in read_fuzz roundtrip_fuzz; do
+    for target in read_fuzz roundtrip_fuzz text_fuzz; do
         if grep -q -E 'ERROR|crash-|deadly signal|runtime error' "$LOGS/$target.log" ||
            ! grep -q 'Done [0-9]* runs' "$LOGS/$target.log"; then
             tail -n 30 "$LOGS/$target.log"
