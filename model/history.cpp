@@ -14,8 +14,8 @@ void History::Start(TableSnapshot current, bool saved) {
     runOpen_ = false;
 }
 
-bool History::Record(TableSnapshot after, bool extend) {
-    const bool continues = extend && runOpen_ && at_ > 0 && at_ + 1 == states_.size() && !AtSavedState();
+bool History::Record(TableSnapshot after, bool run) {
+    const bool continues = run && runOpen_ && at_ > 0 && at_ + 1 == states_.size() && !AtSavedState();
     runOpen_ = false;
     if (after == states_[at_]) return false;
     if (continues) {
@@ -44,7 +44,7 @@ bool History::Record(TableSnapshot after, bool extend) {
         states_.push_back(std::move(after));
     }
     ++at_;
-    runOpen_ = extend;
+    runOpen_ = run;
     return true;
 }
 

@@ -25,11 +25,13 @@ public:
     void Start(TableSnapshot current, bool saved = true);
 
     // The table after one user action. Nothing is recorded when the table
-    // is unchanged. With `extend`, an action continuing the one recorded
-    // last (a run of nudges) replaces that step instead of adding one; a
-    // run that comes back where it began leaves no step at all. Any other
-    // call ends the run. True when the history changed.
-    bool Record(TableSnapshot after, bool extend = false);
+    // is unchanged. Actions of a run (nudges of one piece) make one step:
+    // the first opens the run, the next ones replace its step, and a run
+    // that comes back where it began leaves no step at all. Any other call
+    // ends the run. True when the history changed.
+    bool Record(TableSnapshot after, bool run = false);
+    // The next action of a run begins a new one.
+    void EndRun() { runOpen_ = false; }
 
     // The state to go back or forward to; none when there is nothing to
     // undo or redo.

@@ -128,9 +128,9 @@ public:
 
     // ---- history and clipboard (table_history.cpp) ----------------------------
     bw::TableSnapshot Snapshot() const;
-    // Records the table as it stands as one step; `extend` continues the
-    // step before (a run of nudges).
-    void RecordStep(bool extend = false);
+    // Records the table as it stands as one step; the nudges of one piece
+    // in a row make one step together.
+    void RecordStep(bool nudge = false);
     void OnEditUndo();
     void OnEditRedo();
     void OnEditCut();

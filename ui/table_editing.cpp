@@ -351,7 +351,7 @@ bool TableDialog::HandleEditingKey(const MSG& msg) {
             const int32_t dy = msg.wParam == VK_UP ? -2 : msg.wParam == VK_DOWN ? 2 : 0;
             // A run of nudges of one piece is one step.
             if (MoveCurrentPiece(dx, dy, true)) {
-                RecordStep(lastNudged == currentPiece);
+                RecordStep(true);
                 lastNudged = currentPiece;
             }
             return true;

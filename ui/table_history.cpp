@@ -52,10 +52,11 @@ bw::TableSnapshot TableDialog::Snapshot() const {
     return {bw::TableFileBytes(*root), recordCount};
 }
 
-void TableDialog::RecordStep(bool extend) {
+void TableDialog::RecordStep(bool nudge) {
     if (!root) return;
-    if (!extend) lastNudged = nullptr;
-    history.Record(Snapshot(), extend);
+    if (!nudge) lastNudged = nullptr;
+    else if (lastNudged != currentPiece) history.EndRun();  // a run of another piece
+    history.Record(Snapshot(), nudge);
     TableChanged();
 }
 

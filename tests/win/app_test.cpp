@@ -143,25 +143,6 @@ TEST(Help, TheHelpCommandOpensTheCompiledHelpFile) {
     CloseHelp();
 }
 
-TEST(Help, F1OpensTheHelpButNotWithShiftCtrlOrAlt) {
-    Window w;
-    w.dlg().helpPath = BW_BIN_DIR_WIN "/Bumpwright.chm";
-    test::MessageBoxes boxes;
-    BYTE keys[256] = {};
-    for (int modifier : {VK_SHIFT, VK_CONTROL, VK_MENU}) {
-        keys[modifier] = 0x80;
-        SetKeyboardState(keys);
-        w.Key(VK_F1);
-        keys[modifier] = 0;
-        SetKeyboardState(keys);
-        EXPECT_EQ(HelpWindow(), nullptr) << modifier;
-    }
-    w.Key(VK_F1);
-    EXPECT_NE(HelpWindow(), nullptr);
-    EXPECT_TRUE(boxes.Shown().empty());
-    CloseHelp();
-}
-
 TEST(Help, AMissingHelpFileIsReportedWithTheDownloadAddress) {
     Window w;
     w.dlg().helpPath = BW_BIN_DIR_WIN "/NoSuchHelp.chm";
