@@ -13,5 +13,6 @@ if [ -x build/win/bin/win_bench.exe ] || [ -f build/win/bin/win_bench.exe ]; the
         export WINEPREFIX=$PWD/build/win/wineprefix WINEARCH=win32 WINEDEBUG=-all
         cmake/wine-run.sh && wine build/win/bin/win_bench.exe
         [ -f build/win/bin/win_play_bench.exe ] && wine build/win/bin/win_play_bench.exe
+        [ -f build/win/bin/win_undo_bench.exe ] && wine build/win/bin/win_undo_bench.exe
         wineserver -k'
 fi
