@@ -72,7 +72,9 @@ std::string RecentTables::MenuText(size_t index, const std::string& path) {
         const std::string start = shown.substr(0, std::min<size_t>(3, shown.size()));
         shown = name.size() + 6 < kLongestMenuPath ? start + "..." + name : "..." + name;
     }
-    std::string text = "&" + std::to_string(index + 1) + " ";
+    std::string text(1, '&');
+    text += std::to_string(index + 1);
+    text += ' ';
     for (char c : shown) {
         if (c == '&') text += '&';  // shown as itself, not as a mnemonic
         text += c;

@@ -82,7 +82,9 @@ TEST(Undo, AMixedSessionGoesBackAndForthThroughTheSameTables) {
     for (size_t i = 1; i < after.size(); ++i) {
         CtrlKey(w, i % 2 ? 'Y' : 'Z', i % 2 == 0);  // Ctrl+Y and Ctrl+Shift+Z
         EXPECT_EQ(Now(w), after[i]) << "redo to step " << i;
-        if (i == 1) EXPECT_NE(w.Pixel(40, 40), RGB(255, 255, 255)) << "the obstacle is shown again";
+        if (i == 1) {
+            EXPECT_NE(w.Pixel(40, 40), RGB(255, 255, 255)) << "the obstacle is shown again";
+        }
     }
 }
 
