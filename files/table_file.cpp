@@ -16,15 +16,14 @@ namespace {
 // opening a nested list, which the reader accepts, so that its pieces come
 // back in the same group instead of their terminator cutting the enclosing
 // list short. A group without pieces writes nothing.
+bool WritesNothing(const TablePiece& p) { return WritesNoRecords(p); }
+
 bool IsPlainGroup(const TablePiece& p) {
     if (p.kind != kGroup) return false;
     const TablePiece* first = static_cast<const PieceGroup&>(p).FirstChild();
-    return first && first->kind != kBorderStart;
+    return !first || first->kind != kBorderStart;
 }
 
-bool WritesNothing(const TablePiece& p) {
-    return p.kind == kGroup && !static_cast<const PieceGroup&>(p).FirstChild();
-}
 
 void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, int32_t kind) {
     uint8_t* r = buffer.data() + static_cast<size_t>(index) * kRecordBytes;
@@ -76,6 +75,16 @@ int32_t CountLevel(const PieceGroup& group, int32_t depth) {
 }
 
 }  // namespace
+
+bool WritesNoRecords(const TablePiece& piece) {
+    if (piece.kind != kGroup) return false;
+    // A segment after the group joins the group's position: the group is
+    // written so that the segment reads back the same.
+    if (piece.next && piece.next->kind == kBorderSegment) return false;
+    for (const TablePiece* c = static_cast<const PieceGroup&>(piece).FirstChild(); c; c = c->next.get())
+        if (c->kind == kBorderStart || !WritesNoRecords(*c)) return false;
+    return true;
+}
 
 int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer) {
     const PlacedPiece& root = group.state.root ? static_cast<const PlacedPiece&>(*group.state.root)

@@ -30,6 +30,11 @@ int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer);
 // stops where the bytes end.
 int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records);
 
+// True for a group that holds no piece at any depth: it writes no record
+// (not even an opening one), so it is not in the file. (Unless a segment
+// follows it: the segment joins it, so it is written to keep the segment.)
+bool WritesNoRecords(const TablePiece& piece);
+
 // The records WriteRecords produces for the whole table, terminators
 // included, when nothing stops it.
 int32_t RecordsNeeded(const PieceGroup& group);

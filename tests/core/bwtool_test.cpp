@@ -142,9 +142,11 @@ TEST_F(Bwtool, ResaveWritesTheSameFileAndKeepsOddTables) {
 }
 
 TEST_F(Bwtool, ResaveRefusesATableThatWouldNotLoadBackWhole) {
-    // 250 nested groups need their 250 terminators too: more than a file holds.
+    // 200 nested groups around a piece need their 200 terminators too: more
+    // than a file holds.
     std::vector<uint8_t> deep = FileBytes({});
-    for (int i = 0; i < 250; ++i) AddRecord(deep, 0, 0, 2);
+    for (int i = 0; i < 200; ++i) AddRecord(deep, 0, 0, 2);
+    AddRecord(deep, 5, 5, 4);
     const fs::path out = Path("out.bwt");
     const Output r = Tool({"resave", Write("deep.bwt", deep).string(), out.string()});
     EXPECT_EQ(r.code, 2);
