@@ -177,22 +177,25 @@ int32_t ItemIndexOf(const PieceGroup& root, const TablePiece* piece) {
     return -1;
 }
 
-int32_t FollowItem(std::span<const uint8_t> fromFile, int32_t index, std::span<const uint8_t> toFile) {
-    auto recordsOf = [](std::span<const uint8_t> file) {
-        return file.size() > kHeaderBytes ? file.subspan(kHeaderBytes) : std::span<const uint8_t>{};
-    };
-    const auto from = TopLevelItems(recordsOf(fromFile));
-    const auto to = TopLevelItems(recordsOf(toFile));
-    if (index < 0 || static_cast<size_t>(index) >= from.size()) return -1;
+namespace {
+
+std::span<const uint8_t> RecordsOfFile(std::span<const uint8_t> file) {
+    return file.size() > kHeaderBytes ? file.subspan(kHeaderBytes) : std::span<const uint8_t>{};
+}
+
+}  // namespace
+
+std::vector<int32_t> MatchItems(std::span<const uint8_t> fromFile, std::span<const uint8_t> toFile) {
+    const auto from = TopLevelItems(RecordsOfFile(fromFile));
+    const auto to = TopLevelItems(RecordsOfFile(toFile));
     auto same = [](std::span<const uint8_t> a, std::span<const uint8_t> b) {
         return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
     };
-    // Each item of `to` is matched to an equal item of `from`, nearest
-    // places first; what stays unmatched on both sides is what changed.
+    // Equal items at the same place first, then the first free equal one.
     std::vector<int32_t> match(to.size(), -1);
     std::vector<bool> used(from.size(), false);
-    for (size_t t = 0; t < to.size(); ++t)
-        if (t < from.size() && same(to[t], from[t])) match[t] = static_cast<int32_t>(t), used[t] = true;
+    for (size_t t = 0; t < to.size() && t < from.size(); ++t)
+        if (same(to[t], from[t])) match[t] = static_cast<int32_t>(t), used[t] = true;
     for (size_t t = 0; t < to.size(); ++t) {
         if (match[t] >= 0) continue;
         for (size_t f = 0; f < from.size(); ++f)
@@ -202,14 +205,25 @@ int32_t FollowItem(std::span<const uint8_t> fromFile, int32_t index, std::span<c
                 break;
             }
     }
+    return match;
+}
+
+int32_t FollowItem(std::span<const uint8_t> fromFile, int32_t index, std::span<const uint8_t> toFile) {
+    const auto from = TopLevelItems(RecordsOfFile(fromFile));
+    const auto to = TopLevelItems(RecordsOfFile(toFile));
+    if (index < 0 || static_cast<size_t>(index) >= from.size()) return -1;
+    const std::vector<int32_t> match = MatchItems(fromFile, toFile);
     for (size_t t = 0; t < to.size(); ++t)
         if (match[t] == index) return static_cast<int32_t>(t);
     // The piece itself changed (moved, reshaped): it is followed when it is
     // the only change on both sides and keeps its kind.
-    size_t changedFrom = 0, changedTo = 0, candidate = 0;
-    for (size_t f = 0; f < from.size(); ++f) changedFrom += used[f] ? 0 : 1;
-    for (size_t t = 0; t < to.size(); ++t)
-        if (match[t] < 0) ++changedTo, candidate = t;
+    std::vector<bool> used(from.size(), false);
+    size_t changedTo = 0, candidate = 0;
+    for (size_t t = 0; t < to.size(); ++t) {
+        if (match[t] >= 0) used[static_cast<size_t>(match[t])] = true;
+        else ++changedTo, candidate = t;
+    }
+    const size_t changedFrom = static_cast<size_t>(std::count(used.begin(), used.end(), false));
     if (changedFrom != 1 || changedTo != 1) return -1;
     const auto& a = from[static_cast<size_t>(index)];
     const auto& b = to[candidate];

@@ -6,11 +6,14 @@
 // not in the history yet: Undo takes back its corners one by one.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "files/table_file.h"
 #include "files/table_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/clipboard.h"
+#include "win/gdi_surface.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 
@@ -86,7 +89,30 @@ void TableDialog::OnEditRedo() {
 }
 
 void TableDialog::RestoreState(const std::vector<uint8_t>& from, const bw::TableSnapshot& to) {
-    const int32_t selected = tool == kPointerTool && currentPiece ? bw::ItemIndexOf(*root, currentPiece) : -1;
+    const bool pointer = tool == kPointerTool;
+    const int32_t selected = pointer && currentPiece ? bw::ItemIndexOf(*root, currentPiece) : -1;
+    const std::vector<int32_t> match = bw::MatchItems(from, to.bytes);
+
+    // What the screen must show anew: the pieces that go and those that
+    // come, and the selection frame where it was and where it will be.
+    bw::Region changed;
+    auto addFrame = [&] {
+        if (!pointer || !currentPiece) return;
+        bw::Rect box = currentPiece->region.Box();
+        box.Inflate(7, 7);
+        changed.Unite(bw::Region::FromRect(box));
+    };
+    addFrame();
+    std::vector<bool> kept(bw::TopLevelItems(std::span(from).subspan(std::min(from.size(), bw::kHeaderBytes))).size());
+    for (int32_t f : match)
+        if (f >= 0 && static_cast<size_t>(f) < kept.size()) kept[static_cast<size_t>(f)] = true;
+    size_t item = 0;
+    for (const bw::TablePiece* c = root->FirstChild(); c; c = c->next.get()) {
+        if (bw::WritesNoRecords(*c)) continue;
+        if (item >= kept.size() || !kept[item]) changed.Unite(c->region);
+        ++item;
+    }
+
     currentPiece = nullptr;
     lastNudged = nullptr;
     bw::LoadTableBytes(*root, to.bytes);
@@ -94,10 +120,15 @@ void TableDialog::RestoreState(const std::vector<uint8_t>& from, const bw::Table
     recordCount = to.recordCount;
     // The selection stays on its piece if the piece is still there.
     if (selected >= 0) {
-        const int32_t kept = bw::FollowItem(from, selected, to.bytes);
-        if (kept >= 0) currentPiece = NthChild(*root, kept);
+        const int32_t followed = bw::FollowItem(from, selected, to.bytes);
+        if (followed >= 0) currentPiece = NthChild(*root, followed);
     }
-    InvalidateRect(hwnd(), &playfield, TRUE);
+    item = 0;
+    for (const bw::TablePiece* c = root->FirstChild(); c; c = c->next.get(), ++item)
+        if (item >= match.size() || match[item] < 0) changed.Unite(c->region);
+    addFrame();
+    const win::OwnedRegion area = win::MakeSystemRegion(changed);
+    InvalidateRgn(hwnd(), area.get(), TRUE);
     TableChanged();
 }
 
