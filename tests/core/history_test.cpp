@@ -1,5 +1,6 @@
-// The undo history, following a piece across a step, the paste of table
-// text, and the empty group that writes nothing.
+// The undo history's runs and its length, and the empty group that writes
+// nothing. (Steps, the saved state, the selection and pasting are tested
+// through the window.)
 #include <gtest/gtest.h>
 
 #include "files/table_file.h"
@@ -16,28 +17,6 @@ std::vector<uint8_t> FileOf(const std::string& text) {
     std::string error;
     EXPECT_TRUE(bw::TextToTable(text, *table.root, error)) << error;
     return bw::TableFileBytes(*table.root);
-}
-
-TEST(History, StepsUndoRedoAndTheSavedState) {
-    bw::History h;
-    h.Start(State(0));
-    EXPECT_FALSE(h.Record(State(0)));  // nothing changed: no step
-    h.Record(State(1));
-    h.Record(State(2));
-    h.MarkSaved();
-    h.Record(State(3));
-    EXPECT_FALSE(h.AtSavedState());
-    EXPECT_EQ(*h.Undo(), State(2));
-    EXPECT_TRUE(h.AtSavedState());
-    EXPECT_EQ(*h.Undo(), State(1));
-    EXPECT_EQ(*h.Undo(), State(0));
-    EXPECT_EQ(h.Undo(), nullptr);
-    EXPECT_EQ(*h.Redo(), State(1));
-    // A new step drops the redo states, and with them the saved one.
-    h.Record(State(9));
-    EXPECT_FALSE(h.CanRedo());
-    EXPECT_EQ(h.Size(), 3u);
-    while (h.Undo()) EXPECT_FALSE(h.AtSavedState());
 }
 
 TEST(History, ARunOfNudgesIsOneStepAndNoneWhenItComesBack) {
@@ -69,40 +48,6 @@ TEST(History, TenThousandStepsOfAFullTableGoBackWhole) {
     while (h.Undo()) ++undone;
     EXPECT_EQ(undone, 10000);
     EXPECT_EQ(h.Current().recordCount, 1);
-}
-
-TEST(FollowItem, APieceIsFollowedWhileItExists) {
-    const auto before = FileOf("hole 10 10\nobstacle10 20 20\nborder 1 1, 5 5\n");
-    // Moved to the end and shifted (a drag): followed.
-    EXPECT_EQ(bw::FollowItem(before, 1, FileOf("hole 10 10\nborder 1 1, 5 5\nobstacle10 30 25\n")), 2);
-    // Another piece changed: the selected one keeps its place.
-    EXPECT_EQ(bw::FollowItem(before, 2, FileOf("hole 11 10\nobstacle10 20 20\nborder 1 1, 5 5\n")), 2);
-    // Gone.
-    EXPECT_EQ(bw::FollowItem(before, 0, FileOf("obstacle10 20 20\nborder 1 1, 5 5\n")), -1);
-}
-
-TEST(Paste, PiecesAreKeptOnThePlayfieldAndOffTakenSpots) {
-    bw::Table table(bw::BuiltinImageLoader{});
-    std::string error;
-    ASSERT_TRUE(bw::TextToTable("hole 20 30\n", *table.root, error));
-    const struct {
-        const char* text;
-        std::vector<uint8_t> records;
-        int32_t counted;
-    } cases[] = {
-        {"hole 20 30\n", {25, 35, 7, 0, 0, 0}, 1},                               // shifted off the hole
-        {"cannon 200 120\n", {124, 99, 10, 0, 0, 0}, 2},                           // into the playfield
-        {"border 0 0, 10 0\n", {0, 0, 1, 10, 0, 11, 0, 0, 0, 0, 0, 0}, 3},       // as it is
-    };
-    for (const auto& c : cases) {
-        const bw::PasteResult paste = bw::PreparePaste(c.text, *table.root);
-        ASSERT_TRUE(paste.ok) << c.text;
-        EXPECT_EQ(paste.records, c.records) << c.text;
-        EXPECT_EQ(paste.countedRecords, c.counted) << c.text;
-    }
-    EXPECT_EQ(bw::PreparePaste("hole 1 1\nwhat 2 2\n", *table.root).error, "line 2: unknown piece 'what'");
-    EXPECT_FALSE(bw::PreparePaste("hole 0 0\nhole 130 0\n", *table.root).ok);
-    EXPECT_FALSE(bw::PreparePaste("# nothing\n", *table.root).ok);
 }
 
 TEST(TableFile, AnEmptyGroupWritesNothing) {

@@ -65,18 +65,18 @@ TEST(Budget, TheMessageAppearsEvenWhereTheToolCouldNotPlaceItsPiece) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kTooComplex});
 }
 
-// A border needs room for its start point and its end record before its
-// first corner; a border that could never be completed is not begun.
+// A border needs room for its start point, a corner and its end record;
+// a border that could never be completed is not begun.
 TEST(Budget, ABorderIsNotStartedWithoutRoomForItsFirstSegment) {
     test::TempFolder folder;
     Window w;
-    Load(w, folder, test::ObstaclesText(248));
+    Load(w, folder, test::ObstaclesText(247));
     test::MessageBoxes boxes;
     w.ClickTool(ID_TOOL_BORDER);
     w.Click(20, 190);
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kTooComplex});
     EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
-    EXPECT_EQ(w.dlg().recordCount, 249);
+    EXPECT_EQ(w.dlg().recordCount, 248);
 }
 
 TEST(Budget, ABorderGrowsUntilTheFileIsFullAndSavesWhole) {

@@ -1,10 +1,8 @@
-// F1 from the real keyboard asks for help once; a border is begun only
-// when it can be finished; the send button's label reads whole, enabled
-// and disabled.
+// F1 from the real keyboard asks for help once; the send button's label
+// reads whole, enabled and disabled.
 #include <windows.h>
 
 #include "res/resource.h"
-#include "tests/win/file_support.h"
 #include "tests/win/test_support.h"
 
 namespace {
@@ -39,23 +37,6 @@ TEST(Keys, F1AsksForHelpOnceAndNotWithAModifier) {
     EXPECT_EQ(boxes.Shown()[0].text.rfind("You don't have Bumpwright.chm", 0), 0u);
 }
 
-TEST(Budget, ABorderIsBegunOnlyWithRoomForAStartACornerAndItsEnd) {
-    test::TempFolder folder;
-    for (int obstacles : {247, 246}) {  // 248 records, then 247
-        Window w;
-        const std::string table = folder.File(std::to_string(obstacles) + ".bwt");
-        test::WriteTableFile(table, test::ObstaclesText(obstacles));
-        ASSERT_TRUE(w.dlg().LoadTable(table.c_str()));
-        test::MessageBoxes boxes;
-        w.ClickTool(ID_TOOL_BORDER);
-        w.Click(20, 190);
-        w.Click(120, 190);
-        w.RightClick(120, 190);
-        EXPECT_EQ(boxes.Shown().size(), obstacles == 247 ? 2u : 0u) << obstacles;  // each click refused
-        EXPECT_EQ(w.dlg().recordCount, obstacles == 247 ? 248 : 250) << obstacles;
-    }
-}
-
 // The rows of the button that hold text of `color`, as bands of rows.
 std::vector<std::pair<int, int>> TextBands(HWND button, COLORREF color, RECT& inked) {
     RECT r{};
@@ -84,11 +65,8 @@ std::vector<std::pair<int, int>> TextBands(HWND button, COLORREF color, RECT& in
 TEST(SendButton, ItsLabelReadsWholeInTwoLinesEnabledAndDisabled) {
     Window w;
     HWND send = GetDlgItem(w.hwnd(), IDC_SEND);
-    EXPECT_EQ(w.ControlText(IDC_SEND), "Send &to Talvik       computer");
     RECT r{};
     GetClientRect(send, &r);
-    EXPECT_EQ(r.right, 122);  // the template's 61 x 25 units
-    EXPECT_EQ(r.bottom, 50);
     for (bool playing : {false, true}) {
         if (playing) w.Command(IDC_START);
         RECT inked{};
