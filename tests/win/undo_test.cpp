@@ -36,7 +36,7 @@ bool Grayed(Window& w, UINT command) {
     return (GetMenuState(edit, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
-TEST(Undo, AMixedSessionGoesBackAndForthThroughTheSameTables) {
+TEST(Undo, MixedEditsGoBackAndForthThroughTheSameTables) {
     Window w;
     test::MessageBoxes boxes;
     EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
