@@ -16,6 +16,7 @@ bool TableApp::InitInstance(const std::vector<std::string>& arguments) {
     InitCommonControlsEx(&controls);
 
     ui::TableDialog window;
+    window.recoveryFile = ui::TableDialog::DefaultRecoveryFile();
     const std::string file = win::FileArgument(arguments);
     if (!window.SetFilePath(file)) {
         // Refused rather than cut short: the window starts without a file.

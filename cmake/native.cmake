@@ -36,7 +36,7 @@ if(benchmark_FOUND AND NOT BW_SANITIZE)
 endif()
 
 if(BW_FUZZ)
-  foreach(target read_fuzz roundtrip_fuzz replay_fuzz)
+  foreach(target read_fuzz roundtrip_fuzz replay_fuzz text_fuzz)
     add_executable(${target} fuzz/${target}.cpp)
     target_link_libraries(${target} PRIVATE bwcore)
     target_compile_options(${target} PRIVATE -g -fsanitize=fuzzer)

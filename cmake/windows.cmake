@@ -38,6 +38,7 @@ add_dependencies(bw_resources bw_pictures)
 # ---- the program: everything but WinMain in a library the tests share ---------
 set(BW_WARNINGS -Wall -Wextra -Werror=return-type)
 add_library(bwwin STATIC
+  win/clipboard.cpp
   win/data_exchange.cpp
   win/dialog.cpp
   win/gdi_surface.cpp
@@ -53,13 +54,17 @@ add_library(bwwin STATIC
   ui/table_check.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
+  ui/recent_tables.cpp
+  ui/send_button.cpp
+  ui/table_history.cpp
+  ui/table_recovery.cpp
   app/help.cpp
   app/table_app.cpp
 )
 target_include_directories(bwwin PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(bwwin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
-target_link_libraries(bwwin PUBLIC bwcore bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32)
+target_link_libraries(bwwin PUBLIC bwcore bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32 shell32)
 
 add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(Bumpwright PRIVATE bwwin)
@@ -167,3 +172,8 @@ target_link_libraries(win_check_bench PRIVATE bwwin)
 set_target_properties(win_check_bench PROPERTIES WIN32_EXECUTABLE OFF)
 target_compile_options(win_check_bench PRIVATE ${BW_WARNINGS})
 target_compile_definitions(win_check_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")
+add_executable(win_undo_bench bench/win/undo_bench.cpp $<TARGET_OBJECTS:bw_resources>)
+target_link_libraries(win_undo_bench PRIVATE bwwin)
+set_target_properties(win_undo_bench PROPERTIES WIN32_EXECUTABLE OFF)
+target_compile_options(win_undo_bench PRIVATE ${BW_WARNINGS})
+target_compile_definitions(win_undo_bench PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")

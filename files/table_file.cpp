@@ -12,14 +12,18 @@ const char kNotATableMessage[] = "This is not a Bumpwright file";
 namespace {
 
 // A plain group (not a border polyline) has no record of its own in the
-// format's grammar. It is written as a kind-2 record opening a nested list,
-// which the reader accepts, so that its pieces come back in the same group
-// instead of their terminator cutting the enclosing list short.
+// format's grammar. One that holds pieces is written as a kind-2 record
+// opening a nested list, which the reader accepts, so that its pieces come
+// back in the same group instead of their terminator cutting the enclosing
+// list short. A group without pieces writes nothing.
+bool WritesNothing(const TablePiece& p) { return WritesNoRecords(p); }
+
 bool IsPlainGroup(const TablePiece& p) {
     if (p.kind != kGroup) return false;
     const TablePiece* first = static_cast<const PieceGroup&>(p).FirstChild();
     return !first || first->kind != kBorderStart;
 }
+
 
 void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, int32_t kind) {
     uint8_t* r = buffer.data() + static_cast<size_t>(index) * kRecordBytes;
@@ -42,12 +46,11 @@ int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, std::span<u
             continue;
         }
         const auto& sub = static_cast<const PieceGroup&>(*c);
+        if (WritesNothing(*c)) continue;
         if (IsPlainGroup(*c)) {
             if (n + 2 >= capacity) break;  // its record, its terminator, ours
             PutRecord(buffer, n, p.x - root.x, p.y - root.y, kGroup);
             ++n;
-        } else if (!sub.FirstChild()) {
-            continue;
         }
         const auto rest = buffer.subspan(static_cast<size_t>(n) * kRecordBytes,
                                          static_cast<size_t>(capacity - 1 - n) * kRecordBytes);
@@ -64,15 +67,24 @@ int32_t CountLevel(const PieceGroup& group, int32_t depth) {
             ++n;
             continue;
         }
-        const auto& sub = static_cast<const PieceGroup&>(*c);
+        if (WritesNothing(*c)) continue;
         if (IsPlainGroup(*c)) ++n;
-        else if (!sub.FirstChild()) continue;
-        n += CountLevel(sub, depth + 1);
+        n += CountLevel(static_cast<const PieceGroup&>(*c), depth + 1);
     }
     return n + 1;
 }
 
 }  // namespace
+
+bool WritesNoRecords(const TablePiece& piece) {
+    if (piece.kind != kGroup) return false;
+    // A segment after the group joins the group's position: the group is
+    // written so that the segment reads back the same.
+    if (piece.next && piece.next->kind == kBorderSegment) return false;
+    for (const TablePiece* c = static_cast<const PieceGroup&>(piece).FirstChild(); c; c = c->next.get())
+        if (c->kind == kBorderStart || !WritesNoRecords(*c)) return false;
+    return true;
+}
 
 int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer) {
     const PlacedPiece& root = group.state.root ? static_cast<const PlacedPiece&>(*group.state.root)
@@ -125,6 +137,97 @@ LoadResult LoadTableBytes(TableRoot& root, std::span<const uint8_t> bytes) {
     result.recordCount = result.wellFormed ? static_cast<int32_t>((bytes.size() - kHeaderBytes) / kRecordBytes)
                                            : RecordsNeeded(root);
     return result;
+}
+
+std::vector<uint8_t> TableFileBytes(const TableRoot& root) {
+    const int32_t needed = RecordsNeeded(root);
+    std::vector<uint8_t> bytes(kHeaderBytes + static_cast<size_t>(needed) * kRecordBytes, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'W';
+    bytes[2] = 'T';
+    const int32_t written = WriteRecords(root, std::span<uint8_t>(bytes).subspan(kHeaderBytes));
+    bytes.resize(kHeaderBytes + static_cast<size_t>(written) * kRecordBytes);
+    return bytes;
+}
+
+std::vector<std::span<const uint8_t>> TopLevelItems(std::span<const uint8_t> records) {
+    std::vector<std::span<const uint8_t>> items;
+    const size_t count = records.size() / kRecordBytes;
+    size_t i = 0;
+    while (i < count && records[i * kRecordBytes + 2] != kEndOfList) {
+        const size_t first = i;
+        int depth = 0;
+        do {
+            const uint8_t kind = records[i * kRecordBytes + 2];
+            if (kind == kBorderStart || kind == kGroup) ++depth;
+            else if (kind == kEndOfList) --depth;
+            ++i;
+        } while (depth > 0 && i < count);
+        items.push_back(records.subspan(first * kRecordBytes, (i - first) * kRecordBytes));
+    }
+    return items;
+}
+
+int32_t ItemIndexOf(const PieceGroup& root, const TablePiece* piece) {
+    int32_t index = 0;
+    for (const TablePiece* c = root.FirstChild(); c; c = c->next.get()) {
+        if (c == piece) return WritesNothing(*c) ? -1 : index;
+        if (!WritesNothing(*c)) ++index;
+    }
+    return -1;
+}
+
+namespace {
+
+std::span<const uint8_t> RecordsOfFile(std::span<const uint8_t> file) {
+    return file.size() > kHeaderBytes ? file.subspan(kHeaderBytes) : std::span<const uint8_t>{};
+}
+
+}  // namespace
+
+std::vector<int32_t> MatchItems(std::span<const uint8_t> fromFile, std::span<const uint8_t> toFile) {
+    const auto from = TopLevelItems(RecordsOfFile(fromFile));
+    const auto to = TopLevelItems(RecordsOfFile(toFile));
+    auto same = [](std::span<const uint8_t> a, std::span<const uint8_t> b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    };
+    // Equal items at the same place first, then the first free equal one.
+    std::vector<int32_t> match(to.size(), -1);
+    std::vector<bool> used(from.size(), false);
+    for (size_t t = 0; t < to.size() && t < from.size(); ++t)
+        if (same(to[t], from[t])) match[t] = static_cast<int32_t>(t), used[t] = true;
+    for (size_t t = 0; t < to.size(); ++t) {
+        if (match[t] >= 0) continue;
+        for (size_t f = 0; f < from.size(); ++f)
+            if (!used[f] && same(to[t], from[f])) {
+                match[t] = static_cast<int32_t>(f);
+                used[f] = true;
+                break;
+            }
+    }
+    return match;
+}
+
+int32_t FollowItem(std::span<const uint8_t> fromFile, int32_t index, std::span<const uint8_t> toFile) {
+    const auto from = TopLevelItems(RecordsOfFile(fromFile));
+    const auto to = TopLevelItems(RecordsOfFile(toFile));
+    if (index < 0 || static_cast<size_t>(index) >= from.size()) return -1;
+    const std::vector<int32_t> match = MatchItems(fromFile, toFile);
+    for (size_t t = 0; t < to.size(); ++t)
+        if (match[t] == index) return static_cast<int32_t>(t);
+    // The piece itself changed (moved, reshaped): it is followed when it is
+    // the only change on both sides and keeps its kind.
+    std::vector<bool> used(from.size(), false);
+    size_t changedTo = 0, candidate = 0;
+    for (size_t t = 0; t < to.size(); ++t) {
+        if (match[t] >= 0) used[static_cast<size_t>(match[t])] = true;
+        else ++changedTo, candidate = t;
+    }
+    const size_t changedFrom = static_cast<size_t>(std::count(used.begin(), used.end(), false));
+    if (changedFrom != 1 || changedTo != 1) return -1;
+    const auto& a = from[static_cast<size_t>(index)];
+    const auto& b = to[candidate];
+    return a[2] == b[2] && a.size() == b.size() ? static_cast<int32_t>(candidate) : -1;
 }
 
 SaveResult SaveTableBytes(const TableRoot& root) {

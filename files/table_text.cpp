@@ -1,7 +1,10 @@
 #include "files/table_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
+
+#include "files/table_file.h"
 
 namespace bw {
 
@@ -31,38 +34,42 @@ bool IsSimpleBorder(const PieceGroup& g) {
     return true;
 }
 
-void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst) {
+void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst);
+
+void WritePiece(const TablePiece& c, int depth, std::string& out) {
     const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+    const PlacedPiece& p = Placed(c);
+    if (c.kind == kGroup) {
+        const auto& g = static_cast<const PieceGroup&>(c);
+        const TablePiece* first = g.FirstChild();
+        if (IsSimpleBorder(g)) {
+            out += indent + "border";
+            const char* sep = " ";
+            for (const TablePiece* v = first; v; v = v->next.get()) {
+                out += sep + std::to_string(Placed(*v).x) + " " + std::to_string(Placed(*v).y);
+                sep = ", ";
+            }
+            out += "\n";
+        } else if (first && first->kind == kBorderStart) {
+            out += indent + "polyline " + std::to_string(Placed(*first).x) + " " + std::to_string(Placed(*first).y) +
+                   "\n";
+            WriteLevel(g, depth + 1, out, true);
+            out += indent + "end\n";
+        } else {
+            out += indent + "group\n";
+            WriteLevel(g, depth + 1, out, false);
+            out += indent + "end\n";
+        }
+        return;
+    }
+    if (const char* name = NameOf(c.kind))
+        out += indent + name + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+}
+
+void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst) {
     const TablePiece* c = group.FirstChild();
     if (skipFirst && c) c = c->next.get();
-    for (; c; c = c->next.get()) {
-        const PlacedPiece& p = Placed(*c);
-        if (c->kind == kGroup) {
-            const auto& g = static_cast<const PieceGroup&>(*c);
-            const TablePiece* first = g.FirstChild();
-            if (IsSimpleBorder(g)) {
-                out += indent + "border";
-                const char* sep = " ";
-                for (const TablePiece* v = first; v; v = v->next.get()) {
-                    out += sep + std::to_string(Placed(*v).x) + " " + std::to_string(Placed(*v).y);
-                    sep = ", ";
-                }
-                out += "\n";
-            } else if (first && first->kind == kBorderStart) {
-                out += indent + "polyline " + std::to_string(Placed(*first).x) + " " +
-                       std::to_string(Placed(*first).y) + "\n";
-                WriteLevel(g, depth + 1, out, true);
-                out += indent + "end\n";
-            } else {
-                out += indent + "group\n";
-                WriteLevel(g, depth + 1, out, false);
-                out += indent + "end\n";
-            }
-            continue;
-        }
-        if (const char* name = NameOf(c->kind))
-            out += indent + name + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
-    }
+    for (; c; c = c->next.get()) WritePiece(*c, depth, out);
 }
 
 // Splits a line into words; commas separate like spaces.
@@ -84,17 +91,119 @@ bool Coordinate(std::string_view w, int32_t& v) {
     return ec == std::errc() && end == w.data() + w.size() && v >= 0 && v <= 255;
 }
 
+constexpr char kTextHeader[] = "# Bumpwright table\n";
+
 }  // namespace
 
 std::string TableToText(const TableRoot& root) {
-    std::string out = "# Bumpwright table\n";
+    std::string out = kTextHeader;
     WriteLevel(root, 0, out, false);
     return out;
+}
+
+std::string PieceToText(const TablePiece& piece) {
+    std::string out = kTextHeader;
+    WritePiece(piece, 0, out);
+    return out;
+}
+
+namespace {
+
+class NoImages final : public ImageLoader {
+public:
+    std::unique_ptr<ImageList> LoadPieceImages() const override { return nullptr; }
+};
+
+// The playfield in table pixels, bounds included.
+constexpr int32_t kFieldRight = 124;
+constexpr int32_t kFieldBottom = 99;
+constexpr int32_t kPasteStep = 5;  // table pixels between tries for a free spot
+
+std::span<const uint8_t> RecordsOf(const std::vector<uint8_t>& file) {
+    return std::span<const uint8_t>(file).subspan(std::min(file.size(), kHeaderBytes));
+}
+
+bool HasPosition(uint8_t kind) { return kind != kEndOfList && kind != kGroup; }
+
+}  // namespace
+
+PasteResult PreparePaste(std::string_view text, const TableRoot& table) {
+    PasteResult result;
+    Table scratch{NoImages{}};
+    if (!TextToTable(text, *scratch.root, result.error)) return result;
+    std::vector<uint8_t> file = TableFileBytes(*scratch.root);
+    const auto items = TopLevelItems(RecordsOf(file));
+    if (items.empty()) {
+        result.error = "there are no pieces in it";
+        return result;
+    }
+    std::vector<uint8_t> records(RecordsOf(file).begin(), RecordsOf(file).end());
+    int32_t minX = 255, minY = 255, maxX = 0, maxY = 0;
+    for (size_t i = 0; i + kRecordBytes <= records.size(); i += kRecordBytes) {
+        if (!HasPosition(records[i + 2])) continue;
+        minX = std::min<int32_t>(minX, records[i]);
+        maxX = std::max<int32_t>(maxX, records[i]);
+        minY = std::min<int32_t>(minY, records[i + 1]);
+        maxY = std::max<int32_t>(maxY, records[i + 1]);
+    }
+    if (maxX - minX > kFieldRight || maxY - minY > kFieldBottom) {
+        result.error = "the pieces do not fit on the playfield together";
+        return result;
+    }
+    // Kept inside the playfield.
+    int32_t dx = std::min(0, kFieldRight - maxX), dy = std::min(0, kFieldBottom - maxY);
+    minX += dx, maxX += dx, minY += dy, maxY += dy;
+
+    // Moved a few pixels at a time while a pasted piece would lie exactly
+    // where a piece of the table lies.
+    struct Spot {
+        int32_t x, y;
+    };
+    std::vector<Spot> taken;
+    const std::vector<uint8_t> tableFile = TableFileBytes(table);
+    for (const auto& item : TopLevelItems(RecordsOf(tableFile))) taken.push_back({item[0], item[1]});
+    auto clashes = [&](int32_t ox, int32_t oy) {
+        for (const auto& item : items)
+            for (const Spot& t : taken)
+                if (item[0] + dx + ox == t.x && item[1] + dy + oy == t.y) return true;
+        return false;
+    };
+    auto inside = [&](int32_t ox, int32_t oy) {
+        return minX + ox >= 0 && maxX + ox <= kFieldRight && minY + oy >= 0 && maxY + oy <= kFieldBottom;
+    };
+    int32_t ox = 0, oy = 0;
+    if (clashes(0, 0)) {
+        bool found = false;
+        for (int32_t k = 1; k <= 2 * kFieldRight / kPasteStep && !found; ++k)
+            for (const Spot d : {Spot{1, 1}, Spot{-1, -1}, Spot{1, -1}, Spot{-1, 1}}) {
+                const int32_t tx = d.x * k * kPasteStep, ty = d.y * k * kPasteStep;
+                if (inside(tx, ty) && !clashes(tx, ty)) {
+                    ox = tx, oy = ty, found = true;
+                    break;
+                }
+            }
+    }
+    dx += ox, dy += oy;
+    for (size_t i = 0; i + kRecordBytes <= records.size(); i += kRecordBytes) {
+        if (!HasPosition(records[i + 2])) continue;
+        records[i] = static_cast<uint8_t>(records[i] + dx);
+        records[i + 1] = static_cast<uint8_t>(records[i + 1] + dy);
+        if (records[i + 2] == kCannon) ++result.countedRecords;
+    }
+    result.fileRecords = static_cast<int32_t>(records.size() / kRecordBytes) - 1;  // its terminator stays behind
+    result.countedRecords += result.fileRecords;
+    result.records = std::move(records);
+    result.ok = true;
+    return result;
 }
 
 bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
     root.DeleteChildren();
     std::vector<PieceGroup*> open{&root};
+    // Far more than a table file holds; text from anywhere (the clipboard)
+    // cannot make the reader build without end.
+    constexpr size_t kMaxPieces = 4000;
+    size_t pieces = 0;
     int lineNo = 0;
     size_t pos = 0;
     auto fail = [&](const std::string& what) {
@@ -114,6 +223,7 @@ bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
         if (words.empty()) continue;
         const std::string_view head = words[0];
         PieceGroup* parent = open.back();
+        if (head != "end" && (pieces += words.size() / 2 + 1) > kMaxPieces) return fail("too many pieces");
         if (head == "end") {
             if (words.size() != 1) return fail("'end' takes nothing after it");
             if (open.size() == 1) return fail("'end' without a group or polyline to close");

@@ -11,14 +11,32 @@
 // right-flipper cannon segment. Positions are 0 to 255.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/table.h"
 
 namespace bw {
 
 std::string TableToText(const TableRoot& root);
+
+// One piece of a table (a border polyline as a whole) as text, with the
+// same header as TableToText.
+std::string PieceToText(const TablePiece& piece);
+
+// The pieces of a table text, made ready to be added to `table`: moved
+// into the playfield if they lie outside it, and a few pixels further
+// while one of them would lie exactly where a piece of the table lies.
+struct PasteResult {
+    bool ok = false;
+    std::string error;             // when not ok: what is wrong with the text
+    std::vector<uint8_t> records;  // the pieces' records and a terminator
+    int32_t fileRecords = 0;       // records they add to a table file
+    int32_t countedRecords = 0;    // records they add to the editor's count
+};
+PasteResult PreparePaste(std::string_view text, const TableRoot& table);
 
 // Replaces the table's pieces with those the text describes; false with a
 // message naming the line when the text is malformed (the table is then

@@ -8,11 +8,18 @@
 
 namespace {
 
+// The next piece from `p` on that a table file holds (groups without
+// pieces write nothing).
+const bw::TablePiece* Written(const bw::TablePiece* p) {
+    while (p && bw::WritesNoRecords(*p)) p = p->next.get();
+    return p;
+}
+
 // Same kinds, positions and nesting, list by list.
 bool SameTree(const bw::PieceGroup& a, const bw::PieceGroup& b) {
-    const bw::TablePiece* x = a.FirstChild();
-    const bw::TablePiece* y = b.FirstChild();
-    for (; x && y; x = x->next.get(), y = y->next.get()) {
+    const bw::TablePiece* x = Written(a.FirstChild());
+    const bw::TablePiece* y = Written(b.FirstChild());
+    for (; x && y; x = Written(x->next.get()), y = Written(y->next.get())) {
         if (x->kind != y->kind) return false;
         const auto* gx = bw::AsGroup(const_cast<bw::TablePiece*>(x));
         const auto* gy = bw::AsGroup(const_cast<bw::TablePiece*>(y));

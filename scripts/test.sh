@@ -71,11 +71,13 @@ if [ $asan_ok -eq 0 ]; then
     count_ctest sanitizers "$LOGS/asan-tests.log"
 
     echo "== fuzzing for ${FUZZ_SECONDS}s per target"
-    for target in read_fuzz roundtrip_fuzz replay_fuzz; do
+    for target in read_fuzz roundtrip_fuzz replay_fuzz text_fuzz; do
         corpus=build/asan/corpus-$target
         mkdir -p "$corpus"
         if [ $target = replay_fuzz ]; then
             cp fuzz/replay_seeds/* "$corpus"/ 2>/dev/null
+        elif [ $target = text_fuzz ]; then
+            cp fuzz/text_seeds/* examples/*.txt "$corpus"/ 2>/dev/null
         else
             cp fuzz/seeds/* "$corpus"/ 2>/dev/null
             cp build/native/examples/*.bwt "$corpus"/ 2>/dev/null
@@ -84,7 +86,7 @@ if [ $asan_ok -eq 0 ]; then
             -print_final_stats=1 "$corpus" >"$LOGS/$target.log" 2>&1 &
     done
     wait
-    for target in read_fuzz roundtrip_fuzz replay_fuzz; do
+    for target in read_fuzz roundtrip_fuzz replay_fuzz text_fuzz; do
         if grep -q -E 'ERROR|crash-|deadly signal|runtime error' "$LOGS/$target.log" ||
            ! grep -q 'Done [0-9]* runs' "$LOGS/$target.log"; then
             tail -n 30 "$LOGS/$target.log"

@@ -70,7 +70,9 @@ FileDialog::FileDialog(bool open, const char* defaultExtension, const char* init
     ofn_.lpstrFileTitle = name_;
     ofn_.nMaxFileTitle = sizeof name_;
     ofn_.lpstrDefExt = defaultExtension ? defaultExtension_.c_str() : nullptr;
-    ofn_.Flags = flags | OFN_ENABLEHOOK | OFN_EXPLORER | OFN_ENABLESIZING;
+    // The current folder is never changed: a path kept relative elsewhere
+    // would move with it.
+    ofn_.Flags = flags | OFN_ENABLEHOOK | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
     ofn_.lpfnHook = HookProc;
     ofn_.lCustData = reinterpret_cast<LPARAM>(this);
 }

@@ -46,13 +46,6 @@ bool RunSlice(bw::Playtest& test) {
 
 // ---- Check table -----------------------------------------------------------------
 
-bool TableDialog::HandleTableKey(const MSG& msg) {
-    // Ctrl+K: Check table.
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'K' || !(GetKeyState(VK_CONTROL) & 0x8000)) return false;
-    PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK, 1), 0);
-    return true;
-}
-
 void TableDialog::OnCheckTable() {
     if (!root || checking) return;
     EndDrag();

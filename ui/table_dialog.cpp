@@ -13,8 +13,11 @@
 #include "model/paint.h"
 #include "res/resource.h"
 #include "ui/check_dialog.h"
+#include "ui/send_button.h"
+#include "win/data_exchange.h"
 #include "win/message_box.h"
 #include "win/resources.h"
+#include "win/startup.h"
 #include "win/toolbar.h"
 
 namespace ui {
@@ -36,9 +39,12 @@ TableDialog::~TableDialog() {
 }
 
 bool TableDialog::SetFilePath(std::string_view path) {
-    if (path.size() >= sizeof filePath) return false;
-    std::memcpy(filePath, path.data(), path.size());
-    filePath[path.size()] = '\0';
+    // Kept absolute: a later change of the current folder (by anyone)
+    // cannot move the table's file elsewhere.
+    const std::string full = win::AbsolutePath(std::string(path));
+    if (full.size() >= sizeof filePath) return false;
+    std::memcpy(filePath, full.data(), full.size());
+    filePath[full.size()] = '\0';
     return true;
 }
 
@@ -158,8 +164,20 @@ BOOL TableDialog::OnInitDialog() {
     state.excludeActive = 0;
     SetWindowTextA(hwnd(), win::AppTitle().c_str());
     recordCount = 1;
+    history.Start(Snapshot());
 
-    OpenStartupFile();
+    // The send button draws its label itself, in two lines.
+    HWND send = GetDlgItem(hwnd(), IDC_SEND);
+    const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
+    SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+
+    recent.Load();
+    UpdateRecentMenu();
+    DragAcceptFiles(hwnd(), TRUE);
+
+    // A copy of unsaved changes left behind comes before the start-up file.
+    if (!OfferRecovery()) OpenStartupFile();
+    if (!recoveryFile.empty()) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
 
     {
         win::WindowDc screen(hwnd());
@@ -222,11 +240,22 @@ void TableDialog::PaintPlayfield(HDC dc) {
 
 HICON TableDialog::OnQueryDragIcon() { return icon; }
 
+bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
+    if (controlId != IDC_SEND) return false;
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+    DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
+    return true;
+}
+
 // ---- commands ---------------------------------------------------------------
 
 bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
     if (id >= kFirstToolCommand && id <= kLastToolCommand) {
         SelectTool(id);
+        return true;
+    }
+    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + RecentTables::kMaxTables) {
+        OnOpenRecent(id - ID_FILE_RECENT_FIRST);
         return true;
     }
     switch (id) {
@@ -237,6 +266,12 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_FILE_OPEN: OnFileOpen(); return true;
         case ID_FILE_SAVE: SaveTable(false); return true;
         case ID_FILE_SAVE_AS: SaveTable(true); return true;
+        case ID_EDIT_UNDO: OnEditUndo(); return true;
+        case ID_EDIT_REDO: OnEditRedo(); return true;
+        case ID_EDIT_CUT: OnEditCut(); return true;
+        case ID_EDIT_COPY: OnEditCopy(); return true;
+        case ID_EDIT_PASTE: OnEditPaste(); return true;
+        case ID_EDIT_DELETE: OnEditDelete(); return true;
         case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
         case IDC_SEND:
             if (code == BN_CLICKED) OnSendToDevice();
@@ -294,6 +329,7 @@ void TableDialog::OnDestroy() {
     root.reset();
     helpPath.clear();
     KillTimer(hwnd(), timerId);
+    KillTimer(hwnd(), kRecoveryTimer);
 }
 
 }  // namespace ui

@@ -10,10 +10,13 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "files/replay.h"
+#include "model/history.h"
 #include "model/table.h"
 #include "physics/playtest.h"
+#include "ui/recent_tables.h"
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
@@ -89,9 +92,18 @@ public:
     bw::TableState state;
     std::unique_ptr<bw::TableRoot> root;
 
+    // The table after each action, for Undo and Redo.
+    bw::History history;
+    RecentTables recent;
+    // Where the copy of unsaved changes is kept; empty: no copy is kept.
+    // Set before the window starts (the application sets it).
+    std::string recoveryFile;
+    static constexpr UINT_PTR kRecoveryTimer = 2;
+    static constexpr UINT kRecoveryPeriod = 2000;  // ms
+
     // ---- operations ------------------------------------------------------
-    // Copies a path into filePath; false (and nothing copied) when it does
-    // not fit.
+    // Makes a path absolute (against the current folder, now) and copies
+    // it into filePath; false (and nothing copied) when it does not fit.
     bool SetFilePath(std::string_view path);
 
     // Paints the playfield on `dc`: everything is clipped to the playfield.
@@ -126,6 +138,29 @@ public:
     bool LoadTable(const char* path);
     void UpdateTitle(const char* path);
 
+    // ---- history and clipboard (table_history.cpp) ----------------------------
+    bw::TableSnapshot Snapshot() const;
+    // Records the table as it stands as one step; the nudges of one piece
+    // in a row make one step together.
+    void RecordStep(bool nudge = false);
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditDelete();
+    // Whether an Edit command can act now (what its menu item shows).
+    bool CanAct(UINT command) const;
+
+    // ---- the copy of unsaved changes (table_recovery.cpp) -------------------------
+    static std::string DefaultRecoveryFile();
+    // Writes the copy if the table has changed since it was last written,
+    // or removes it if nothing is unsaved.
+    void UpdateRecovery();
+    void RemoveRecovery();
+    // At start: offers a copy left behind; true when the table was restored.
+    bool OfferRecovery();
+
     // ---- file commands and sending (table_files.cpp) ------------------------
     // The unsaved prompt: true when the caller may go on (nothing unsaved,
     // changes dropped, or saved).
@@ -137,6 +172,11 @@ public:
     static constexpr int32_t kSaveCancelled = -1;
     static constexpr int32_t kSaveFailed = -2;
     void OnFileOpen();
+    void OnOpenRecent(size_t index);
+    // Opens a table named from outside the file dialog (the command line,
+    // the recent list, a drop): the name must be one the Talvik accepts.
+    bool OpenNamedTable(const std::string& path);
+    void UpdateRecentMenu();
     void OnSendToDevice();
     void OnDownloadPlayer();
 
@@ -187,6 +227,9 @@ protected:
     bool OnSysCommand(UINT command, LPARAM lp) override;
     bool OnHelpRequest(const HELPINFO& info) override;
     HICON OnQueryDragIcon() override;
+    bool OnInitMenuPopup(HMENU menu, UINT index, bool systemMenu) override;
+    bool OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) override;
+    bool OnDropFiles(HDROP drop) override;
     void OnDestroy() override;
 
 private:
@@ -196,6 +239,7 @@ private:
     void OpenStartupFile();
     void ReleaseToolButtons(LPARAM position);
     bool HandleEditingKey(const MSG& msg);
+    bool HandleShortcut(const MSG& msg);
     bool HandlePlayKey(const MSG& msg);
     // The playfield in play: the table drawn into the back buffer, which
     // is copied to `dc`.
@@ -205,12 +249,19 @@ private:
     void OnAppExit();
 
     // Editing steps.
-    bool AdditionRefused(int32_t fileRecordsAdded);
     bool PlaceOrSelect(POINT p);
     void PutBackDraggedPiece();
     void InvalidatePieceRegion(const bw::TablePiece& piece, bool erase);
+    // Undo while a border is drawn: its last corner goes, or the border.
+    void TakeBackCorner();
+    // The table becomes `to`, coming from the table file `from`.
+    void RestoreState(const std::vector<uint8_t>& from, const bw::TableSnapshot& to);
+    // After the table or its history changed: `saved` and the recovery copy.
+    void TableChanged();
+    // True when the budget refuses an addition of `fileRecords` records to
+    // the file and `countedRecords` to the editor's count (after a message).
+    bool AdditionRefused(int32_t fileRecords, int32_t countedRecords);
 
-    bool HandleTableKey(const MSG& msg);
     // The findings overlay, when the table is still the one checked.
     const bw::Overlay* OverlayToPaint();
     // Play ends: the play's replay is kept, playback stops.
@@ -231,6 +282,9 @@ private:
     std::unique_ptr<bw::TablePiece> draggedPiece;
     // True while the dialog manager's own handling of an activation runs.
     bool activationDefaultRunning = false;
+    // The piece the last arrow key nudged, while its run of nudges lasts.
+    const bw::TablePiece* lastNudged = nullptr;
+    bool recoveryStale = false;
 };
 
 }  // namespace ui

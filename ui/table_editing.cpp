@@ -35,8 +35,6 @@ namespace {
 
 POINT MadeEven(POINT p) { return {p.x & ~1L, p.y & ~1L}; }
 
-bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
-
 // Records a piece stands for in the editor's count: a cannon counts 2, a
 // border polyline its start point, segments and end record.
 int32_t CountedRecords(const bw::TablePiece& piece) {
@@ -66,10 +64,12 @@ int32_t TableDialog::FileRecordsAfter(int32_t added) const {
     return needed + added;
 }
 
-bool TableDialog::AdditionRefused(int32_t fileRecordsAdded) {
+bool TableDialog::AdditionRefused(int32_t fileRecords, int32_t countedRecords) {
     // The editor's own count, and what a table file can hold: whatever the
-    // user builds can be saved and loaded back whole.
-    if (recordCount < bw::kMaxRecords && FileRecordsAfter(fileRecordsAdded) <= bw::kMaxRecords) return false;
+    // user builds can be saved and loaded back whole. (A single piece is
+    // refused only once the count is full, so a cannon may pass it by one.)
+    if (recordCount + countedRecords - 1 < bw::kMaxRecords && FileRecordsAfter(fileRecords) <= bw::kMaxRecords)
+        return false;
     win::AppMessageBox(hwnd(), IDS_TOO_COMPLEX, MB_OK);
     return true;
 }
@@ -170,7 +170,7 @@ bool TableDialog::OnLButtonDown(UINT, POINT raw) {
     if (!PtInRect(&playfield, raw) || !IsActiveWindow() || !root) return false;
     const POINT p = MadeEven(raw);
     if (mode == EditMode::DrawingBorder) {
-        if (!AdditionRefused(1)) {
+        if (!AdditionRefused(1, 1)) {
             MoveCurrentPiece(p.x - lastMouse.x, p.y - lastMouse.y, false);
             DrawCurrentPiece(false);
             currentPiece = bw::CreatePiece(currentGroup, bw::kBorderSegment, p.x >> 1, p.y >> 1);
@@ -202,7 +202,10 @@ bool TableDialog::PlaceOrSelect(POINT p) {
         return true;
     }
     if (tool < bw::kObstacle10 || tool > bw::kBorderSegment) return true;
-    if (AdditionRefused(tool == bw::kBorderSegment ? 2 : 1)) return true;
+    // A border is begun only with room for its start, one corner and its
+    // end; whatever is begun can be finished.
+    const int32_t needed = tool == bw::kBorderSegment ? 3 : 1;
+    if (AdditionRefused(needed, needed)) return true;
     if (tool == bw::kBorderSegment) {
         currentGroup = bw::AsGroup(bw::CreatePiece(root.get(), bw::kBorderStart, p.x >> 1, p.y >> 1));
         if (!currentGroup) return true;
@@ -217,7 +220,9 @@ bool TableDialog::PlaceOrSelect(POINT p) {
     if (!currentPiece) return true;
     recordCount += tool == bw::kCannon ? 2 : 1;
     DrawCurrentPiece(true);
-    saved = false;
+    // A piece is one step; a border becomes one when it ends.
+    if (mode == EditMode::DrawingBorder) saved = false;
+    else RecordStep();
     return true;
 }
 
@@ -258,6 +263,7 @@ void TableDialog::PutBackDraggedPiece() {
     if (draggedPiece && root) root->AppendChild(std::move(draggedPiece));
     draggedPiece.reset();
     mode = EditMode::Editing;
+    RecordStep();  // the drag, from press to release, is one step
 }
 
 void TableDialog::EndDrag() {
@@ -271,7 +277,8 @@ void TableDialog::EndDrag() {
 void TableDialog::EndBorder() {
     // A drag is never left hanging: its piece goes back into the table.
     if (mode == EditMode::Dragging) PutBackDraggedPiece();
-    if (mode == EditMode::DrawingBorder && root) {
+    const bool drawing = mode == EditMode::DrawingBorder && root;
+    if (drawing) {
         bw::PieceGroup* group = currentGroup;
         std::unique_ptr<bw::TablePiece> segment;
         if (group && currentPiece) segment = group->RemoveChild(currentPiece);
@@ -290,6 +297,7 @@ void TableDialog::EndBorder() {
         root->HandleMessage(PieceMessage::RebuildRegion);
     }
     mode = EditMode::Editing;
+    if (drawing) RecordStep();  // the whole border is one step
 }
 
 void TableDialog::DeleteSelected() {
@@ -306,9 +314,8 @@ void TableDialog::DeleteSelected() {
 bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (toolTip) SendMessageA(toolTip.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
-    if (HandleTableKey(msg)) return true;
     if (HandlePlayKey(msg)) return true;
-    if (msg.message == WM_KEYDOWN) return HandleEditingKey(msg);
+    if (msg.message == WM_KEYDOWN) return HandleShortcut(msg) || HandleEditingKey(msg);
     return false;
 }
 
@@ -332,21 +339,10 @@ void TableDialog::ReleaseToolButtons(LPARAM position) {
 
 bool TableDialog::HandleEditingKey(const MSG& msg) {
     const bool pointerOnPiece = tool == kPointerTool && currentPiece;
+    // F1 is left to the system, whose help request (WM_HELP) opens the
+    // help once; Del is a shortcut of the Edit menu.
     switch (msg.wParam) {
-        case VK_F1:
-            // The system's help request, as the window takes it: not with
-            // Shift, Ctrl or Alt.
-            if (KeyHeld(VK_SHIFT) || KeyHeld(VK_CONTROL) || KeyHeld(VK_MENU)) return false;
-            SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
-            return true;
         case VK_ESCAPE: return true;  // never closes the window
-        case VK_DELETE:
-            if (!pointerOnPiece) return false;
-            if (mode == EditMode::Editing) {
-                DeleteSelected();
-                saved = false;
-            }
-            return true;
         case VK_LEFT:
         case VK_UP:
         case VK_RIGHT:
@@ -354,7 +350,11 @@ bool TableDialog::HandleEditingKey(const MSG& msg) {
             if (mode == EditMode::Playing || !pointerOnPiece) return false;
             const int32_t dx = msg.wParam == VK_LEFT ? -2 : msg.wParam == VK_RIGHT ? 2 : 0;
             const int32_t dy = msg.wParam == VK_UP ? -2 : msg.wParam == VK_DOWN ? 2 : 0;
-            if (MoveCurrentPiece(dx, dy, true)) saved = false;
+            // A run of nudges of one piece is one step.
+            if (MoveCurrentPiece(dx, dy, true)) {
+                RecordStep(true);
+                lastNudged = currentPiece;
+            }
             return true;
         }
         default: return false;

@@ -21,6 +21,7 @@
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/startup.h"
+#include <shellapi.h>
 
 namespace ui {
 
@@ -112,7 +113,7 @@ void TableDialog::OnFileOpen() {
 
 bool TableDialog::LoadTable(const char* path) {
     if (!root || !path) return false;
-    const std::string chosen(path);  // `path` may be filePath itself
+    const std::string chosen = win::AbsolutePath(path);  // `path` may be filePath itself
     if (chosen.size() >= sizeof filePath) {
         ReportPathTooLong(hwnd(), chosen);
         return false;
@@ -139,22 +140,72 @@ bool TableDialog::LoadTable(const char* path) {
     currentGroup = root.get();
     InvalidateRect(hwnd(), &playfield, TRUE);
     mode = EditMode::Editing;
+    // A new table, a new history; the changes of the table before it are
+    // gone (saved or dropped), and so is their copy.
+    lastNudged = nullptr;
+    history.Start(Snapshot());
     saved = true;
-    UpdateTitle(chosen.c_str());
+    RemoveRecovery();
+    UpdateTitle(filePath);
+    recent.Add(filePath);
+    UpdateRecentMenu();
     return true;
+}
+
+bool TableDialog::OpenNamedTable(const std::string& path) {
+    const std::string full = win::AbsolutePath(path);
+    if (!TalvikIsValidFileNameA(FileNamePart(full.c_str()))) {
+        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), full), "Open",
+                            MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return LoadTable(full.c_str());
+}
+
+void TableDialog::OnOpenRecent(size_t index) {
+    if (index >= recent.Paths().size()) return;
+    const std::string path = recent.Paths()[index];
+    if (!QuerySaveChanges()) return;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), path),
+                           MB_OK | MB_ICONEXCLAMATION);
+        recent.Remove(path);
+        UpdateRecentMenu();
+        return;
+    }
+    OpenNamedTable(path);
+}
+
+bool TableDialog::OnDropFiles(HDROP drop) {
+    char path[MAX_PATH] = {};
+    // One table at a time: the first file dropped.
+    if (DragQueryFileA(drop, 0, path, sizeof path) == 0) return true;
+    SetForegroundWindow(hwnd());
+    if (QuerySaveChanges()) OpenNamedTable(path);
+    return true;
+}
+
+void TableDialog::UpdateRecentMenu() {
+    HMENU file = GetSubMenu(GetMenu(hwnd()), 0);
+    if (!file) return;
+    for (UINT id = ID_FILE_RECENT_FIRST; id <= ID_FILE_RECENT_SEPARATOR; ++id) DeleteMenu(file, id, MF_BYCOMMAND);
+    // The recent tables stand just before Exit.
+    int at = GetMenuItemCount(file);
+    for (int i = 0; i < GetMenuItemCount(file); ++i)
+        if (GetMenuItemID(file, i) == ID_APP_EXIT) at = i;
+    const auto& paths = recent.Paths();
+    for (size_t i = 0; i < paths.size(); ++i)
+        InsertMenuA(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
+                    RecentTables::MenuText(i, paths[i]).c_str());
+    if (!paths.empty()) InsertMenuA(file, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, ID_FILE_RECENT_SEPARATOR, nullptr);
 }
 
 void TableDialog::OpenStartupFile() {
     if (!filePath[0]) return;
-    if (!TalvikIsValidFileNameA(FileNamePart(filePath))) {
-        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), filePath), "Open",
-                            MB_OK | MB_ICONEXCLAMATION);
-        filePath[0] = '\0';
-        return;
-    }
-    // A file that cannot be opened, or is no table, has been reported: the
-    // window starts with an empty table without a file.
-    if (!LoadTable(filePath)) filePath[0] = '\0';
+    // A name the Talvik refuses, a file that cannot be opened, or one that
+    // is no table, has been reported: the window starts with an empty
+    // table without a file.
+    if (!OpenNamedTable(filePath)) filePath[0] = '\0';
 }
 
 // ---- saving ------------------------------------------------------------------------------
@@ -185,7 +236,12 @@ int32_t TableDialog::SaveTable(bool saveAs) {
         ReportFileError(hwnd(), error);
         return kSaveFailed;
     }
+    history.Record(Snapshot());
+    history.MarkSaved();
     saved = true;
+    RemoveRecovery();
+    recent.Add(filePath);
+    UpdateRecentMenu();
     return file.records;
 }
 
@@ -193,17 +249,25 @@ int32_t TableDialog::SaveTable(bool saveAs) {
 
 void TableDialog::OnAppExit() {
     // The class library's OK path: the controls' values first.
-    if (QuerySaveChanges() && UpdateData(true)) EndDialog(IDOK);
+    if (QuerySaveChanges() && UpdateData(true)) {
+        RemoveRecovery();
+        EndDialog(IDOK);
+    }
 }
 
 void TableDialog::OnCancel() {
     // The close box, the system menu's Close and Alt+F4.
-    if (QuerySaveChanges()) EndDialog(IDCANCEL);
+    if (QuerySaveChanges()) {
+        RemoveRecovery();
+        EndDialog(IDCANCEL);
+    }
 }
 
 bool TableDialog::OnQueryEndSession(BOOL& mayEnd) {
     // The default answer is yes; the unsaved prompt may still refuse.
     mayEnd = QuerySaveChanges() ? TRUE : FALSE;
+    // Saved or dropped: the session ends and nothing is left to recover.
+    if (mayEnd) RemoveRecovery();
     return true;
 }
 

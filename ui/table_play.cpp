@@ -140,6 +140,9 @@ void TableDialog::StartPlay() {
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
     EndBorder();
     currentPiece = nullptr;
+    // The copy of unsaved changes is brought up to date now: in play the
+    // table does not change and the copy is not written.
+    UpdateRecovery();
     mode = EditMode::Playing;
 }
 
@@ -148,12 +151,11 @@ void TableDialog::ClearTable() {
     if (!root || mode == EditMode::Playing) return;
     if (mode == EditMode::DrawingBorder) {
         EndBorder();
-        saved = false;
         return;
     }
     if (tool == kPointerTool && currentPiece) {
         DeleteSelected();
-        saved = false;
+        RecordStep();
         return;
     }
     if (!root->FirstChild()) return;
@@ -168,13 +170,14 @@ void TableDialog::ClearTable() {
     state.score = 0;
     scoreText = "0";
     UpdateData(false);
-    saved = false;
+    RecordStep();  // Undo brings the whole table back
 }
 
 // ---- the tick ------------------------------------------------------------------------
 
-bool TableDialog::OnTimer(UINT_PTR) {
-    PlayStep();
+bool TableDialog::OnTimer(UINT_PTR id) {
+    if (id == kRecoveryTimer) UpdateRecovery();
+    else PlayStep();
     return false;
 }
 

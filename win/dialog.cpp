@@ -1,6 +1,7 @@
 #include "win/dialog.h"
 
 #include <windowsx.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -182,6 +183,19 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_QUERYDRAGICON: {
             HICON icon = OnQueryDragIcon();
             return reinterpret_cast<INT_PTR>(icon);
+        }
+        case WM_INITMENUPOPUP:
+            handled = OnInitMenuPopup(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
+            break;
+        case WM_DRAWITEM:
+            if (lp) handled = OnDrawItem(static_cast<UINT>(wp), *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            result = TRUE;
+            break;
+        case WM_DROPFILES: {
+            HDROP drop = reinterpret_cast<HDROP>(wp);
+            handled = OnDropFiles(drop);
+            DragFinish(drop);
+            break;
         }
         case WM_DESTROY: OnDestroy(); return FALSE;
         default: return FALSE;

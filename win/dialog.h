@@ -11,6 +11,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "win/data_exchange.h"
 
@@ -66,6 +67,12 @@ protected:
     // Answers whether the session may end; nothing means the default answer.
     virtual bool OnQueryEndSession(BOOL& /*mayEnd*/) { return false; }
     virtual HICON OnQueryDragIcon() { return nullptr; }
+    // A drop-down menu is about to open.
+    virtual bool OnInitMenuPopup(HMENU /*menu*/, UINT /*index*/, bool /*systemMenu*/) { return false; }
+    // An owner-drawn control is to be drawn.
+    virtual bool OnDrawItem(UINT /*controlId*/, const DRAWITEMSTRUCT&) { return false; }
+    // Files dropped on the window (the drop is finished by the caller).
+    virtual bool OnDropFiles(HDROP) { return false; }
     virtual void OnDestroy() {}
 
 private:

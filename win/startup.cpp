@@ -1,5 +1,7 @@
 #include "win/startup.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 
 namespace win {
@@ -15,6 +17,17 @@ std::string FileArgument(const std::vector<std::string>& arguments) {
     for (const std::string& a : arguments)
         if (!a.empty() && a[0] != '/' && a[0] != '-') return a;
     return {};
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::string full(needed, '\0');
+    const DWORD got = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (got == 0 || got >= needed) return path;
+    full.resize(got);
+    return full;
 }
 
 std::string HelpFilePath(std::string_view programPath) {

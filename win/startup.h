@@ -16,6 +16,10 @@ std::vector<std::string> CommandLineArguments();
 // "-"); empty when there is none. Switches are otherwise ignored.
 std::string FileArgument(const std::vector<std::string>& arguments);
 
+// `path` made absolute against the current folder as it is now; the path
+// itself when the system cannot (or it is empty).
+std::string AbsolutePath(const std::string& path);
+
 // The help-file path of a program file: its path with the extension
 // replaced by ".HLP" (appended when the name has none).
 std::string HelpFilePath(std::string_view programPath);

@@ -164,6 +164,15 @@ TEST(TableFile, SaveRefusesATableThatDoesNotFit) {
 
 // ---- round trips ---------------------------------------------------------------
 
+void DropEmptyGroups(PieceGroup& group) {
+    for (TablePiece* c = group.FirstChild(); c;) {
+        TablePiece* next = c->next.get();
+        if (WritesNoRecords(*c)) group.RemoveChild(c);
+        else if (PieceGroup* sub = AsGroup(c)) DropEmptyGroups(*sub);
+        c = next;
+    }
+}
+
 // Random files, odd structures and cut-off ends included: load, save, load
 // again gives the same tree and a well-formed file (or saving is refused
 // because the table is too big); the text form gives the same tree too.
@@ -179,20 +188,21 @@ TEST(TableFile, RandomFilesSurviveLoadSaveLoadAndTheTextForm) {
         if (round % 3 == 0) file.resize(file.size() - static_cast<size_t>(round % 7 % 3));
         ASSERT_TRUE(LoadTableBytes(*a->root, file).accepted);
         const std::string tree = Tree(*a->root);
+        std::string error;
+        ASSERT_TRUE(TextToTable(TableToText(*a->root), *c->root, error)) << error;
+        EXPECT_EQ(Tree(*c->root), tree);
+        EXPECT_TRUE(c->root->region == a->root->region);
         const SaveResult s = SaveTableBytes(*a->root);
         if (s.ok) {
             const LoadResult l = LoadTableBytes(*b->root, s.bytes);
-            EXPECT_EQ(Tree(*b->root), tree);
+            DropEmptyGroups(*a->root);  // a group that holds no piece writes nothing
+            EXPECT_EQ(Tree(*b->root), Tree(*a->root));
             EXPECT_TRUE(l.wellFormed);
             EXPECT_EQ(l.recordCount, s.records);
             EXPECT_EQ(SaveTableBytes(*b->root).bytes, s.bytes);
         } else {
             EXPECT_GT(RecordsNeeded(*a->root), 250);
         }
-        std::string error;
-        ASSERT_TRUE(TextToTable(TableToText(*a->root), *c->root, error)) << error;
-        EXPECT_EQ(Tree(*c->root), tree);
-        EXPECT_TRUE(c->root->region == a->root->region);
         if (HasFailure()) return;
     }
 }

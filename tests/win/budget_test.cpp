@@ -36,4 +36,23 @@ TEST(Budget, At249ACannonIsStillPlacedThenEveryAdditionIsRefusedUntilAPieceGoes)
     EXPECT_EQ(w.dlg().recordCount, 250);
 }
 
+// A border is begun only with room for its start, one corner and its end.
+TEST(Budget, ABorderIsBegunOnlyIfItCanBeFinished) {
+    for (int obstacles : {247, 246}) {
+        SCOPED_TRACE(obstacles);
+        test::TempFolder folder;
+        test::Window w;
+        w.Load(folder.File("table.bwt"), test::ObstaclesText(obstacles));
+        test::MessageBoxes boxes;
+        w.ClickTool(ID_TOOL_BORDER);
+        w.Click(20, 190);
+        w.Click(60, 190);
+        w.RightClick(60, 190);
+        EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+        EXPECT_EQ(boxes.Shown().size(), obstacles == 247 ? 2u : 0u);  // each click refused
+        EXPECT_EQ(w.dlg().recordCount, obstacles == 247 ? 248 : 250);
+        EXPECT_TRUE(bw::SaveTableBytes(w.root()).ok);
+    }
+}
+
 }  // namespace

@@ -1,0 +1,64 @@
+// Cut, Copy and Paste with the table's own text on the system clipboard:
+// between two tables, typed by hand, and text that is no table.
+#include <windows.h>
+
+#include "files/table_file.h"
+#include "files/table_text.h"
+#include "res/resource.h"
+#include "tests/win/test_support.h"
+#include "win/clipboard.h"
+
+namespace {
+
+using test::Window;
+
+std::string TextOf(Window& w) { return bw::TableToText(w.root()); }
+
+TEST(Clipboard, APieceCopiedInOneTableIsPastedInAnother) {
+    Window first;
+    first.ClickTool(ID_TOOL_BORDER);
+    for (POINT p : {POINT{20, 20}, POINT{100, 20}, POINT{100, 100}}) first.Click(p.x, p.y);
+    first.RightClick(100, 100);
+    first.ClickTool(ID_TOOL_POINTER);
+    first.Click(60, 20);
+    first.Command(ID_EDIT_COPY);
+    EXPECT_EQ(win::ClipboardText(first.hwnd()), "# Bumpwright table\r\nborder 10 10, 50 10, 50 50\r\n");
+    first.Command(ID_EDIT_CUT);
+    EXPECT_EQ(first.root().FirstChild(), nullptr);
+
+    Window second;
+    second.Command(ID_EDIT_PASTE);
+    second.Command(ID_EDIT_PASTE);  // the same spot is taken: a few pixels off
+    EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\nborder 15 15, 55 15, 55 55\n");
+    EXPECT_EQ(second.dlg().recordCount, 9);
+    EXPECT_FALSE(second.dlg().saved);
+    second.Command(ID_EDIT_UNDO);
+    EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\n");
+    EXPECT_NE(second.Pixel(60, 20), RGB(255, 255, 255));
+}
+
+TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
+    Window w;
+    test::MessageBoxes boxes;
+    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 200 30   # off to the right\ncannon 150 90\n"));
+    w.Command(ID_EDIT_PASTE);
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n") << "kept inside the playfield";
+    EXPECT_EQ(w.dlg().recordCount, 4);
+
+    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "Dear Sir,\nthank you\n"));
+    w.Command(ID_EDIT_PASTE);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text,
+              "The clipboard does not hold pieces of a Bumpwright table:\nline 1: unknown piece 'Dear'");
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n");
+
+    // More than the budget holds: the too-complex message, nothing added.
+    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), test::ObstaclesText(247)));
+    w.Command(ID_EDIT_PASTE);
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
+    EXPECT_EQ(w.dlg().recordCount, 4);
+    EXPECT_EQ(w.dlg().history.Size(), 2u);
+}
+
+}  // namespace

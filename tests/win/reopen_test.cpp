@@ -1,0 +1,139 @@
+// Getting back to tables: the recent list across a restart, a file dropped
+// on the window, the copy of unsaved changes after the program was ended
+// without saving, and a table named by a relative path that is saved where
+// its title says.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "files/table_file.h"
+#include "res/resource.h"
+#include "tests/win/file_support.h"
+#include "tests/win/test_support.h"
+
+namespace {
+
+using test::Window;
+
+std::string MenuText(HMENU menu, UINT command) {
+    char text[MAX_PATH + 8] = {};
+    GetMenuStringA(menu, command, text, sizeof text, MF_BYCOMMAND);
+    return text;
+}
+
+TEST(Reopening, TheRecentTablesOutliveTheProgram) {
+    test::TempFolder folder;
+    const std::string one = folder.File("one.bwt"), two = folder.File("two.bwt");
+    test::WriteTableFile(one, "hole 10 10\n");
+    test::WriteTableFile(two, "hole 20 20\n");
+    {
+        Window w;
+        test::FileDialogs dialogs;
+        dialogs.Type(one);
+        w.Command(ID_FILE_OPEN);
+        dialogs.Type(two);
+        w.Command(ID_FILE_OPEN);
+    }
+    Window w;
+    HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);
+    EXPECT_TRUE(MenuText(file, ID_FILE_RECENT_FIRST).ends_with("two.bwt")) << MenuText(file, ID_FILE_RECENT_FIRST);
+    EXPECT_TRUE(MenuText(file, ID_FILE_RECENT_FIRST + 1).ends_with("one.bwt"));
+    w.Command(ID_FILE_RECENT_FIRST + 1);
+    EXPECT_EQ(w.Title(), "one.bwt - Bumpwright");
+    EXPECT_TRUE(MenuText(file, ID_FILE_RECENT_FIRST).ends_with("one.bwt")) << "opened last, first in the list";
+
+    // A table that is gone: a message, and it leaves the list.
+    DeleteFileA(two.c_str());
+    test::MessageBoxes boxes;
+    w.Command(ID_FILE_RECENT_FIRST + 1);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{two + " was not found.\nIt is taken off the list of recent tables."});
+    EXPECT_EQ(w.Title(), "one.bwt - Bumpwright");
+    EXPECT_FALSE(MenuText(file, ID_FILE_RECENT_FIRST + 1).ends_with("two.bwt"));
+}
+
+TEST(Reopening, AFileDroppedOnTheWindowOpensAfterTheUnsavedPrompt) {
+    test::TempFolder folder;
+    const std::string dropped = folder.File("dropped.bwt");
+    test::WriteTableFile(dropped, "cannon 60 90\n");
+    Window w;
+    w.ClickTool(ID_TOOL_HOLE);
+    w.Click(40, 40);
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + dropped.size() + 2);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), dropped.c_str(), dropped.size() + 1);
+    GlobalUnlock(drop);
+    test::MessageBoxes boxes;
+    boxes.Answer(IDNO);
+    SendMessageA(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Pinball Table is not saved.  Would you like to save it?"});
+    EXPECT_EQ(w.Title(), "dropped.bwt - Bumpwright");
+    EXPECT_EQ(std::string(w.dlg().filePath), dropped);
+    EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 60);
+}
+
+TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving) {
+    test::TempFolder folder;
+    const std::string table = folder.File("mine.bwt"), copy = folder.File("Recovery.txt");
+    test::WriteTableFile(table, "hole 10 10\n");
+    std::vector<uint8_t> edited;
+    {
+        auto dialog = std::make_unique<ui::TableDialog>();
+        dialog->recoveryFile = copy;
+        dialog->SetFilePath(table);
+        Window w(std::move(dialog));
+        w.ClickTool(ID_TOOL_OBSTACLE50);
+        w.Click(100, 100);
+        EXPECT_FALSE(test::Exists(copy));
+        SendMessageA(w.hwnd(), WM_TIMER, ui::TableDialog::kRecoveryTimer, 0);  // a few seconds later
+        ASSERT_TRUE(test::Exists(copy));
+        edited = bw::TableFileBytes(w.root());
+    }  // the window goes without Exit or closing: as in a crash
+
+    auto dialog = std::make_unique<ui::TableDialog>();
+    dialog->recoveryFile = copy;
+    test::MessageBoxes boxes;
+    boxes.Answer(IDYES);
+    Window w(std::move(dialog));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to mine.bwt?"), std::string::npos);
+    EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
+    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_EQ(w.Title(), "mine.bwt - Bumpwright");
+    boxes.Answer(IDNO);
+    w.Command(ID_APP_EXIT);  // a normal end drops the changes and their copy
+    EXPECT_FALSE(test::Exists(copy));
+}
+
+TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
+    test::TempFolder a, b;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof previous, previous);
+    test::WriteTableFile(a.File("rel.bwt"), "hole 10 10\n");
+    test::WriteTableFile(b.File("rel.bwt"), "hole 99 99\n");
+    const auto bBefore = test::ReadBytes(b.File("rel.bwt"));
+    SetCurrentDirectoryA(a.path().c_str());
+    auto dialog = std::make_unique<ui::TableDialog>();
+    dialog->SetFilePath("rel.bwt");  // as from the command line
+    Window w(std::move(dialog));
+    EXPECT_EQ(std::string(w.dlg().filePath), a.File("rel.bwt"));
+    {
+        test::FileDialogs dialogs;
+        dialogs.Cancel();
+        w.Command(ID_FILE_OPEN);
+    }
+    char now[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof now, now);
+    EXPECT_EQ(std::string(now), a.path()) << "no dialog changes the current folder";
+    SetCurrentDirectoryA(b.path().c_str());  // and if anything else does, the file stays where it was
+    w.ClickTool(ID_TOOL_HOLE);
+    w.Click(80, 80);
+    w.Command(ID_FILE_SAVE);
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ(test::ReadBytes(a.File("rel.bwt")), test::TableBytes({{10, 10, 7}, {40, 40, 7}, {0, 0, 0}}));
+    EXPECT_EQ(test::ReadBytes(b.File("rel.bwt")), bBefore);
+    EXPECT_EQ(w.Title(), "rel.bwt - Bumpwright");
+}
+
+}  // namespace

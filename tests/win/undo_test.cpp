@@ -1,0 +1,147 @@
+// Undo and Redo through the window, as a user gives them: the Edit menu's
+// keys, every action one step, the saved state following the history.
+#include <windows.h>
+
+#include "files/table_file.h"
+#include "res/resource.h"
+#include "tests/win/file_support.h"
+#include "tests/win/test_support.h"
+
+namespace {
+
+using test::Window;
+
+// A key with Ctrl (and Shift) held, as the keyboard state shows them.
+void CtrlKey(Window& w, UINT vk, bool shift = false) {
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    if (shift) keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    w.Key(vk);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+struct Seen {
+    std::vector<uint8_t> bytes;
+    int32_t records;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen Now(Window& w) { return {bw::TableFileBytes(w.root()), w.dlg().recordCount}; }
+
+bool Grayed(Window& w, UINT command) {
+    HMENU edit = GetSubMenu(GetMenu(w.hwnd()), 1);
+    SendMessageA(w.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+    return (GetMenuState(edit, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+TEST(Undo, MixedEditsGoBackAndForthThroughTheSameTables) {
+    Window w;
+    test::MessageBoxes boxes;
+    EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
+    std::vector<Seen> after{Now(w)};
+    w.ClickTool(ID_TOOL_OBSTACLE10);
+    w.Click(40, 40);
+    after.push_back(Now(w));
+    w.ClickTool(ID_TOOL_CANNON);
+    w.Click(200, 180);
+    after.push_back(Now(w));
+    w.ClickTool(ID_TOOL_BORDER);
+    for (POINT p : {POINT{20, 150}, POINT{100, 150}, POINT{100, 100}}) w.Click(p.x, p.y);
+    w.RightClick(100, 100);
+    after.push_back(Now(w));
+    w.ClickTool(ID_TOOL_POINTER);
+    w.Press(40, 40);
+    w.Move(60, 80);
+    w.Release(60, 80);
+    after.push_back(Now(w));
+    for (UINT key : {VK_RIGHT, VK_RIGHT, VK_DOWN}) w.Key(key);
+    after.push_back(Now(w));
+    w.Key(VK_DELETE);
+    after.push_back(Now(w));
+    boxes.Answer(IDYES);
+    w.Command(IDC_CLEAR);
+    after.push_back(Now(w));
+    EXPECT_EQ(after.back().records, 1);
+    EXPECT_TRUE(Grayed(w, ID_EDIT_REDO));
+    EXPECT_FALSE(Grayed(w, ID_EDIT_UNDO));
+
+    for (size_t i = after.size() - 1; i > 0; --i) {
+        CtrlKey(w, 'Z');
+        EXPECT_EQ(Now(w), after[i - 1]) << "undo to step " << i - 1;
+    }
+    EXPECT_EQ(w.Pixel(40, 40), RGB(255, 255, 255)) << "the window shows the table undone";
+    CtrlKey(w, 'Z');  // nothing more to undo
+    EXPECT_EQ(Now(w), after[0]);
+    EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
+    for (size_t i = 1; i < after.size(); ++i) {
+        CtrlKey(w, i % 2 ? 'Y' : 'Z', i % 2 == 0);  // Ctrl+Y and Ctrl+Shift+Z
+        EXPECT_EQ(Now(w), after[i]) << "redo to step " << i;
+        if (i == 1) {
+            EXPECT_NE(w.Pixel(40, 40), RGB(255, 255, 255)) << "the obstacle is shown again";
+        }
+    }
+}
+
+TEST(Undo, TheSavedStateFollowsTheHistory) {
+    test::TempFolder folder;
+    Window w;
+    test::MessageBoxes boxes;
+    test::FileDialogs dialogs;
+    w.ClickTool(ID_TOOL_HOLE);
+    w.Click(40, 40);
+    dialogs.Type(folder.File("kept"));
+    w.Command(ID_FILE_SAVE);
+    w.ClickTool(ID_TOOL_POINTER);
+    w.Click(40, 40);
+    w.Key(VK_LEFT);
+    EXPECT_FALSE(w.dlg().saved);
+    w.Command(ID_EDIT_UNDO);
+    EXPECT_TRUE(w.dlg().saved);
+    ASSERT_EQ(w.dlg().currentPiece, w.root().FirstChild()) << "the selection stays on its piece";
+    EXPECT_EQ(bw::Placed(*w.dlg().currentPiece).x, 20);
+    EXPECT_TRUE(w.dlg().QuerySaveChanges());  // asks nothing
+    w.Command(ID_EDIT_REDO);
+    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_EQ(w.Title(), "kept.bwt - Bumpwright");
+    w.Command(ID_EDIT_UNDO);
+    w.Command(ID_EDIT_UNDO);  // before the hole: unsaved again, selection gone
+    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_EQ(w.dlg().currentPiece, nullptr);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(Undo, WhileABorderIsDrawnItsCornersGoOneByOne) {
+    Window w;
+    w.ClickTool(ID_TOOL_BORDER);
+    for (POINT p : {POINT{20, 20}, POINT{100, 20}, POINT{100, 100}}) w.Click(p.x, p.y);
+    w.Move(150, 150);
+    ASSERT_EQ(w.dlg().recordCount, 5);  // the end record, the start, two corners, the segment under the mouse
+    CtrlKey(w, 'Z');
+    EXPECT_EQ(w.dlg().recordCount, 4);
+    EXPECT_EQ(w.Pixel(100, 60), RGB(255, 255, 255)) << "the last corner's segment is gone";
+    EXPECT_NE(w.Pixel(60, 20), RGB(255, 255, 255)) << "the first stays";
+    CtrlKey(w, 'Z');
+    CtrlKey(w, 'Z');  // the start: the border is abandoned
+    EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+    EXPECT_EQ(w.root().FirstChild(), nullptr);
+    EXPECT_EQ(w.dlg().recordCount, 1);
+    EXPECT_TRUE(w.dlg().saved);
+    EXPECT_FALSE(w.dlg().history.CanUndo());
+}
+
+TEST(Undo, PlayLeavesTheHistoryAloneAndUndoesNothing) {
+    Window w;
+    w.ClickTool(ID_TOOL_CANNON);
+    w.Click(200, 180);
+    w.Command(IDC_START);
+    w.Command(ID_EDIT_UNDO);
+    EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
+    w.Command(IDC_EDIT_MODE);
+    ASSERT_NE(w.root().FirstChild(), nullptr);
+    CtrlKey(w, 'Z');
+    EXPECT_EQ(w.root().FirstChild(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#include "ui/recent_tables.h"
+
+#include <algorithm>
+
+#include "win/handles.h"
+
+namespace ui {
+
+namespace {
+
+bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+std::string ValueName(size_t index) { return "Table" + std::to_string(index + 1); }
+
+constexpr size_t kLongestMenuPath = 48;
+
+}  // namespace
+
+void RecentTables::Load() {
+    paths_.clear();
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
+    win::OwnedRegKey key(raw);
+    for (size_t i = 0; i < kMaxTables; ++i) {
+        char value[MAX_PATH] = {};
+        DWORD size = sizeof value - 1;  // room for a terminator the value may lack
+        DWORD type = 0;
+        if (RegQueryValueExA(key.get(), ValueName(i).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
+                             &size) != ERROR_SUCCESS || type != REG_SZ)
+            continue;
+        const std::string path(value);
+        const bool seen = std::any_of(paths_.begin(), paths_.end(), [&](const auto& p) { return SamePath(p, path); });
+        if (!path.empty() && !seen) paths_.push_back(path);
+    }
+}
+
+void RecentTables::Add(const std::string& path) {
+    if (path.empty()) return;
+    std::erase_if(paths_, [&](const std::string& p) { return SamePath(p, path); });
+    paths_.insert(paths_.begin(), path);
+    if (paths_.size() > kMaxTables) paths_.resize(kMaxTables);
+    Store();
+}
+
+void RecentTables::Remove(const std::string& path) {
+    std::erase_if(paths_, [&](const std::string& p) { return SamePath(p, path); });
+    Store();
+}
+
+void RecentTables::Store() const {
+    HKEY raw = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    win::OwnedRegKey key(raw);
+    for (size_t i = 0; i < kMaxTables; ++i) {
+        const std::string name = ValueName(i);
+        if (i < paths_.size())
+            RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(paths_[i].c_str()),
+                           static_cast<DWORD>(paths_[i].size() + 1));
+        else
+            RegDeleteValueA(key.get(), name.c_str());
+    }
+}
+
+std::string RecentTables::MenuText(size_t index, const std::string& path) {
+    std::string shown = path;
+    if (shown.size() > kLongestMenuPath) {
+        // The drive and the name stay; the folders between give way.
+        const size_t slash = shown.rfind('\\');
+        const std::string name = slash == std::string::npos ? shown : shown.substr(slash);
+        const std::string start = shown.substr(0, std::min<size_t>(3, shown.size()));
+        shown = name.size() + 6 < kLongestMenuPath ? start + "..." + name : "..." + name;
+    }
+    std::string text(1, '&');
+    text += std::to_string(index + 1);
+    text += ' ';
+    for (char c : shown) {
+        if (c == '&') text += '&';  // shown as itself, not as a mnemonic
+        text += c;
+    }
+    return text;
+}
+
+}  // namespace ui

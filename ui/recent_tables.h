@@ -1,0 +1,36 @@
+// The tables opened or saved last, newest first, kept in the current
+// user's registry under the program's key so that they outlive the
+// program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class RecentTables {
+public:
+    static constexpr size_t kMaxTables = 4;
+    static constexpr char kRegistryKey[] = "Software\\Bumpwright\\Recent Tables";
+
+    // Reads the list from the registry; an absent key is an empty list.
+    void Load();
+    // Puts `path` first (once, whatever its letter case) and stores the list.
+    void Add(const std::string& path);
+    // Takes `path` off the list and stores the list.
+    void Remove(const std::string& path);
+
+    const std::vector<std::string>& Paths() const { return paths_; }
+
+    // The menu text of entry `index`: its number as mnemonic, then the
+    // path, shortened in the middle when long.
+    static std::string MenuText(size_t index, const std::string& path);
+
+private:
+    void Store() const;
+    std::vector<std::string> paths_;
+};
+
+}  // namespace ui
