@@ -52,7 +52,7 @@ TEST_F(Wizard, ATableArrivesWholeAndThePagesSayWhatGoesWhere) {
     for (const std::string& w : std::initializer_list<std::string>{"Send to Talvik\n", "demo.bwt (758 bytes)", path, device, "already on the Talvik"})
         EXPECT_TRUE(views[0].Says(w)) << w << " in " << views[0].text;
     EXPECT_TRUE(views.back().Says("demo.bwt has arrived on the Talvik.")) << views.back().text;
-    EXPECT_EQ(views.back().buttons, "|Finish|");
+    EXPECT_TRUE(views.back().Has("Finish") && !views.back().Has("Next >") && !views.back().Has("< Back")) << views.back().buttons;
     EXPECT_EQ(ReadAll(device + "\\demo.bwt"), Content(758));
     // Without the confirm flag no page waits for Next; an empty file arrives empty.
     WriteAll(root + "\\e.app", "");
@@ -77,7 +77,7 @@ TEST_F(Wizard, AWrongRequestShowsWhatIsWrongAndSendsNothing) {
         ASSERT_FALSE(Send(c.path, c.flags, wizard::SendIt, c.size, c.name) || views.empty()) << c.words;
         EXPECT_TRUE(views.back().Says("The file cannot be sent.") && views.back().Says(c.words) &&
                     views.back().Says("Nothing was sent")) << views.back().text;
-        EXPECT_EQ(views.back().buttons, "|Finish|");
+        EXPECT_TRUE(views.back().Has("Finish") && !views.back().Has("Next >") && !views.back().Has("< Back")) << views.back().buttons;
     }
     EXPECT_EQ(GetFileAttributesA(device.c_str()), INVALID_FILE_ATTRIBUTES) << "the Talvik's folder was touched";
 }

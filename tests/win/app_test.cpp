@@ -40,7 +40,7 @@ TEST(App, TheAboutBoxAndTheHelp) {
     w.Command(ID_APP_ABOUT);
     EXPECT_EQ(title + " shows " + texts, "About Bumpwright shows the version");
     w.dlg().helpPath = BW_BIN_DIR_WIN "/Bumpwright.chm";
-    w.Key(VK_F1);
+    w.Command(ID_HELP_FINDER);
     HWND help = FindWindowA("HH Parent", nullptr);
     ASSERT_NE(help, nullptr);
     char text[128] = {};

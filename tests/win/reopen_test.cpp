@@ -9,7 +9,6 @@
 
 #include "files/table_file.h"
 #include "res/resource.h"
-#include "tests/win/file_support.h"
 #include "tests/win/test_support.h"
 
 namespace {
@@ -112,7 +111,7 @@ TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
     GetCurrentDirectoryA(sizeof previous, previous);
     test::WriteTableFile(a.File("rel.bwt"), "hole 10 10\n");
     test::WriteTableFile(b.File("rel.bwt"), "hole 99 99\n");
-    const auto bBefore = test::ReadBytes(b.File("rel.bwt"));
+    const auto bBefore = test::ReadAll(b.File("rel.bwt"));
     SetCurrentDirectoryA(a.path().c_str());
     auto dialog = std::make_unique<ui::TableDialog>();
     dialog->SetFilePath("rel.bwt");  // as from the command line
@@ -131,8 +130,8 @@ TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
     w.Click(80, 80);
     w.Command(ID_FILE_SAVE);
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ(test::ReadBytes(a.File("rel.bwt")), test::TableBytes({{10, 10, 7}, {40, 40, 7}, {0, 0, 0}}));
-    EXPECT_EQ(test::ReadBytes(b.File("rel.bwt")), bBefore);
+    EXPECT_EQ(test::ReadAll(a.File("rel.bwt")), test::TableBytes({{10, 10, 7}, {40, 40, 7}, {0, 0, 0}}));
+    EXPECT_EQ(test::ReadAll(b.File("rel.bwt")), bBefore);
     EXPECT_EQ(w.Title(), "rel.bwt - Bumpwright");
 }
 

@@ -33,6 +33,11 @@ struct MessageBoxes {
     ~MessageBoxes() { win::SetMessageBoxAnswerer(std::move(previous)); }
     void Answer(int button) { answers.push_back(button); }
     const std::vector<win::MessageBoxRequest>& Shown() const { return shown; }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : shown) texts.push_back(box.text);
+        return texts;
+    }
     std::deque<int> answers;
     std::vector<win::MessageBoxRequest> shown;
     win::MessageBoxAnswerer previous;
@@ -112,6 +117,7 @@ private:
 
 // Whole files as strings; "(none)" for a file that cannot be read.
 std::string ReadAll(const std::string& path);
+inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 inline void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 std::vector<std::string> ListFolder(const std::string& folder);  // sorted names
 // A table file: the header, then records of x, y and kind.

@@ -4,7 +4,6 @@
 
 #include "files/table_file.h"
 #include "res/resource.h"
-#include "tests/win/file_support.h"
 #include "tests/win/test_support.h"
 
 namespace {
