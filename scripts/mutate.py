@@ -143,6 +143,13 @@ def run(cmd, log, timeout=None, cwd=None):
             return None
 
 
+# Machines that cannot run 32-bit programs test the 64-bit build of the
+# same sources, as the test command does (scripts/windows-target.sh).
+WIN64 = os.environ.get("BW_WIN_ARCH") == "64" or (
+    os.environ.get("BW_WIN_ARCH") != "32" and
+    subprocess.run(["/lib/ld-linux.so.2", "--version"], capture_output=True).returncode != 0)
+
+
 class Part:
     def __init__(self, name, root, scratch):
         self.name, self.root = name, root
@@ -154,7 +161,8 @@ class Part:
         if self.name == "core":
             args = ["-DCMAKE_C_COMPILER=clang", "-DCMAKE_CXX_COMPILER=clang++", "-DCMAKE_BUILD_TYPE=Release"]
         else:
-            args = ["-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake", "-DCMAKE_BUILD_TYPE=Release"]
+            args = ["-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-%s-posix.cmake" % ("x86_64" if WIN64 else "i686"),
+                    "-DCMAKE_BUILD_TYPE=Release"]
         log = os.path.join(self.logs, "configure.log")
         return run(["cmake", "-S", self.src, "-B", self.build, "-G", "Ninja"] + args, log, cwd=self.src) == 0
 
@@ -177,10 +185,12 @@ class Part:
         CTest starts them, as the test command does it."""
         if self.name != "win":
             return True
-        os.environ.update(WINEPREFIX=os.path.join(self.build, "wineprefix"), WINEARCH="win32", WINEDEBUG="-all")
+        os.environ.update(WINEPREFIX=os.path.join(self.build, "wineprefix"), WINEARCH="win64" if WIN64 else "win32",
+                          WINEDEBUG="-all")
         log = os.path.join(self.logs, "wine.log")
         run(["wineserver", "-w"], log)
-        return run(["wineserver", "-p"], log) == 0 and run(["wine", "wineboot"], log, 120) == 0
+        wine = ["sh", os.path.join(self.src, "cmake", "wine-run.sh")]  # the loader that runs here
+        return run(["wineserver", "-p"], log) == 0 and run(wine + ["wineboot"], log, 120) == 0
 
     def stop(self):
         if self.name == "win":
