@@ -145,9 +145,14 @@ def run(cmd, log, timeout=None, cwd=None):
 
 # Machines that cannot run 32-bit programs test the 64-bit build of the
 # same sources, as the test command does (scripts/windows-target.sh).
-WIN64 = os.environ.get("BW_WIN_ARCH") == "64" or (
-    os.environ.get("BW_WIN_ARCH") != "32" and
-    subprocess.run(["/lib/ld-linux.so.2", "--version"], capture_output=True).returncode != 0)
+def runs_32_bit():
+    try:
+        return subprocess.run(["/lib/ld-linux.so.2", "--version"], capture_output=True).returncode == 0
+    except OSError:
+        return False
+
+
+WIN64 = os.environ.get("BW_WIN_ARCH") == "64" or (os.environ.get("BW_WIN_ARCH") != "32" and not runs_32_bit())
 
 
 class Part:
