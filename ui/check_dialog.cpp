@@ -27,6 +27,8 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
         const LRESULT i = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (i >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
     };
+    // Filled without a repaint per line: a full table can have hundreds.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     const std::string unreached = win::LoadResString(IDS_CHECK_UNREACHED);
     for (int32_t i : report.Unreached()) {
         const bw::PieceFacts& p = report.pieces[static_cast<size_t>(i)];
@@ -38,6 +40,8 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
         add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
     if (!report.HasFindings()) add(win::LoadResString(IDS_CHECK_CLEAN), -1);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1600, 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     // The figures: the report's lines after its findings.
     const std::string text = bw::ReportText(report);
     size_t from = 0;
