@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench/win/timing.h"
+#include "bench/win/window.h"
 #include "files/table_file.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
@@ -21,39 +22,22 @@
 
 namespace {
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 bool Run(const char* name) {
-    bw::Table table(bw::BuiltinImageLoader{});
-    std::string error;
-    if (!bw::TextToTable(ReadText(std::string(BW_SOURCE_DIR_WIN "/examples/") + name + ".txt"), *table.root, error)) {
-        std::fprintf(stderr, "win_check_bench: %s\n", error.c_str());
-        return false;
-    }
-    const bw::SaveResult saved = bw::SaveTableBytes(*table.root);
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string path = std::string(folder) + "bw_check_bench.bwt";
-    if (!saved.ok || !bw::WriteFileBytes(path, saved.bytes, error)) return false;
-
-    double t0 = bench::Now();
-    const bw::PlaytestReport headless = bw::RunPlaytest(*table.root, bw::PlaytestOptions{});
-    const double headlessMs = (bench::Now() - t0) / 1000;
-
     ui::TableDialog dlg;
     if (!dlg.Create(nullptr)) {
         std::fprintf(stderr, "win_check_bench: the window could not be created (no display?)\n");
         return false;
     }
     ShowWindow(dlg.hwnd(), SW_SHOW);
-    const bool loaded = dlg.LoadTable(path.c_str());
-    DeleteFileA(path.c_str());
-    if (!loaded) return false;
+    std::string error;
+    if (!bench::LoadExample(dlg, name, error)) {
+        std::fprintf(stderr, "win_check_bench: %s\n", error.c_str());
+        return false;
+    }
+    double t0 = bench::Now();
+    const bw::PlaytestReport headless = bw::RunPlaytest(*dlg.root, bw::PlaytestOptions{});
+    const double headlessMs = (bench::Now() - t0) / 1000;
+
     t0 = bench::Now();
     SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK, 0), 0);
     const double windowMs = (bench::Now() - t0) / 1000;

@@ -21,10 +21,12 @@
 #include "win/gdi_surface.h"
 #include "win/handles.h"
 #include "bench/win/timing.h"
+#include "bench/win/window.h"
 
 namespace {
 
 using bench::Figures;
+using bench::Pump;
 using bench::Now;
 using bench::Summarise;
 
@@ -40,38 +42,8 @@ Figures Time(int repeats, F&& body) {
     return Summarise(std::move(samples));
 }
 
-void Pump(HWND dialog) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) win::PumpDialogMessage(dialog, msg);
-}
-
 void Print(const char* what, const Figures& f) {
     std::printf("%-58s min %8.1f us   median %8.1f us\n", what, f.min, f.median);
-}
-
-bool LoadFullTable(ui::TableDialog& dlg, std::string& error) {
-    std::ifstream in(BW_SOURCE_DIR_WIN "/examples/full.txt");
-    if (!in) {
-        error = "cannot read " BW_SOURCE_DIR_WIN "/examples/full.txt";
-        return false;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    bw::Table table(bw::BuiltinImageLoader{});
-    if (!bw::TextToTable(text.str(), *table.root, error)) return false;
-    const bw::SaveResult saved = bw::SaveTableBytes(*table.root);
-    if (!saved.ok) {
-        error = saved.error;
-        return false;
-    }
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string path = std::string(folder) + "bw_bench_full.bwt";
-    if (!bw::WriteFileBytes(path, saved.bytes, error)) return false;
-    const bool loaded = dlg.LoadTable(path.c_str());
-    DeleteFileA(path.c_str());
-    if (!loaded) error = "the window refused the table";
-    return loaded;
 }
 
 }  // namespace
@@ -90,7 +62,7 @@ int main() {
     SetActiveWindow(hwnd);
     Pump(hwnd);
     std::string error;
-    if (!LoadFullTable(dlg, error)) {
+    if (!bench::LoadExample(dlg, "full", error)) {
         std::fprintf(stderr, "win_bench: %s\n", error.c_str());
         return 1;
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/win/timing.h"
+#include "bench/win/window.h"
 #include "files/table_file.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
@@ -22,30 +23,10 @@
 
 namespace {
 
-void Pump(HWND dialog) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) win::PumpDialogMessage(dialog, msg);
-}
+using bench::Pump;
 
 void Print(const char* what, const bench::Figures& f) {
     std::printf("%-44s min %8.1f us   median %8.1f us   p99 %8.1f us\n", what, f.min, f.median, f.p99);
-}
-
-bool LoadFullTable(ui::TableDialog& dlg) {
-    std::ifstream in(BW_SOURCE_DIR_WIN "/examples/full.txt");
-    std::stringstream text;
-    text << in.rdbuf();
-    bw::Table table(bw::BuiltinImageLoader{});
-    std::string error;
-    if (!bw::TextToTable(text.str(), *table.root, error)) return false;
-    const bw::SaveResult saved = bw::SaveTableBytes(*table.root);
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string path = std::string(folder) + "bw_bench_undo.bwt";
-    if (!saved.ok || !bw::WriteFileBytes(path, saved.bytes, error)) return false;
-    const bool loaded = dlg.LoadTable(path.c_str());
-    DeleteFileA(path.c_str());
-    return loaded;
 }
 
 }  // namespace
@@ -62,8 +43,9 @@ int main() {
     ShowWindow(hwnd, SW_SHOW);
     SetForegroundWindow(hwnd);
     Pump(hwnd);
-    if (!LoadFullTable(dlg)) {
-        std::fprintf(stderr, "win_undo_bench: cannot load examples/full.txt\n");
+    std::string error;
+    if (!bench::LoadExample(dlg, "full", error)) {
+        std::fprintf(stderr, "win_undo_bench: %s\n", error.c_str());
         return 1;
     }
     // One step to go back and forth over: a nudge of the last piece.
