@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need. Does nothing
 # when everything is already there; must run as root otherwise.
 set -e
-PKGS="g++-mingw-w64-i686-posix wine wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
+PKGS="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
       fp-utils-3.2.2 cmake ninja-build googletest libgtest-dev libbenchmark-dev libpng-dev
       clang libclang-rt-14-dev file libgif-dev nsis zip unzip"
 missing=""
