@@ -1,16 +1,10 @@
 #!/bin/sh
-# End to end: a user builds a table in the running Bumpwright.exe with the
-# mouse and the keyboard (real X input through xdotool), saves it through
-# the Save dialog by typing a name, closes the program answering its
-# question, and opens the file again, from the Open dialog and from the
-# command line.
-#
+# End to end, with real X input through xdotool: a table built with the mouse
+# and keys, saved through the Save dialog, the program closed answering its
+# question, the file opened again from the Open dialog and the command line.
 #   sh tests/e2e/editor_e2e.sh BUILD_DIR SOURCE_DIR
-#
-# Needs DISPLAY (an X server such as Xvfb without a window manager) and the
-# build's Wine prefix with its wineserver running. Everything it writes
-# goes to a temporary folder that it removes; it ends every program it
-# started, and only those.
+# Needs DISPLAY (Xvfb, no window manager) and the build's Wine prefix with its
+# wineserver running; it ends only the programs it started.
 set -u
 
 BUILD=$(cd "$1" && pwd) || exit 2

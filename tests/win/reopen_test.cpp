@@ -21,18 +21,34 @@ std::string MenuText(HMENU menu, UINT command) {
     return text;
 }
 
-TEST(Reopening, TheRecentTablesOutliveTheProgram) {
+// A file dropped on the window, as the shell sends it.
+void Drop(Window& w, const std::string& path) {
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + path.size() + 2);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), path.c_str(), path.size() + 1);
+    GlobalUnlock(drop);
+    SendMessageA(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+}
+
+TEST(Reopening, OpenedAndDroppedTablesAreRecentAfterARestart) {
     test::TempFolder folder;
     const std::string one = folder.File("one.bwt"), two = folder.File("two.bwt");
     test::WriteTableFile(one, "hole 10 10\n");
-    test::WriteTableFile(two, "hole 20 20\n");
+    test::WriteTableFile(two, "cannon 60 90\n");
     {
         Window w;
         test::FileDialogs dialogs;
         dialogs.Type(one);
         w.Command(ID_FILE_OPEN);
-        dialogs.Type(two);
-        w.Command(ID_FILE_OPEN);
+        w.ClickTool(ID_TOOL_HOLE);
+        w.Click(40, 40);
+        test::MessageBoxes boxes;
+        boxes.Answer(IDNO);
+        Drop(w, two);  // opened after the unsaved prompt
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Pinball Table is not saved.  Would you like to save it?"});
+        EXPECT_EQ(w.Title(), "two.bwt - Bumpwright");
+        EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 60);
     }
     Window w;
     HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);
@@ -49,27 +65,6 @@ TEST(Reopening, TheRecentTablesOutliveTheProgram) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{two + " was not found.\nIt is taken off the list of recent tables."});
     EXPECT_EQ(w.Title(), "one.bwt - Bumpwright");
     EXPECT_FALSE(MenuText(file, ID_FILE_RECENT_FIRST + 1).ends_with("two.bwt"));
-}
-
-TEST(Reopening, AFileDroppedOnTheWindowOpensAfterTheUnsavedPrompt) {
-    test::TempFolder folder;
-    const std::string dropped = folder.File("dropped.bwt");
-    test::WriteTableFile(dropped, "cannon 60 90\n");
-    Window w;
-    w.ClickTool(ID_TOOL_HOLE);
-    w.Click(40, 40);
-    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + dropped.size() + 2);
-    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
-    files->pFiles = sizeof(DROPFILES);
-    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), dropped.c_str(), dropped.size() + 1);
-    GlobalUnlock(drop);
-    test::MessageBoxes boxes;
-    boxes.Answer(IDNO);
-    SendMessageA(w.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Pinball Table is not saved.  Would you like to save it?"});
-    EXPECT_EQ(w.Title(), "dropped.bwt - Bumpwright");
-    EXPECT_EQ(std::string(w.dlg().filePath), dropped);
-    EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 60);
 }
 
 TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving) {

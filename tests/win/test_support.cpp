@@ -1,6 +1,5 @@
 #include "tests/win/test_support.h"
 
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -66,7 +65,8 @@ void Window::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void Window::ClickTool(UINT command) {
-    const RECT r = ToolRect(command);
+    RECT r{};
+    SendMessageA(dialog_->toolBar.get(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     Deliver(dlg().toolBar.get(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     Deliver(dlg().toolBar.get(), WM_LBUTTONUP, 0, at);
@@ -105,12 +105,6 @@ COLORREF Window::Pixel(int x, int y) {
     return c;
 }
 
-RECT Window::ToolRect(UINT command) const {
-    RECT r{};
-    SendMessageA(dialog_->toolBar.get(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
-    return r;
-}
-
 void Window::Load(const std::string& path, const std::string& text) {
     WriteTableFile(path, text);
     EXPECT_TRUE(dlg().LoadTable(path.c_str())) << path;
@@ -122,7 +116,6 @@ std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group) {
     for (bw::TablePiece* c = group.FirstChild(); c; c = c->next.get()) out.push_back(c);
     return out;
 }
-
 
 TempFolder::TempFolder() {
     char base[MAX_PATH], name[MAX_PATH];
@@ -147,13 +140,8 @@ std::string ReadAll(const std::string& path) {
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do
-        if (found.cFileName[0] != '.') names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::error_code ignored;
+    for (const auto& f : std::filesystem::directory_iterator(folder, ignored)) names.push_back(f.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

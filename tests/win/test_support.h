@@ -91,7 +91,6 @@ public:
     std::string ControlText(int id) const { return win::ControlText(GetDlgItem(hwnd(), id)); }
     std::string Title() const { return win::ControlText(hwnd()); }
     bool ToolChecked(UINT id) const { return SendMessageA(dialog_->toolBar.get(), TB_ISBUTTONCHECKED, id, 0); }
-    RECT ToolRect(UINT command) const;
     // The table `text` describes, written to `path` and loaded as Open does.
     void Load(const std::string& path, const std::string& text);
 
@@ -99,9 +98,8 @@ private:
     std::unique_ptr<ui::TableDialog> dialog_;
 };
 
-// The root's direct children, in list order, and the first of a kind.
+// The root's direct children, in list order.
 std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group);
-inline bw::TablePiece* FirstOfKind(Window& w, bw::PieceKind kind) { return w.root().FindChildOfKind(kind); }
 
 // A folder of the test's own, removed with everything in it afterwards.
 class TempFolder {
