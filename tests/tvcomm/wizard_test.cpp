@@ -100,7 +100,8 @@ TEST_F(Wizard, CancelOrAFailureLeavesTheTalvikAsItWas) {
     CreateDirectoryA((device + "\\demo.bwt").c_str(), nullptr);
     WriteAll(root + "\\demo.bwt", "table");
     EXPECT_FALSE(Send(root + "\\demo.bwt"));
-    EXPECT_TRUE(views.back().Says("holds a folder named demo.bwt")) << views.back().text;
+    EXPECT_TRUE(views.back().Says("demo.bwt could not be sent.") && views.back().Says("holds a folder named demo.bwt"))
+        << views.back().text;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device), {}), 2) << "nothing half sent";
 }
 

@@ -10,6 +10,7 @@
 #include "files/table_file.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
+#include "ui/recent_tables.h"
 
 namespace {
 
@@ -65,6 +66,10 @@ TEST(Reopening, OpenedAndDroppedTablesAreRecentAfterARestart) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{two + " was not found.\nIt is taken off the list of recent tables."});
     EXPECT_EQ(w.Title(), "one.bwt - Bumpwright");
     EXPECT_FALSE(MenuText(file, ID_FILE_RECENT_FIRST + 1).ends_with("two.bwt"));
+    // Four at most, newest first, each once whatever its letter case.
+    ui::RecentTables recent;
+    for (const char* path : {"C:\\a.bwt", "C:\\b.bwt", "C:\\c.bwt", "C:\\A.BWT", "C:\\d.bwt", "C:\\e.bwt"}) recent.Add(path);
+    EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"C:\\e.bwt", "C:\\d.bwt", "C:\\A.BWT", "C:\\c.bwt"}));
 }
 
 TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving) {

@@ -119,6 +119,7 @@ TEST(Undo, WhileABorderIsDrawnItsCornersGoOneByOne) {
     EXPECT_EQ(w.dlg().recordCount, 4);
     EXPECT_EQ(w.Pixel(100, 60), RGB(255, 255, 255)) << "the last corner's segment is gone";
     EXPECT_NE(w.Pixel(60, 20), RGB(255, 255, 255)) << "the first stays";
+    EXPECT_EQ(w.Pixel(125, 85), RGB(255, 105, 105)) << "the band runs from the corner before to the mouse";
     CtrlKey(w, 'Z');
     CtrlKey(w, 'Z');  // the start: the border is abandoned
     EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
