@@ -224,6 +224,28 @@ class Part:
         return None if status is None else status == 0
 
 
+def unpack(root, rev, tree):
+    """The files of commit `rev`, unpacked into `tree`: (tree, their names)."""
+    shutil.rmtree(tree, ignore_errors=True)
+    os.makedirs(tree)
+    archive = subprocess.run(["git", "archive", rev], cwd=root, check=True, capture_output=True).stdout
+    subprocess.run(["tar", "-x", "-C", tree], input=archive, check=True)
+    return tree, subprocess.run(["git", "ls-tree", "-r", "--name-only", rev], cwd=root, check=True,
+                                capture_output=True, text=True).stdout.splitlines()
+
+
+def sample(root, files, part, seed):
+    """Every site of the part's sources in a seeded random order."""
+    folders, excluded = PARTS[part]
+    sites = []
+    for path in sorted(f for f in files if f.startswith(tuple(folders)) and not f.startswith(tuple(excluded))
+                       and f.endswith((".cpp", ".h"))):
+        with open(os.path.join(root, path)) as f:
+            sites += sites_of(path, f.read())
+    random.Random(seed).shuffle(sites)
+    return sites
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--part", choices=sorted(PARTS), required=True)
@@ -232,31 +254,36 @@ def main():
     ap.add_argument("--timeout", type=float, default=0, help="seconds per test run (default: from the clean run)")
     ap.add_argument("--list", action="store_true", help="only list the sampled sites, build nothing")
     ap.add_argument("--rev", help="test the files of this commit instead of the working tree")
+    ap.add_argument("--sites-from", metavar="COMMIT",
+                    help="plant the first COUNT faults sampled from that commit's sources where their lines still stand")
     a = ap.parse_args()
 
     root = subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True, capture_output=True,
                           text=True, cwd=os.path.dirname(os.path.abspath(__file__))).stdout.strip()
     scratch = os.path.join(root, "build", "mutate", a.part + ("-" + a.rev if a.rev else ""))
+    files = tracked_files(root)
+    here = root
     if a.rev:
-        # The commit's files, unpacked beside the scratch copy.
-        tree = os.path.join(scratch, "rev")
-        shutil.rmtree(tree, ignore_errors=True)
-        os.makedirs(tree)
-        archive = subprocess.run(["git", "archive", a.rev], cwd=root, check=True, capture_output=True).stdout
-        subprocess.run(["tar", "-x", "-C", tree], input=archive, check=True)
-        files = subprocess.run(["git", "ls-tree", "-r", "--name-only", a.rev], cwd=root, check=True,
-                               capture_output=True, text=True).stdout.splitlines()
-        root = tree
-    else:
-        files = tracked_files(root)
-    folders, excluded = PARTS[a.part]
-    sources = sorted(f for f in files if f.startswith(tuple(folders)) and not f.startswith(tuple(excluded))
-                     and f.endswith((".cpp", ".h")))
-    sites = []
-    for path in sources:
-        with open(os.path.join(root, path)) as f:
-            sites += sites_of(path, f.read())
-    random.Random(a.seed).shuffle(sites)
+        here, files = unpack(root, a.rev, os.path.join(scratch, "rev"))
+    sites = sample(here, files, a.part, a.seed)
+    if a.sites_from:
+        # The same faults in both suites' code: each sampled line of the
+        # older commit, found again (the nearest of its copies) in this one.
+        older, older_files = unpack(root, a.sites_from, os.path.join(scratch, "sites-from"))
+        moved = []
+        for path, n, d, new in sample(older, older_files, a.part, a.seed)[: a.count]:
+            with open(os.path.join(older, path)) as f:
+                line = f.read().split("\n")[n - 1]
+            now = []
+            if os.path.isfile(os.path.join(here, path)):
+                with open(os.path.join(here, path)) as f:
+                    now = [i for i, l in enumerate(f.read().split("\n"), 1) if l == line]
+            if now:
+                moved.append((path, min(now, key=lambda i: abs(i - n)), d, new))
+            else:
+                print(f"gone: {path}:{n}: {d}")
+        sites = moved
+    root = here
     if a.list:
         for path, n, d, _ in sites[: a.count]:
             print(f"{path}:{n}: {d}")
