@@ -1,5 +1,5 @@
 // The window as it opens: its texts, controls, toolbar and tool tips, the
-// system menu, and the table file named at start-up.
+// system menu, and the speed box.
 #include "tests/win/test_support.h"
 
 namespace {
@@ -37,6 +37,15 @@ TEST(Startup, OpensWithAnEmptySavedTableItsControlsAndToolTips) {
     HMENU system = GetSystemMenu(w.hwnd(), FALSE);
     for (UINT command : {SC_MAXIMIZE, SC_SIZE}) EXPECT_TRUE(GetMenuState(system, command, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w.hwnd(), WM_QUERYDRAGICON, 0, 0)), w.dlg().icon);
+}
+
+// What the speed box gives back when play starts: a decimal integer that
+// fits in 32 bits, blanks around it allowed; anything else is refused.
+TEST(Startup, TheSpeedBoxTakesOnlyA32BitInteger) {
+    const std::pair<const char*, std::optional<int32_t>> cases[] = {
+        {" \t20 ", 20}, {"+7", 7}, {"-2147483648", INT32_MIN}, {"2147483647", INT32_MAX}, {"2147483648", {}},
+        {"99999999999", {}}, {"", {}}, {" - ", {}}, {"1 2", {}}, {"0x10", {}}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(win::ParseInteger(text), value) << '"' << text << '"';
 }
 
 // Without its toolbar the window would be of no use: the program ends at
