@@ -105,4 +105,13 @@ TEST_F(Wizard, CancelOrAFailureLeavesTheTalvikAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(device), {}), 2) << "nothing half sent";
 }
 
+TEST_F(Wizard, TheLongestTalvikFolderThatLeavesRoomForTheWorkingCopyIsUsedAndALongerOneRefused) {
+    WriteAll(root + "\\t.bwt", "table");
+    for (size_t length : {MAX_PATH - 16, MAX_PATH - 15}) {
+        const std::string folder = root + "\\" + std::string(length - root.size() - 1, 'd');
+        SetEnvironmentVariableA("TALVIK_DEVICE_DIR", folder.c_str());
+        EXPECT_EQ(Send(root + "\\t.bwt"), length == MAX_PATH - 16) << views.back().text;
+    }
+}
+
 }  // namespace

@@ -100,6 +100,7 @@ TEST(Pointer, DragNudgeAndDeleteTheSelectedPiece) {
         EXPECT_FALSE(w.dlg().saved);
     }
     w.Key(VK_DELETE);
+    EXPECT_EQ(w.Pixel(80, 70), RGB(255, 255, 255)) << "the deleted piece is gone from the screen";
     EXPECT_EQ(test::Pieces(w.root()).size(), 1u);
     EXPECT_EQ(w.dlg().recordCount, 2);
     w.Key(VK_RIGHT);  // nothing selected: left to the dialog

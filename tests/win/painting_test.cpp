@@ -35,6 +35,7 @@ TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
     Window w;
     w.ClickTool(ID_TOOL_HOLE);
     w.Click(60, 60);
+    const COLORREF hole = w.Pixel(60, 60);
     w.ClickTool(ID_TOOL_BORDER);
     w.Click(20, 100);
     w.Move(200, 100);
@@ -53,6 +54,7 @@ TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
     EXPECT_EQ(w.Pixel(43, 60), kFrameXor);
     InvalidateRect(w.hwnd(), nullptr, TRUE);
     EXPECT_EQ(w.Pixel(77, 77), kFrameXor);
+    EXPECT_EQ(w.Pixel(60, 60), hole) << "the selected piece itself is painted as it is";
     w.ClickTool(ID_TOOL_HOLE);
     EXPECT_EQ(w.Pixel(43, 60), kWhite);
 }

@@ -36,7 +36,8 @@ TEST(Startup, OpensWithAnEmptySavedTableItsControlsAndToolTips) {
     }
     HMENU system = GetSystemMenu(w.hwnd(), FALSE);
     for (UINT command : {SC_MAXIMIZE, SC_SIZE}) EXPECT_TRUE(GetMenuState(system, command, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w.hwnd(), WM_QUERYDRAGICON, 0, 0)), w.dlg().icon);
+    for (UINT message : {UINT(WM_QUERYDRAGICON), UINT(WM_GETICON)})
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w.hwnd(), message, ICON_BIG, 0)), w.dlg().icon) << message;
 }
 
 // What the speed box gives back when play starts: a decimal integer that
