@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "tvcomm/tvcomm.h"
@@ -43,7 +42,7 @@ TEST(Names, FormAndLength) {
     DWORD old = 0;
     ASSERT_TRUE(VirtualProtect(memory + page, page, PAGE_NOACCESS, &old));
     char* name = memory + page - (TALVIK_MAX_NAME + 1);
-    memset(name, 'a', TALVIK_MAX_NAME + 1);
+    FillMemory(name, TALVIK_MAX_NAME + 1, 'a');
     EXPECT_FALSE(TalvikIsValidFileNameA(name));
     VirtualFree(memory, 0, MEM_RELEASE);
 }
