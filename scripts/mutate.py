@@ -219,7 +219,7 @@ class Part:
             status = run([os.path.join(self.build, "core_tests"), "--gtest_fail_fast", "--gtest_brief=1"],
                          log, timeout, cwd=self.build)
         else:
-            status = run(["ctest", "--test-dir", self.build, "-j2", "--stop-on-failure",
+            status = run(["ctest", "--test-dir", self.build, "-j2", "--stop-on-failure", "--output-on-failure",
                           "--timeout", str(int(timeout))], log, timeout, cwd=self.build)
         return None if status is None else status == 0
 

@@ -42,10 +42,11 @@ WORK_WIN="Z:$(echo "$WORK" | sed 's|/|\\|g')"  # as the program sees it: drive Z
 TABLE="$WORK/e2e_table.bwt"
 
 start() { wine "$PROGRAM" "$@" >>"$WORK/program.log" 2>&1 & PID=$!; }
-# The id of the visible window whose title is exactly $1, waiting for it.
-window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
-# Waits until $1 (a shell test) holds, for at most 30 s.
-until_true() {
+# The visible windows titled exactly $1. A search fails now and then when a
+# window (a tool tip) goes away during it: a search that finds none is made again.
+shown() { for i in 1 2 3; do xdotool search --onlyvisible --name "^$1\$" 2>/dev/null && return; done; }
+window() { for i in $(seq 150); do shown "$1" | head -n 1 | grep . && return; sleep 0.2; done; }  # waits 30 s
+until_true() {  # waits until $1 (a shell test) holds, for at most 30 s
     i=0
     until eval "$1"; do
         i=$((i + 1))
@@ -55,18 +56,18 @@ until_true() {
 }
 ended() { until_true '! kill -0 "$PID" 2>/dev/null'; PID=""; }
 
-# Wine draws the frame itself (there is no window manager): the client area
-# starts 5 pixels right of the window's corner and 43 below it. The toolbar
-# is at client x 432 onwards, buttons of 27 x 26 pixels one below the
-# other, a separator of 8 after Open and Save.
+# Wine draws the frame itself (there is no window manager): the client area starts
+# 5 pixels right of the window's corner and 43 below it. The toolbar is at client x
+# 432 onwards, buttons of 27 x 26 pixels one below the other, 8 apart after Save.
 click() { xdotool mousemove --window "$MAIN" $((5 + $1)) $((43 + $2)) click "${3:-1}"; }
 tool() { click 445 $((73 + 26 * $1)); }  # 0 = 10-point obstacle, 3 hole, 4 and 5 flippers, 6 cannon, 7 border
 type_name() {  # into the file dialog titled $1
-    [ -n "$(window "$1")" ] || fail "the $1 dialog did not open"
+    title=$1
+    [ -n "$(window "$title")" ] || fail "the $title dialog did not open"
     xdotool key End shift+Home
     xdotool type --delay 5 "$2"
     xdotool key Return
-    until_true '! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1'
+    until_true '[ -z "$(shown "$title")" ]'
 }
 
 # ---- build a table and save it ---------------------------------------------------
@@ -97,7 +98,7 @@ tool 3; click 121 141  # a hole, not saved
 xdotool key alt+F4
 [ -n "$(window Bumpwright)" ] || fail "closing did not ask about the unsaved table"
 xdotool key Escape  # Cancel: the program stays
-until_true '! xdotool search --onlyvisible --name "^Bumpwright\$" >/dev/null 2>&1'
+until_true '[ -z "$(shown Bumpwright)" ]'
 kill -0 "$PID" 2>/dev/null || fail "Cancel closed the program"
 xdotool key alt+F4
 [ -n "$(window Bumpwright)" ] || fail "closing again did not ask"

@@ -24,7 +24,8 @@ value() {  # SUBKEY NAME: the data of NAME ("(Default)") in the queried key's SU
         here && $2 == name { print $4; exit }' "$WORK/reg.txt"
 }
 gone() { ! wine reg query "$1" >/dev/null 2>&1; }
-window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+window() {  # waits 30 s; a search fails now and then when a window goes away during it
+    for i in $(seq 150); do xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return; sleep 0.2; done; }
 opened() {  # TITLE: a window with exactly this title appears; Alt+F4 closes it
     id=$(window ' - Bumpwright$') && [ "$(xdotool getwindowname "$id")" = "$1" ] ||
         fail "no window \"$1\" ($(xdotool getwindowname "${id:-0}" 2>/dev/null))"
