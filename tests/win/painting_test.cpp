@@ -20,6 +20,7 @@ TEST(Painting, PiecesShowTheirPicturesOnlyOnThePlayfield) {
     w.Click(248, 150);
     w.ClickTool(ID_TOOL_OBSTACLE10);
     w.Click(40, 100);  // over the border: its picture's transparent left edge shows it
+    w.ClickTool(ID_TOOL_POINTER), w.Click(150, 100);  // a selected border is painted as it is
     InvalidateRect(w.hwnd(), nullptr, TRUE);
     const bw::Picture& picture = bw::PiecePictures()[bw::kObstacle100 - bw::kBall];
     int differences = 0;
