@@ -16,8 +16,7 @@ TEST(Painting, PiecesShowTheirPicturesOnlyOnThePlayfield) {
     w.ClickTool(ID_TOOL_BORDER);
     w.Click(20, 100), w.Click(248, 100), w.Click(248, 198), w.RightClick(248, 198);
     w.ClickTool(ID_TOOL_OBSTACLE100);
-    w.Click(101, 61);  // table (50, 30): the picture's corner at window (90, 50)
-    w.Click(248, 150);
+    w.Click(101, 61), w.Click(248, 150);  // the first at table (50, 30): its picture's corner at window (90, 50)
     w.ClickTool(ID_TOOL_OBSTACLE10);
     w.Click(40, 100);  // over the border: its picture's transparent left edge shows it
     w.ClickTool(ID_TOOL_POINTER), w.Click(150, 100);  // a selected border is painted as it is
