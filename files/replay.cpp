@@ -85,13 +85,9 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
         error = "line " + std::to_string(lineNo) + ": " + what;
         return false;
     };
-    while (pos < text.size()) {
-        size_t eol = text.find('\n', pos);
-        if (eol == std::string_view::npos) eol = text.size();
-        std::string_view line = text.substr(pos, eol - pos);
-        pos = eol + 1;
+    std::string_view line;
+    while (NextLine(text, pos, line)) {
         ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (lineNo == 1 && line != "# Bumpwright replay") return fail("not a Bumpwright replay (the first line must be \"# Bumpwright replay\")");
         if (line.empty() || line[0] == '#') continue;
         const size_t space = line.find(' ');

@@ -197,6 +197,16 @@ PasteResult PreparePaste(std::string_view text, const TableRoot& table) {
     return result;
 }
 
+bool NextLine(std::string_view text, size_t& pos, std::string_view& line) {
+    if (pos >= text.size()) return false;
+    size_t eol = text.find('\n', pos);
+    if (eol == std::string_view::npos) eol = text.size();
+    line = text.substr(pos, eol - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    pos = eol + 1;
+    return true;
+}
+
 bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
     root.DeleteChildren();
     std::vector<PieceGroup*> open{&root};
@@ -212,11 +222,8 @@ bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
         root.HandleMessage(PieceMessage::RebuildRegion);
         return false;
     };
-    while (pos < text.size()) {
-        size_t eol = text.find('\n', pos);
-        if (eol == std::string_view::npos) eol = text.size();
-        std::string_view line = text.substr(pos, eol - pos);
-        pos = eol + 1;
+    std::string_view line;
+    while (NextLine(text, pos, line)) {
         ++lineNo;
         if (const size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
         const auto words = Words(line);

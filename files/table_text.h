@@ -43,4 +43,8 @@ PasteResult PreparePaste(std::string_view text, const TableRoot& table);
 // left empty).
 bool TextToTable(std::string_view text, TableRoot& root, std::string& error);
 
+// The line of `text` that starts at `pos`, without its line end ("\n" or
+// "\r\n"); `pos` moves past it. False when no line is left.
+bool NextLine(std::string_view text, size_t& pos, std::string_view& line);
+
 }  // namespace bw
