@@ -48,23 +48,22 @@ add_library(bwwin STATIC
   win/startup.cpp
   win/toolbar.cpp
   ui/table_dialog.cpp
-  ui/table_editing.cpp
-  ui/table_play.cpp
+  ui/table_keys.cpp
+  ui/table_paint.cpp
   ui/table_files.cpp
   ui/table_check.cpp
+  ui/table_recovery.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
   ui/recent_tables.cpp
   ui/send_button.cpp
-  ui/table_history.cpp
-  ui/table_recovery.cpp
-  app/help.cpp
+  ui/help.cpp
   app/table_app.cpp
 )
 target_include_directories(bwwin PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(bwwin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
-target_link_libraries(bwwin PUBLIC bwcore bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32 shell32)
+target_link_libraries(bwwin PUBLIC bweditor bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32 shell32)
 
 add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
 target_link_libraries(Bumpwright PRIVATE bwwin)

@@ -53,6 +53,27 @@ void PieceGroup::AppendChild(std::unique_ptr<TablePiece> piece) {
     lastChild = raw;
 }
 
+void PieceGroup::InsertChild(std::unique_ptr<TablePiece> piece, size_t index) {
+    if (!piece) return;
+    if (index == 0 && firstChild) {
+        piece->HandleMessage(PieceMessage::RebuildRegion);
+        region.Unite(piece->region);
+        piece->next = std::move(firstChild);
+        firstChild = std::move(piece);
+        return;
+    }
+    TablePiece* before = firstChild.get();
+    for (size_t i = 1; before && i < index && before->next; ++i) before = before->next.get();
+    if (!before || !before->next) {
+        AppendChild(std::move(piece));
+        return;
+    }
+    piece->HandleMessage(PieceMessage::RebuildRegion);
+    region.Unite(piece->region);
+    piece->next = std::move(before->next);
+    before->next = std::move(piece);
+}
+
 std::unique_ptr<TablePiece> PieceGroup::RemoveChild(TablePiece* piece) {
     if (!piece) return nullptr;
     std::unique_ptr<TablePiece> owned;

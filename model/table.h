@@ -137,6 +137,9 @@ public:
     bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
 
     void AppendChild(std::unique_ptr<TablePiece> piece);
+    // Puts a piece at position `index` of the child list (at its end when
+    // the list is shorter), as AppendChild does at the end.
+    void InsertChild(std::unique_ptr<TablePiece> piece, size_t index);
     // Unlinks a child (which must be one of this group's) and hands it back.
     std::unique_ptr<TablePiece> RemoveChild(TablePiece* piece);
     TablePiece* FindChildOfKind(PieceKind k) const;

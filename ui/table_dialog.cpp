@@ -1,19 +1,17 @@
-// The main window: start-up, painting, commands, loading and shut-down.
+// The main window: start-up, the messages handed to the editor, painting,
+// and what the editor asks of the window.
 #include "ui/table_dialog.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
-#include "app/about_dialog.h"
-#include "app/help.h"
-#include "files/table_file.h"
-#include "model/paint.h"
 #include "res/resource.h"
+#include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
+#include "ui/help.h"
 #include "ui/send_button.h"
+#include "win/clipboard.h"
 #include "win/data_exchange.h"
 #include "win/message_box.h"
 #include "win/resources.h"
@@ -22,14 +20,25 @@
 
 namespace ui {
 
-const char* FileNamePart(const char* path) {
-    if (!path || !*path) return nullptr;
-    const char* slash = std::strrchr(path, '\\');
-    return slash ? slash + 1 : path;
+namespace {
+
+bw::Point PointOf(POINT p) { return {static_cast<int32_t>(p.x), static_cast<int32_t>(p.y)}; }
+
+bw::EditorTexts LoadEditorTexts() {
+    bw::EditorTexts texts;
+    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
+        texts.tools[static_cast<size_t>(id - kToolCommandOffset)] = win::LoadResString(id);
+    texts.replayPlaying = win::LoadResString(IDS_REPLAY_PLAYING);
+    return texts;
 }
 
-TableDialog::TableDialog() : win::Dialog(IDD_TABLE) {
-    icon = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}  // namespace
+
+TableDialog::TableDialog()
+    : win::Dialog(IDD_TABLE),
+      editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
+                                           win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts())) {
+    icon_ = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
 TableDialog::~TableDialog() {
@@ -38,17 +47,14 @@ TableDialog::~TableDialog() {
     if (hwnd() && IsWindow(hwnd())) DestroyWindow(hwnd());
 }
 
-bool TableDialog::SetFilePath(std::string_view path) {
+bool TableDialog::SetFilePath(const std::string& path) {
     // Kept absolute: a later change of the current folder (by anyone)
     // cannot move the table's file elsewhere.
-    const std::string full = win::AbsolutePath(std::string(path));
-    if (full.size() >= sizeof filePath) return false;
-    std::memcpy(filePath, full.data(), full.size());
-    filePath[full.size()] = '\0';
+    const std::string full = win::AbsolutePath(path);
+    if (full.size() >= MAX_PATH) return false;
+    startupFile_ = full;
     return true;
 }
-
-bool TableDialog::IsActiveWindow() const { return hwnd() && GetActiveWindow() == hwnd(); }
 
 // ---- start-up ---------------------------------------------------------------
 
@@ -72,16 +78,15 @@ void TableDialog::FailInitialisation(UINT messageId) {
 }
 
 bool TableDialog::CreateToolBar() {
-    toolBar.reset(CreateToolBarControl());
-    if (!toolBar || !win::LoadToolBar(toolBar.get(), win::Instance(), IDR_MAINFRAME, true)) return false;
-
+    toolBar_.reset(CreateToolBarControl());
+    if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true)) return false;
     // Room for the bar: the window grows by its width, so that the dialog's
     // own area keeps its size, and the bar stands on the right edge.
-    const int count = static_cast<int>(SendMessageA(toolBar.get(), TB_BUTTONCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageA(toolBar_.get(), TB_BUTTONCOUNT, 0, 0));
     int barWidth = 0;
     for (int i = 0; i < count; ++i) {
         RECT item{};
-        if (SendMessageA(toolBar.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+        if (SendMessageA(toolBar_.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
             barWidth = std::max<int>(barWidth, item.right + 2);
     }
     RECT client{}, outer{};
@@ -89,44 +94,41 @@ bool TableDialog::CreateToolBar() {
     GetWindowRect(hwnd(), &outer);
     SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + barWidth, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(toolBar.get(), nullptr, client.right, 0, barWidth, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-
+    SetWindowPos(toolBar_.get(), nullptr, client.right, 0, barWidth, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     // The tool buttons form one check group.
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
         TBBUTTONINFOA info{};
         info.cbSize = sizeof info;
         info.dwMask = TBIF_STYLE;
         info.fsStyle = BTNS_CHECKGROUP;
-        SendMessageA(toolBar.get(), TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+        SendMessageA(toolBar_.get(), TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
     }
     return true;
 }
 
 bool TableDialog::CreateToolTips() {
-    toolTip.reset(CreateToolTipControl());
-    if (!toolTip) return false;
+    toolTip_.reset(CreateToolTipControl());
+    if (!toolTip_) return false;
     for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
         TOOLINFOA info{};
         info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.hwnd = toolBar.get();
+        info.hwnd = toolBar_.get();
         info.uId = id;
         info.hinst = win::Instance();
         info.lpszText = MAKEINTRESOURCEA(id);
-        SendMessageA(toolBar.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
-        SendMessageA(toolTip.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
+        SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
     }
-    SendMessageA(toolTip.get(), TTM_ACTIVATE, TRUE, 0);
+    SendMessageA(toolTip_.get(), TTM_ACTIVATE, TRUE, 0);
     return true;
 }
 
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
-
-    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    smallIcon.reset(static_cast<HICON>(
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    smallIcon_.reset(static_cast<HICON>(
         LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon.get() : icon));
-
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
     if (!CreateToolBar()) {
         FailInitialisation(IDS_NO_TOOLBAR);
         return FALSE;
@@ -135,64 +137,133 @@ BOOL TableDialog::OnInitDialog() {
         FailInitialisation(IDS_NO_TOOLTIPS);
         return FALSE;
     }
-
     HMENU system = GetSystemMenu(hwnd(), FALSE);
     ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
     ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-
     for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
         SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
     SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
     SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
 
-    playfield = {0, 0, 249, 199};
-    tool = kNoTool;
-    mode = EditMode::Editing;
-    saved = true;
-    currentPiece = nullptr;
-    state.score = 0;
-    timerId = 1;
-
-    root = std::make_unique<bw::TableRoot>(state, win::ResourceImageLoader(win::Instance(), IDB_BALL, 8));
-    currentGroup = root.get();
-
-    piecePen = gdi.PenFor(bw::kPiecePen);
-    framePen = gdi.PenFor(bw::kFramePen);
-
-    helpPath = app::HelpPathFor(win::ModulePath());
-    state.excludeActive = 0;
+    helpPath = HelpPathFor(win::ModulePath());
     SetWindowTextA(hwnd(), win::AppTitle().c_str());
-    recordCount = 1;
-    history.Start(Snapshot());
 
     // The send button draws its label itself, in two lines.
     HWND send = GetDlgItem(hwnd(), IDC_SEND);
     const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
     SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
-
-    recent.Load();
+    recent_.Load();
     UpdateRecentMenu();
     DragAcceptFiles(hwnd(), TRUE);
 
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
     if (!recoveryFile.empty()) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
-
-    {
-        win::WindowDc screen(hwnd());
-        backBuffer.reset(CreateCompatibleBitmap(screen.get(), 250, 200));
-        memoryDC.reset(CreateCompatibleDC(screen.get()));
-        if (memoryDC && backBuffer) SelectObject(memoryDC.get(), backBuffer.get());
-    }
+    win::WindowDc screen(hwnd());
+    backBuffer_.reset(CreateCompatibleBitmap(screen.get(), 250, 200));
+    memoryDC_.reset(CreateCompatibleDC(screen.get()));
+    if (memoryDC_ && backBuffer_) SelectObject(memoryDC_.get(), backBuffer_.get());
     return TRUE;  // the first control gets the focus
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
-    dx.Int(IDC_SPEED, speed);
-    dx.Text(IDC_COORDINATES, coordinatesText);
-    dx.Text(IDC_STATUS, statusText);
-    dx.Text(IDC_SCORE, scoreText);
+    dx.Int(IDC_SPEED, speed_);
+    dx.Text(IDC_COORDINATES, editor_->coordinatesText);
+    dx.Text(IDC_STATUS, editor_->statusText);
+    dx.Text(IDC_SCORE, editor_->scoreText);
+}
+
+// ---- commands ---------------------------------------------------------------
+
+bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
+    if (id >= kFirstToolCommand && id <= kLastToolCommand) {
+        editor_->SelectTool(static_cast<int32_t>(id) - kToolCommandOffset);
+        return true;
+    }
+    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + RecentTables::kMaxTables) {
+        OnOpenRecent(id - ID_FILE_RECENT_FIRST);
+        return true;
+    }
+    bw::Editor& e = *editor_;
+    switch (id) {
+        case ID_HELP:
+        case ID_HELP_FINDER: OnHelp(); return true;
+        case ID_APP_ABOUT: AboutDialog().DoModal(hwnd()); return true;
+        case ID_APP_EXIT: CloseWindow(IDOK); return true;
+        case ID_FILE_OPEN: OnFileOpen(); return true;
+        case ID_FILE_SAVE: SaveTable(false); return true;
+        case ID_FILE_SAVE_AS: SaveTable(true); return true;
+        case ID_EDIT_UNDO: e.Undo(); return true;
+        case ID_EDIT_REDO: e.Redo(); return true;
+        case ID_EDIT_CUT: e.Cut(); return true;
+        case ID_EDIT_COPY: e.Copy(); return true;
+        case ID_EDIT_PASTE: e.Paste(); return true;
+        case ID_EDIT_DELETE: e.Delete(); return true;
+        case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
+        case IDC_SEND:
+            if (code == BN_CLICKED) OnSendToDevice();
+            return true;
+        case IDC_START: StartPlay(); return true;
+        case IDC_EDIT_MODE: e.StopPlay(); return true;
+        case IDC_CLEAR: e.Clear(); return true;
+        case ID_TABLE_CHECK: OnCheckTable(); return true;
+        case ID_TABLE_OPEN_REPLAY: OnOpenReplay(); return true;
+        case ID_TABLE_SAVE_REPLAY: OnSaveReplay(); return true;
+        default: return win::Dialog::OnCommand(id, code, control);
+    }
+}
+
+void TableDialog::OnOK() {
+    // Enter closes nothing.
+}
+
+void TableDialog::StartPlay() {
+    if (editor_->mode == bw::EditMode::Playing) return;
+    // The speed comes from its (hidden) edit box.
+    UpdateData(true);
+    SetTimer(hwnd(), kPlayTimer, static_cast<UINT>(speed_), nullptr);
+    editor_->StartPlay();
+}
+
+bool TableDialog::OnHelpRequest(const HELPINFO&) {
+    // F1 opens the help only without Shift, Ctrl or Alt.
+    const bool modified =
+        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
+    if (!modified) SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    return true;
+}
+
+void TableDialog::OnHelp() {
+    editor_->EndDrag();
+    ShowHelp(hwnd(), helpPath);
+}
+
+// ---- the mouse: to the editor ---------------------------------------------------
+
+bool TableDialog::OnLButtonDown(UINT, POINT p) {
+    editor_->LButtonDown(PointOf(p));
+    return false;
+}
+
+bool TableDialog::OnMouseMove(UINT, POINT p) {
+    editor_->MouseMove(PointOf(p));
+    return false;
+}
+
+bool TableDialog::OnLButtonUp(UINT, POINT) {
+    editor_->LButtonUp();
+    return false;
+}
+
+bool TableDialog::OnRButtonDown(UINT, POINT) {
+    editor_->RButtonDown();
+    return false;
+}
+
+bool TableDialog::OnLButtonDblClk(UINT, POINT p) {
+    editor_->LButtonDblClk(PointOf(p));
+    return false;
 }
 
 // ---- painting ---------------------------------------------------------------
@@ -209,36 +280,7 @@ bool TableDialog::OnPaint() {
     return true;
 }
 
-void TableDialog::PaintPlayfield(HDC dc) {
-    if (!root) return;
-    win::SavedDcState keep(dc);
-    IntersectClipRect(dc, playfield.left, playfield.top, playfield.right, playfield.bottom);
-    if (mode == EditMode::Playing && memoryDC) {
-        PaintPlayBuffer(dc);
-        return;
-    }
-    {
-        win::DcSurface target(dc, gdi);
-        // While a border is drawn, the segment under the mouse is left out
-        // here and drawn in XOR below.
-        if (mode == EditMode::DrawingBorder) {
-            state.excludedPiece = currentPiece;
-            state.excludeActive = 1;
-        }
-        bw::PaintTable(state, target, false, OverlayToPaint());
-        state.excludeActive = 0;
-        if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
-            target.SelectPen(bw::kPiecePen);
-            target.SetRasterMode(bw::RasterMode::XorPen);
-            state.drawTarget = &target;
-            currentPiece->HandleMessage(bw::PieceMessage::Draw);
-            state.drawTarget = nullptr;
-        }
-    }
-    if ((mode == EditMode::Editing || mode == EditMode::Dragging) && tool == kPointerTool) ToggleSelectionFrame(dc);
-}
-
-HICON TableDialog::OnQueryDragIcon() { return icon; }
+HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
@@ -247,88 +289,109 @@ bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     return true;
 }
 
-// ---- commands ---------------------------------------------------------------
+// ---- what the editor asks ---------------------------------------------------
 
-bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
-    if (id >= kFirstToolCommand && id <= kLastToolCommand) {
-        SelectTool(id);
-        return true;
+void TableDialog::Invalidate(const bw::Region& area, bool erase) {
+    if (!hwnd()) return;
+    const win::OwnedRegion region = win::MakeSystemRegion(area);
+    InvalidateRgn(hwnd(), region.get(), erase);
+}
+
+void TableDialog::DrawNow(const std::function<void(bw::Surface&)>& draw) {
+    if (!hwnd()) return;
+    win::HiddenCursor hidden;
+    win::WindowDc dc(hwnd());
+    IntersectClipRect(dc.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
+    win::DcSurface target(dc.get(), gdi_);
+    draw(target);
+}
+
+namespace {
+
+UINT TextOf(bw::EditorMessage message) {
+    using M = bw::EditorMessage;
+    switch (message) {
+        case M::TooComplex: return IDS_TOO_COMPLEX;
+        case M::NotATable: return IDS_NOT_A_TABLE;
+        case M::ClearQuestion: return IDS_CLEAR_QUESTION;
+        case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
+        case M::BadReplay: return IDS_BAD_REPLAY;
+        case M::NoReplay: return IDS_NO_REPLAY;
+        case M::SaveRefused: break;
     }
-    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + RecentTables::kMaxTables) {
-        OnOpenRecent(id - ID_FILE_RECENT_FIRST);
-        return true;
-    }
-    switch (id) {
-        case ID_HELP:
-        case ID_HELP_FINDER: OnHelp(); return true;
-        case ID_APP_ABOUT: OnAppAbout(); return true;
-        case ID_APP_EXIT: OnAppExit(); return true;
-        case ID_FILE_OPEN: OnFileOpen(); return true;
-        case ID_FILE_SAVE: SaveTable(false); return true;
-        case ID_FILE_SAVE_AS: SaveTable(true); return true;
-        case ID_EDIT_UNDO: OnEditUndo(); return true;
-        case ID_EDIT_REDO: OnEditRedo(); return true;
-        case ID_EDIT_CUT: OnEditCut(); return true;
-        case ID_EDIT_COPY: OnEditCopy(); return true;
-        case ID_EDIT_PASTE: OnEditPaste(); return true;
-        case ID_EDIT_DELETE: OnEditDelete(); return true;
-        case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
-        case IDC_SEND:
-            if (code == BN_CLICKED) OnSendToDevice();
-            return true;
-        case IDC_START: StartPlay(); return true;
-        case IDC_EDIT_MODE: StopPlay(); return true;
-        case IDC_CLEAR: ClearTable(); return true;
-        case ID_TABLE_CHECK: OnCheckTable(); return true;
-        case ID_TABLE_OPEN_REPLAY: OnOpenReplay(); return true;
-        case ID_TABLE_SAVE_REPLAY: OnSaveReplay(); return true;
-        default: return win::Dialog::OnCommand(id, code, control);
+    return 0;
+}
+
+}  // namespace
+
+bw::MessageAnswer TableDialog::Ask(const bw::MessageRequest& request) {
+    // A refusal the core words itself comes as its detail alone.
+    const UINT id = TextOf(request.message);
+    std::string text = id ? win::FormatArgument(win::LoadResString(id), request.argument) : request.detail;
+    if (id && !request.detail.empty()) text += "\n" + request.detail;
+    static constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
+    static constexpr UINT kIcons[] = {0, MB_ICONINFORMATION, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONSTOP};
+    const int answer = win::AppMessageBox(hwnd(), text, kButtons[static_cast<int>(request.buttons)] |
+                                                            kIcons[static_cast<int>(request.icon)]);
+    switch (answer) {
+        case IDYES: return bw::MessageAnswer::Yes;
+        case IDNO: return bw::MessageAnswer::No;
+        case IDCANCEL: return bw::MessageAnswer::Cancel;
+        default: return bw::MessageAnswer::Ok;
     }
 }
 
-void TableDialog::OnOK() {
-    // Enter closes nothing.
+bool TableDialog::IsActive() const { return hwnd() && GetActiveWindow() == hwnd(); }
+
+void TableDialog::CaptureMouse(bool capture) {
+    if (capture) SetCapture(hwnd());
+    else if (GetCapture() == hwnd()) ReleaseCapture();
 }
 
-bool TableDialog::OnHelpRequest(const HELPINFO&) {
-    // F1 opens the help only without Shift, Ctrl or Alt.
-    const bool modified =
-        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
-    if (!modified) SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
-    return true;
+void TableDialog::TextsChanged() { UpdateData(false); }
+
+void TableDialog::ScoreChanged() {
+    // Of the texts only the score is written: asking every control for its
+    // text would cost more than the tick.
+    SetDlgItemTextA(hwnd(), IDC_SCORE, editor_->scoreText.c_str());
 }
 
-void TableDialog::OnHelp() {
-    EndDrag();
-    app::ShowHelp(hwnd(), helpPath);
+void TableDialog::ToolChanged() {
+    const UINT checked = editor_->tool != bw::kNoTool ? editor_->tool + kToolCommandOffset : 0;
+    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
+        SendMessageA(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
 }
 
-void TableDialog::OnAppAbout() {
-    app::AboutDialog about;
-    about.DoModal(hwnd());
+void TableDialog::PlayStarted() {
+    SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
+    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
+    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
 }
 
-// ---- files and title ----------------------------------------------------------
+void TableDialog::PlayStopped() {
+    KillTimer(hwnd(), kPlayTimer);
+    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
+    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
+}
 
-void TableDialog::UpdateTitle(const char* path) {
-    std::string title;
-    if (const char* name = FileNamePart(path)) title = std::string(name) + " - ";
-    title += win::AppTitle();
-    SetWindowTextA(hwnd(), title.c_str());
+void TableDialog::FileChanged() { SetWindowTextA(hwnd(), editor_->Title(win::AppTitle()).c_str()); }
+
+bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
+
+std::optional<std::string> TableDialog::ClipboardText() { return win::ClipboardText(hwnd()); }
+
+bool TableDialog::ClipboardHasText() const { return win::ClipboardHasText(); }
+
+void TableDialog::FindingsDropped() {
+    if (!checking_) checkDialog_.reset();
 }
 
 // ---- shut-down ----------------------------------------------------------------
 
 void TableDialog::OnDestroy() {
-    EndBorder();
-    DropFindings();
-    // A piece being dragged is out of the tree: it goes with the table.
-    draggedPiece.reset();
-    currentPiece = nullptr;
-    currentGroup = nullptr;
-    root.reset();
-    helpPath.clear();
-    KillTimer(hwnd(), timerId);
+    editor_->EndBorder();
+    editor_->DropFindings();
+    KillTimer(hwnd(), kPlayTimer);
     KillTimer(hwnd(), kRecoveryTimer);
 }
 

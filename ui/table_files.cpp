@@ -74,7 +74,8 @@ void SendToTalvik(HWND owner, const char* path) {
     TalvikUploadInfo info{};
     info.cbSize = sizeof info;
     info.pszPath = path;
-    info.pszName = FileNamePart(path);
+    const std::string name(bw::FileNamePart(path));
+    info.pszName = name.c_str();
     info.dwReserved1 = 0;
     info.dwReserved2 = 0;
     TalvikUploadWizardA(&info, TALVIK_UPLOAD_CONFIRM, owner);
@@ -94,7 +95,7 @@ std::string PlayerProgramPath(const std::string& helpFilePath) {
 // ---- the unsaved prompt ------------------------------------------------------------
 
 bool TableDialog::QuerySaveChanges() {
-    if (saved) return true;
+    if (editor_->saved) return true;
     switch (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL)) {
         case IDNO: return true;
         case IDYES: return SaveTable(false) >= 0;
@@ -111,10 +112,9 @@ void TableDialog::OnFileOpen() {
     LoadTable(dialog.PathName());
 }
 
-bool TableDialog::LoadTable(const char* path) {
-    if (!root || !path) return false;
-    const std::string chosen = win::AbsolutePath(path);  // `path` may be filePath itself
-    if (chosen.size() >= sizeof filePath) {
+bool TableDialog::LoadTable(const std::string& path) {
+    const std::string chosen = win::AbsolutePath(path);
+    if (chosen.size() >= MAX_PATH) {
         ReportPathTooLong(hwnd(), chosen);
         return false;
     }
@@ -124,52 +124,30 @@ bool TableDialog::LoadTable(const char* path) {
         ReportFileError(hwnd(), error);
         return false;
     }
-    if (!bw::HasTableMagic(bytes)) {
-        win::AppMessageBox(hwnd(), IDS_NOT_A_TABLE, MB_OK);
-        return false;
-    }
-    ResetToolButtons();
-    StopPlay();
-    currentPiece = nullptr;
-    state.score = 0;
-    scoreText = std::to_string(state.score);
-    UpdateData(false);
-    SetFilePath(chosen);
-    const bw::LoadResult loaded = bw::LoadTableBytes(*root, bytes);
-    recordCount = loaded.recordCount;
-    currentGroup = root.get();
-    InvalidateRect(hwnd(), &playfield, TRUE);
-    mode = EditMode::Editing;
-    // A new table, a new history; the changes of the table before it are
-    // gone (saved or dropped), and so is their copy.
-    lastNudged = nullptr;
-    history.Start(Snapshot());
-    saved = true;
-    RemoveRecovery();
-    UpdateTitle(filePath);
-    recent.Add(filePath);
+    if (!editor_->OpenTable(chosen, bytes)) return false;
+    recent_.Add(chosen);
     UpdateRecentMenu();
     return true;
 }
 
 bool TableDialog::OpenNamedTable(const std::string& path) {
     const std::string full = win::AbsolutePath(path);
-    if (!TalvikIsValidFileNameA(FileNamePart(full.c_str()))) {
+    if (!TalvikIsValidFileNameA(std::string(bw::FileNamePart(full)).c_str())) {
         win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), full), "Open",
                             MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    return LoadTable(full.c_str());
+    return LoadTable(full);
 }
 
 void TableDialog::OnOpenRecent(size_t index) {
-    if (index >= recent.Paths().size()) return;
-    const std::string path = recent.Paths()[index];
+    if (index >= recent_.Paths().size()) return;
+    const std::string path = recent_.Paths()[index];
     if (!QuerySaveChanges()) return;
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), path),
                            MB_OK | MB_ICONEXCLAMATION);
-        recent.Remove(path);
+        recent_.Remove(path);
         UpdateRecentMenu();
         return;
     }
@@ -193,7 +171,7 @@ void TableDialog::UpdateRecentMenu() {
     int at = GetMenuItemCount(file);
     for (int i = 0; i < GetMenuItemCount(file); ++i)
         if (GetMenuItemID(file, i) == ID_APP_EXIT) at = i;
-    const auto& paths = recent.Paths();
+    const auto& paths = recent_.Paths();
     for (size_t i = 0; i < paths.size(); ++i)
         InsertMenuA(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
                     RecentTables::MenuText(i, paths[i]).c_str());
@@ -201,66 +179,58 @@ void TableDialog::UpdateRecentMenu() {
 }
 
 void TableDialog::OpenStartupFile() {
-    if (!filePath[0]) return;
     // A name the Talvik refuses, a file that cannot be opened, or one that
     // is no table, has been reported: the window starts with an empty
     // table without a file.
-    if (!OpenNamedTable(filePath)) filePath[0] = '\0';
+    if (!startupFile_.empty()) OpenNamedTable(startupFile_);
 }
 
 // ---- saving ------------------------------------------------------------------------------
 
 int32_t TableDialog::SaveTable(bool saveAs) {
-    if (!root) return kSaveFailed;
-    EndDrag();
-    if (saveAs || !filePath[0]) {
-        CMyFileDialog dialog(false, "bwt", filePath[0] ? filePath : "*.bwt", OFN_HIDEREADONLY, kTableFilter, hwnd());
+    editor_->EndDrag();
+    std::string path = editor_->FilePath();
+    if (saveAs || path.empty()) {
+        CMyFileDialog dialog(false, "bwt", path.empty() ? "*.bwt" : path.c_str(), OFN_HIDEREADONLY, kTableFilter,
+                             hwnd());
         if (dialog.DoModal() != IDOK) return kSaveCancelled;
-        if (!SetFilePath(dialog.PathName())) {
+        path = win::AbsolutePath(dialog.PathName());
+        if (path.size() >= MAX_PATH) {
             ReportPathTooLong(hwnd(), dialog.PathName());
             return kSaveFailed;
         }
-        UpdateTitle(filePath);
     }
-    StopPlay();
-    EndBorder();
-
-    const bw::SaveResult file = bw::SaveTableBytes(*root);
+    const bw::SaveResult file = editor_->PrepareSave();
+    // More than a table file holds, or a file that cannot be written: the
+    // table keeps the file it had, and the title with it.
     if (!file.ok) {
-        // More than a table file holds: nothing is written.
         win::AppMessageBox(hwnd(), file.error, MB_OK | MB_ICONSTOP);
         return kSaveFailed;
     }
     bw::FileError error;
-    if (!bw::WriteFileReplacing(filePath, file.bytes, error)) {
+    if (!bw::WriteFileReplacing(path, file.bytes, error)) {
         ReportFileError(hwnd(), error);
         return kSaveFailed;
     }
-    history.Record(Snapshot());
-    history.MarkSaved();
-    saved = true;
-    RemoveRecovery();
-    recent.Add(filePath);
+    editor_->Saved(path);
+    recent_.Add(path);
     UpdateRecentMenu();
     return file.records;
 }
 
 // ---- ending ------------------------------------------------------------------------------
 
-void TableDialog::OnAppExit() {
-    // The class library's OK path: the controls' values first.
-    if (QuerySaveChanges() && UpdateData(true)) {
+void TableDialog::CloseWindow(INT_PTR result) {
+    // Exit takes the controls' values first, as the OK path does.
+    if (QuerySaveChanges() && (result != IDOK || UpdateData(true))) {
         RemoveRecovery();
-        EndDialog(IDOK);
+        EndDialog(result);
     }
 }
 
 void TableDialog::OnCancel() {
     // The close box, the system menu's Close and Alt+F4.
-    if (QuerySaveChanges()) {
-        RemoveRecovery();
-        EndDialog(IDCANCEL);
-    }
+    CloseWindow(IDCANCEL);
 }
 
 bool TableDialog::OnQueryEndSession(BOOL& mayEnd) {
@@ -274,16 +244,16 @@ bool TableDialog::OnQueryEndSession(BOOL& mayEnd) {
 // ---- sending to the Talvik ------------------------------------------------------------------
 
 void TableDialog::OnSendToDevice() {
-    EndDrag();
+    editor_->EndDrag();
     // What goes to the Talvik is the file: the table must be saved first.
-    if (!saved || !filePath[0]) {
+    if (!editor_->saved || editor_->FilePath().empty()) {
         if (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL) != IDYES) return;
         if (SaveTable(false) < 0) return;
     }
-    if (tool == kPointerTool) ToggleSelectionFrame(nullptr);
-    EndBorder();
-    currentPiece = nullptr;
-    SendToTalvik(hwnd(), filePath);
+    if (editor_->tool == bw::kPointerTool) editor_->ToggleSelectionFrame(nullptr);
+    editor_->EndBorder();
+    editor_->currentPiece = nullptr;
+    SendToTalvik(hwnd(), editor_->FilePath().c_str());
 }
 
 void TableDialog::OnDownloadPlayer() {

@@ -10,8 +10,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "files/table_file.h"
-#include "files/table_text.h"
 #include "files/win/table_file_win.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
@@ -22,7 +20,6 @@ namespace ui {
 
 namespace {
 
-constexpr char kFirstLine[] = "# Bumpwright recovery of: ";
 constexpr size_t kLongestCopy = 1 << 20;
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -36,15 +33,15 @@ std::string TableDialog::DefaultRecoveryFile() {
 }
 
 void TableDialog::UpdateRecovery() {
-    if (recoveryFile.empty() || !root) return;
-    if (saved) {
+    if (recoveryFile.empty()) return;
+    if (editor_->saved) {
         RemoveRecovery();
         return;
     }
     // Not in play (the table does not change there, and a tick never waits
     // for the disk) and not halfway through a drag or a border.
-    if (!recoveryStale || mode != EditMode::Editing) return;
-    const std::string text = kFirstLine + std::string(filePath) + "\n" + bw::TableToText(*root);
+    if (!editor_->RecoveryDue()) return;
+    const std::string text = editor_->RecoveryText();
     const size_t slash = recoveryFile.rfind('\\');
     if (slash != std::string::npos) CreateDirectoryA(recoveryFile.substr(0, slash).c_str(), nullptr);
     bw::FileError error;
@@ -52,41 +49,34 @@ void TableDialog::UpdateRecovery() {
     // user is not troubled with it.
     if (bw::WriteFileReplacing(recoveryFile, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
                                error))
-        recoveryStale = false;
+        editor_->RecoveryWritten();
 }
+
+void TableDialog::DiscardRecovery() { RemoveRecovery(); }
 
 void TableDialog::RemoveRecovery() {
     if (!recoveryFile.empty()) DeleteFileA(recoveryFile.c_str());
 }
 
 bool TableDialog::OfferRecovery() {
-    if (recoveryFile.empty() || !FileExists(recoveryFile) || !root) return false;
+    if (recoveryFile.empty() || !FileExists(recoveryFile)) return false;
     std::vector<uint8_t> bytes;
     bw::FileError error;
     if (!bw::ReadFilePrefix(recoveryFile, kLongestCopy, bytes, error)) return false;
     const std::string text(bytes.begin(), bytes.end());
-    const size_t eol = text.find('\n');
-    if (text.rfind(kFirstLine, 0) != 0 || eol == std::string::npos) {
+    const std::optional<std::string> path = bw::Editor::RecoveryFileOf(text);
+    if (!path) {
         RemoveRecovery();  // not a copy of ours
         return false;
     }
-    const std::string path = text.substr(sizeof kFirstLine - 1, eol - (sizeof kFirstLine - 1));
-    const char* name = FileNamePart(path.c_str());
-    const std::string named = name && *name ? std::string(name) : win::LoadResString(IDS_UNTITLED_TABLE);
+    const std::string_view name = bw::FileNamePart(*path);
+    const std::string named = name.empty() ? win::LoadResString(IDS_UNTITLED_TABLE) : std::string(name);
     const int answer = win::AppMessageBox(
         hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_QUESTION), named), MB_YESNO | MB_ICONQUESTION);
-    std::string unreadable;
-    if (answer != IDYES || !bw::TextToTable(text, *root, unreadable)) {
+    if (answer != IDYES || !editor_->Restore(text)) {
         RemoveRecovery();
         return false;
     }
-    // Restored: the changes are still unsaved, under the table's own name.
-    filePath[0] = '\0';
-    if (!path.empty()) SetFilePath(path);
-    UpdateTitle(filePath);
-    recordCount = bw::RecordsNeeded(*root);
-    history.Start(Snapshot(), false);
-    TableChanged();
     return true;
 }
 

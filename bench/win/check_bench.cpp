@@ -35,13 +35,13 @@ bool Run(const char* name) {
         return false;
     }
     double t0 = bench::Now();
-    const bw::PlaytestReport headless = bw::RunPlaytest(*dlg.root, bw::PlaytestOptions{});
+    const bw::PlaytestReport headless = bw::RunPlaytest(*dlg.editor().root, bw::PlaytestOptions{});
     const double headlessMs = (bench::Now() - t0) / 1000;
 
     t0 = bench::Now();
     SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK, 0), 0);
     const double windowMs = (bench::Now() - t0) / 1000;
-    const bool same = dlg.Findings() && bw::ReportJson(*dlg.Findings()) == bw::ReportJson(headless);
+    const bool same = dlg.editor().Findings() && bw::ReportJson(*dlg.editor().Findings()) == bw::ReportJson(headless);
     std::printf("%-8s %9lld ticks: headless %7.0f ms, Check table in the window %7.0f ms (%.2fx)%s\n", name,
                 static_cast<long long>(headless.ticks), headlessMs, windowMs, windowMs / headlessMs,
                 same ? "" : "  REPORTS DIFFER");

@@ -32,6 +32,8 @@
 
 namespace {
 
+constexpr RECT kPlayfield{0, 0, 249, 199};
+
 using bench::Figures;
 using bench::Now;
 using bench::Summarise;
@@ -137,9 +139,9 @@ bool RunGame(const Game& game) {
     }
     Pump(hwnd);
     int pieces = 0;
-    for (const bw::TablePiece* c = dlg.root->FirstChild(); c; c = c->next.get()) ++pieces;
+    for (const bw::TablePiece* c = dlg.editor().root->FirstChild(); c; c = c->next.get()) ++pieces;
     std::printf("\n%s: %d pieces, %d records in its file; %d ticks of a scripted game\n", game.name.c_str(), pieces,
-                bw::RecordsNeeded(*dlg.root), game.ticks);
+                bw::RecordsNeeded(*dlg.editor().root), game.ticks);
 
     TimeHeadlessTicks(bytes, game, events);
 
@@ -189,7 +191,7 @@ bool RunGame(const Game& game) {
     // For comparison: the same paint over the whole playfield.
     std::vector<double> whole;
     for (int i = 0; i < 300; ++i) {
-        InvalidateRect(hwnd, &dlg.playfield, FALSE);
+        InvalidateRect(hwnd, &kPlayfield, FALSE);
         const double t0 = Now();
         UpdateWindow(hwnd);
         GdiFlush();
@@ -203,7 +205,7 @@ bool RunGame(const Game& game) {
                     for (const bw::Rect& x : r.Rects()) n += int64_t{x.right - x.left} * (x.bottom - x.top);
                     return static_cast<int>(n);
                 }(),
-                28 * 28, 249 * 199, static_cast<uint32_t>(dlg.state.score));
+                28 * 28, 249 * 199, static_cast<uint32_t>(dlg.editor().state.score));
     DestroyWindow(hwnd);
     Pump(nullptr);
     return true;

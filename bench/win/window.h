@@ -16,6 +16,9 @@
 
 namespace bench {
 
+// The playfield as the window invalidates it.
+constexpr RECT kPlayfieldRect{0, 0, 249, 199};
+
 inline void Pump(HWND dialog) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) win::PumpDialogMessage(dialog, msg);

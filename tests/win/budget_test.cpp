@@ -12,11 +12,11 @@ TEST(Budget, At249ACannonIsStillPlacedThenEveryAdditionIsRefusedUntilAPieceGoes)
     test::TempFolder folder;
     test::Window w;
     w.Load(folder.File("table.bwt"), test::ObstaclesText(248));
-    ASSERT_EQ(w.dlg().recordCount, 249);
+    ASSERT_EQ(w.ed().recordCount, 249);
     test::MessageBoxes boxes;
     w.ClickTool(ID_TOOL_CANNON);
     w.Click(200, 192);
-    EXPECT_EQ(w.dlg().recordCount, 251);  // the editor counts a cannon twice
+    EXPECT_EQ(w.ed().recordCount, 251);  // the editor counts a cannon twice
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_TRUE(bw::SaveTableBytes(w.root()).ok);
     for (UINT tool : {ID_TOOL_HOLE, ID_TOOL_BORDER, ID_TOOL_CANNON}) {
@@ -25,7 +25,7 @@ TEST(Budget, At249ACannonIsStillPlacedThenEveryAdditionIsRefusedUntilAPieceGoes)
     }
     ASSERT_EQ(boxes.Shown().size(), 3u);
     for (const auto& box : boxes.Shown()) EXPECT_EQ(box.text + " " + box.caption, kTooComplex + std::string(" Bumpwright"));
-    EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
     EXPECT_EQ(test::Pieces(w.root()).size(), 249u);
     w.ClickTool(ID_TOOL_POINTER);
     w.Click(200, 196);
@@ -33,7 +33,7 @@ TEST(Budget, At249ACannonIsStillPlacedThenEveryAdditionIsRefusedUntilAPieceGoes)
     w.ClickTool(ID_TOOL_HOLE);
     w.Click(20, 190);
     EXPECT_EQ(boxes.Shown().size(), 3u);
-    EXPECT_EQ(w.dlg().recordCount, 250);
+    EXPECT_EQ(w.ed().recordCount, 250);
 }
 
 // A border is begun only with room for its start, one corner and its end.
@@ -48,9 +48,9 @@ TEST(Budget, ABorderIsBegunOnlyIfItCanBeFinished) {
         w.Click(20, 190);
         w.Click(60, 190);
         w.RightClick(60, 190);
-        EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+        EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
         EXPECT_EQ(boxes.Shown().size(), obstacles == 247 ? 2u : 0u);  // each click refused
-        EXPECT_EQ(w.dlg().recordCount, obstacles == 247 ? 248 : 250);
+        EXPECT_EQ(w.ed().recordCount, obstacles == 247 ? 248 : 250);
         EXPECT_TRUE(bw::SaveTableBytes(w.root()).ok);
     }
 }

@@ -47,7 +47,7 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
     EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
 
     w.Command(ID_TABLE_CHECK);  // returns when the games are over
-    const bw::PlaytestReport* found = w.dlg().Findings();
+    const bw::PlaytestReport* found = w.ed().Findings();
     ui::CheckDialog* check = w.dlg().FindingsList();
     ASSERT_TRUE(found && check && check->hwnd());
     EXPECT_TRUE(IsWindowEnabled(w.hwnd()));
@@ -62,9 +62,9 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     SendMessageA(check->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHECK_FINDINGS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     test::Pump(w.hwnd());
-    ASSERT_NE(w.dlg().currentPiece, nullptr);
-    EXPECT_EQ(w.dlg().currentPiece->kind, bw::kObstacle100);
-    EXPECT_EQ(bw::Placed(*w.dlg().currentPiece).x, 64);
+    ASSERT_NE(w.ed().currentPiece, nullptr);
+    EXPECT_EQ(w.ed().currentPiece->kind, bw::kObstacle100);
+    EXPECT_EQ(bw::Placed(*w.ed().currentPiece).x, 64);
     EXPECT_TRUE(w.ToolChecked(ID_TOOL_POINTER));
     EXPECT_EQ(w.Pixel(2 * 64, 2 * 31 - 14), RGB(220, 0, 0)) << "the chosen piece is framed";
 
@@ -72,7 +72,7 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
     const std::string before = bw::TableToText(w.root());
     w.StartWithoutTimer();
     SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
-    EXPECT_EQ(w.dlg().Findings(), nullptr);
+    EXPECT_EQ(w.ed().Findings(), nullptr);
     EXPECT_EQ(w.Pixel(laneX, laneY), kWhitePixel);
     EXPECT_EQ(bw::TableToText(w.root()), before);
 }
@@ -127,13 +127,13 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_NE(boxes.Shown()[0].text.find(why), std::string::npos) << boxes.Shown()[0].text;
     EXPECT_EQ(bw::TableToText(w.root()), table);
-    EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
 
     // The saved one plays back in the window to the same score; keys are
     // ignored.
     dialogs.Type(folder.File("game.bwr"));
     w.Command(ID_TABLE_OPEN_REPLAY);
-    ASSERT_TRUE(w.dlg().PlayingBack());
+    ASSERT_TRUE(w.ed().PlayingBack());
     KillTimer(w.hwnd(), 1);
     for (int t = 0; t < 950; ++t) {
         if (t == 300) w.PostKey('Z', true), w.PostKey('Z', false);
@@ -141,7 +141,7 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     }
     EXPECT_EQ(w.ControlText(IDC_SCORE), score);
     SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
-    EXPECT_FALSE(w.dlg().PlayingBack());
+    EXPECT_FALSE(w.ed().PlayingBack());
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ TEST(Clipboard, APieceCopiedInOneTableIsPastedInAnother) {
     second.Command(ID_EDIT_PASTE);
     second.Command(ID_EDIT_PASTE);  // the same spot is taken: a few pixels off
     EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\nborder 15 15, 55 15, 55 55\n");
-    EXPECT_EQ(second.dlg().recordCount, 9);
-    EXPECT_FALSE(second.dlg().saved);
+    EXPECT_EQ(second.ed().recordCount, 9);
+    EXPECT_FALSE(second.ed().saved);
     second.Command(ID_EDIT_UNDO);
     EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\n");
     EXPECT_NE(second.Pixel(60, 20), RGB(255, 255, 255));
@@ -43,7 +43,7 @@ TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 200 30   # off to the right\ncannon 150 90\n"));
     w.Command(ID_EDIT_PASTE);
     EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n") << "kept inside the playfield";
-    EXPECT_EQ(w.dlg().recordCount, 4);
+    EXPECT_EQ(w.ed().recordCount, 4);
 
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "Dear Sir,\nthank you\n"));
     w.Command(ID_EDIT_PASTE);
@@ -57,8 +57,8 @@ TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
-    EXPECT_EQ(w.dlg().recordCount, 4);
-    EXPECT_EQ(w.dlg().history.Size(), 2u);
+    EXPECT_EQ(w.ed().recordCount, 4);
+    EXPECT_EQ(w.ed().history.Size(), 2u);
 }
 
 }  // namespace

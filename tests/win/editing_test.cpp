@@ -37,15 +37,15 @@ TEST(Placing, EachToolPlacesItsPieceAtTheClickedTablePositionWithRoomForItsParts
         for (UINT id = ui::kFirstToolCommand; id <= ui::kLastToolCommand; ++id) EXPECT_EQ(w.ToolChecked(id), id == c.tool);
         EXPECT_EQ(w.ControlText(IDC_STATUS), c.status);
         w.Click(c.x, c.y);
-        EXPECT_EQ(w.dlg().recordCount, 1 + c.records);
-        EXPECT_EQ(w.dlg().saved, c.records == 0);
+        EXPECT_EQ(w.ed().recordCount, 1 + c.records);
+        EXPECT_EQ(w.ed().saved, c.records == 0);
         if (c.records == 0) continue;
         ASSERT_EQ(test::Pieces(w.root()).size(), 1u);
         EXPECT_EQ(w.root().FirstChild()->kind, c.kind);
         EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, c.x / 2);
         EXPECT_EQ(bw::Placed(*w.root().FirstChild()).y, c.y / 2);
         w.Click(161, 97);  // the tool stays
-        EXPECT_EQ(w.dlg().recordCount, 1 + 2 * c.records);
+        EXPECT_EQ(w.ed().recordCount, 1 + 2 * c.records);
     }
 }
 
@@ -53,56 +53,56 @@ TEST(Borders, ClicksMakeSegmentsThatARightClickADoubleClickOrAnotherToolEnds) {
     for (int ending = 0; ending < 3; ++ending) {
         Window w;
         w.ClickTool(ID_TOOL_BORDER), w.Click(20, 20);
-        EXPECT_EQ(w.dlg().mode, ui::EditMode::DrawingBorder);
+        EXPECT_EQ(w.ed().mode, bw::EditMode::DrawingBorder);
         w.Move(100, 20), w.Click(100, 20), w.Move(100, 120);
         if (ending == 0) w.Click(100, 120), w.Move(150, 150), w.RightClick(150, 150);
         if (ending == 1) w.Click(100, 120), w.Deliver(w.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(100, 120));
         if (ending == 2) w.ClickTool(ID_TOOL_HOLE), w.Click(200, 150);
-        EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+        EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
         const auto* border = bw::AsGroup(w.root().FirstChild());
         ASSERT_NE(border, nullptr);
         std::string corners;
         for (const bw::TablePiece* c = border->FirstChild(); c; c = c->next.get())
             corners += std::to_string(bw::Placed(*c).x) + "," + std::to_string(bw::Placed(*c).y) + " ";
         EXPECT_EQ(corners, ending < 2 ? "10,10 50,10 50,60 " : "10,10 50,10 ");
-        EXPECT_EQ(w.dlg().recordCount, ending < 2 ? 1 + 4 : 1 + 3 + 1);
+        EXPECT_EQ(w.ed().recordCount, ending < 2 ? 1 + 4 : 1 + 3 + 1);
         EXPECT_EQ(w.root().LastChild()->kind, ending < 2 ? bw::kGroup : bw::kHole);
     }
     // A start point alone leaves no trace.
     Window w;
     w.ClickTool(ID_TOOL_BORDER), w.Click(20, 20), w.RightClick(80, 40);
     EXPECT_EQ(w.root().FirstChild(), nullptr);
-    EXPECT_EQ(w.dlg().recordCount, 1);
+    EXPECT_EQ(w.ed().recordCount, 1);
 }
 
 TEST(Pointer, DragNudgeAndDeleteTheSelectedPiece) {
     Window w;
     w.ClickTool(ID_TOOL_OBSTACLE10), w.Click(40, 40), w.Click(120, 100), w.ClickTool(ID_TOOL_POINTER);
     bw::TablePiece* first = w.root().FirstChild();
-    w.dlg().saved = true;
+    w.ed().saved = true;
     w.Click(200, 180);  // nothing there: nothing selected
-    EXPECT_EQ(w.dlg().currentPiece, nullptr);
-    EXPECT_TRUE(w.dlg().saved);
+    EXPECT_EQ(w.ed().currentPiece, nullptr);
+    EXPECT_TRUE(w.ed().saved);
     w.Press(40, 40);
-    EXPECT_EQ(w.dlg().mode, ui::EditMode::Dragging);
+    EXPECT_EQ(w.ed().mode, bw::EditMode::Dragging);
     w.Move(0, 40);  // table x 0: still on the table
     w.Move(-10, 40);  // outside the playfield: ignored
     EXPECT_EQ(bw::Placed(*first).x, 0);
     w.Move(80, 70), w.Release(80, 70);
-    EXPECT_EQ(w.dlg().currentPiece, first);
+    EXPECT_EQ(w.ed().currentPiece, first);
     EXPECT_EQ(w.root().LastChild(), first);  // the dragged piece becomes the last
     EXPECT_EQ(w.root().PieceAt(80, 70), first);
-    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_FALSE(w.ed().saved);
     for (auto [key, x, y] : {std::array{VK_LEFT, 39, 35}, {VK_UP, 39, 34}, {VK_RIGHT, 40, 34}, {VK_DOWN, 40, 35}}) {
-        w.dlg().saved = true;
+        w.ed().saved = true;
         w.Key(key);
         EXPECT_EQ(bw::Placed(*first).x * 1000 + bw::Placed(*first).y, x * 1000 + y) << key;
-        EXPECT_FALSE(w.dlg().saved);
+        EXPECT_FALSE(w.ed().saved);
     }
     w.Key(VK_DELETE);
     EXPECT_EQ(w.Pixel(80, 70), RGB(255, 255, 255)) << "the deleted piece is gone from the screen";
     EXPECT_EQ(test::Pieces(w.root()).size(), 1u);
-    EXPECT_EQ(w.dlg().recordCount, 2);
+    EXPECT_EQ(w.ed().recordCount, 2);
     w.Key(VK_RIGHT);  // nothing selected: left to the dialog
     EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 60);
 
@@ -110,7 +110,7 @@ TEST(Pointer, DragNudgeAndDeleteTheSelectedPiece) {
     w.ClickTool(ID_TOOL_BORDER);
     w.Click(20, 20), w.Click(80, 20), w.Click(80, 80), w.RightClick(80, 80);
     w.ClickTool(ID_TOOL_POINTER), w.Click(50, 20), w.Key(VK_DELETE);
-    EXPECT_EQ(w.dlg().recordCount, 2);
+    EXPECT_EQ(w.ed().recordCount, 2);
 }
 
 TEST(Mouse, CoordinatesFollowItOverThePlayfieldAndNothingHappensWhileAnotherWindowIsActive) {

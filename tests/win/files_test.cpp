@@ -24,7 +24,7 @@ TEST_F(Files, SaveAsksForANameOnceAndStoresItEndingInLowerCaseBwt) {
     EXPECT_EQ(dialogs.Seen()[0].title + " " + dialogs.Seen()[0].nameField, "Save As *.bwt");
     EXPECT_EQ(test::ReadAll(In("table1.bwt")), test::TableBytes({{20, 30, 4}, {0, 0, 0}}));
     EXPECT_EQ(w->Title(), "table1.bwt - Bumpwright");
-    EXPECT_TRUE(w->dlg().saved);
+    EXPECT_TRUE(w->ed().saved);
     Obstacle(40, 90);
     w->Command(ID_FILE_SAVE);  // no question now
     EXPECT_EQ(test::ReadAll(In("table1.bwt")), test::TableBytes({{20, 30, 4}, {40, 90, 4}, {0, 0, 0}}));
@@ -65,7 +65,7 @@ TEST_F(Files, OpenReplacesTheTableAndAFileThatIsNoTableChangesNothing) {
     dialogs.Type(In("full.bwt"));
     w->Command(ID_FILE_OPEN);
     EXPECT_EQ(test::Pieces(w->root()).size(), 4u);
-    EXPECT_EQ(w->dlg().recordCount, 7);
+    EXPECT_EQ(w->ed().recordCount, 7);
     EXPECT_EQ(w->Title(), "full.bwt - Bumpwright");
     EXPECT_EQ(w->ControlText(IDC_STATUS) + w->ControlText(IDC_SCORE), "0");
     EXPECT_FALSE(w->ToolChecked(ID_TOOL_OBSTACLE10));
@@ -121,7 +121,7 @@ TEST_F(Files, FailuresAreReportedByCauseAndLeaveTheFileAsItWas) {
     EXPECT_EQ(boxes.Shown()[0].type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(test::ReadAll(In("big.bwt")), before);
     EXPECT_EQ(test::ListFolder(folder.path()), std::vector<std::string>{"big.bwt"});
-    EXPECT_FALSE(w->dlg().saved);
+    EXPECT_FALSE(w->ed().saved);
 }
 
 // A file named at start-up that cannot be opened: reported, and the window
@@ -142,7 +142,7 @@ TEST_F(Files, AStartUpFileThatCannotBeOpenedLeavesTheWindowWithoutAFile) {
         ASSERT_FALSE(boxes.Shown().empty());
         EXPECT_EQ(boxes.Shown().back().text, message);
         EXPECT_EQ(w->Title(), "Bumpwright");
-        EXPECT_STREQ(w->dlg().filePath, "");
+        EXPECT_EQ(w->ed().FilePath(), "");
     }
     Obstacle(20, 30);
     dialogs.Cancel(), w->Command(ID_FILE_SAVE);

@@ -98,7 +98,7 @@ TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to mine.bwt?"), std::string::npos);
     EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
-    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_FALSE(w.ed().saved);
     EXPECT_EQ(w.Title(), "mine.bwt - Bumpwright");
     boxes.Answer(IDNO);
     w.Command(ID_APP_EXIT);  // a normal end drops the changes and their copy
@@ -116,7 +116,7 @@ TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
     auto dialog = std::make_unique<ui::TableDialog>();
     dialog->SetFilePath("rel.bwt");  // as from the command line
     Window w(std::move(dialog));
-    EXPECT_EQ(std::string(w.dlg().filePath), a.File("rel.bwt"));
+    EXPECT_EQ(std::string(w.ed().FilePath()), a.File("rel.bwt"));
     {
         test::FileDialogs dialogs;
         dialogs.Cancel();

@@ -66,10 +66,10 @@ void Window::Deliver(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
 
 void Window::ClickTool(UINT command) {
     RECT r{};
-    SendMessageA(dialog_->toolBar.get(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
+    SendMessageA(dialog_->ToolBar(), TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    Deliver(dlg().toolBar.get(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Deliver(dlg().toolBar.get(), WM_LBUTTONUP, 0, at);
+    Deliver(dlg().ToolBar(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Deliver(dlg().ToolBar(), WM_LBUTTONUP, 0, at);
 }
 
 void Window::Key(UINT vk) {
@@ -92,7 +92,7 @@ void Window::StartWithoutTimer() {
     // No message is taken from the queue between the click and the end of
     // the timer, so no tick of the window's own comes in between.
     SendMessageA(GetDlgItem(hwnd(), IDC_START), BM_CLICK, 0, 0);
-    ASSERT_EQ(dlg().mode, ui::EditMode::Playing);
+    ASSERT_EQ(ed().mode, bw::EditMode::Playing);
     ASSERT_TRUE(KillTimer(hwnd(), 1)) << "play runs without the timer with identifier 1";
     Pump(hwnd());
 }

@@ -64,7 +64,8 @@ public:
 
     ui::TableDialog& dlg() { return *dialog_; }
     HWND hwnd() const { return dialog_->hwnd(); }
-    bw::TableRoot& root() { return *dialog_->root; }
+    bw::TableRoot& root() { return *dialog_->editor().root; }
+    bw::Editor& ed() { return dialog_->editor(); }
 
     // A message taken from the queue by the dialog loop: pre-translation,
     // the dialog manager, then the window.
@@ -90,7 +91,7 @@ public:
     void Paint() { UpdateWindow(hwnd()), Pump(hwnd()); }
     std::string ControlText(int id) const { return win::ControlText(GetDlgItem(hwnd(), id)); }
     std::string Title() const { return win::ControlText(hwnd()); }
-    bool ToolChecked(UINT id) const { return SendMessageA(dialog_->toolBar.get(), TB_ISBUTTONCHECKED, id, 0); }
+    bool ToolChecked(UINT id) const { return SendMessageA(dialog_->ToolBar(), TB_ISBUTTONCHECKED, id, 0); }
     // The table `text` describes, written to `path` and loaded as Open does.
     void Load(const std::string& path, const std::string& text);
 

@@ -30,7 +30,7 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-Seen Now(Window& w) { return {bw::TableFileBytes(w.root()), w.dlg().recordCount}; }
+Seen Now(Window& w) { return {bw::TableFileBytes(w.root()), w.ed().recordCount}; }
 
 bool Grayed(Window& w, UINT command) {
     HMENU edit = GetSubMenu(GetMenu(w.hwnd()), 1);
@@ -87,14 +87,14 @@ TEST(Undo, TheSavedStateFollowsTheHistory) {
     w.ClickTool(ID_TOOL_POINTER);
     w.Click(40, 40);
     w.Key(VK_LEFT);
-    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_FALSE(w.ed().saved);
     w.Command(ID_EDIT_UNDO);
-    EXPECT_TRUE(w.dlg().saved);
-    ASSERT_EQ(w.dlg().currentPiece, w.root().FirstChild()) << "the selection stays on its piece";
-    EXPECT_EQ(bw::Placed(*w.dlg().currentPiece).x, 20);
+    EXPECT_TRUE(w.ed().saved);
+    ASSERT_EQ(w.ed().currentPiece, w.root().FirstChild()) << "the selection stays on its piece";
+    EXPECT_EQ(bw::Placed(*w.ed().currentPiece).x, 20);
     EXPECT_TRUE(w.dlg().QuerySaveChanges());  // asks nothing
     w.Command(ID_EDIT_REDO);
-    EXPECT_FALSE(w.dlg().saved);
+    EXPECT_FALSE(w.ed().saved);
     EXPECT_EQ(w.Title(), "kept.bwt - Bumpwright");
     // Play keeps the history and undoes nothing.
     w.Command(IDC_START);
@@ -104,8 +104,8 @@ TEST(Undo, TheSavedStateFollowsTheHistory) {
     EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 19);
     w.Command(ID_EDIT_UNDO);
     w.Command(ID_EDIT_UNDO);  // before the hole: unsaved again, selection gone
-    EXPECT_FALSE(w.dlg().saved);
-    EXPECT_EQ(w.dlg().currentPiece, nullptr);
+    EXPECT_FALSE(w.ed().saved);
+    EXPECT_EQ(w.ed().currentPiece, nullptr);
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
@@ -114,19 +114,19 @@ TEST(Undo, WhileABorderIsDrawnItsCornersGoOneByOne) {
     w.ClickTool(ID_TOOL_BORDER);
     for (POINT p : {POINT{20, 20}, POINT{100, 20}, POINT{100, 100}}) w.Click(p.x, p.y);
     w.Move(150, 150);
-    ASSERT_EQ(w.dlg().recordCount, 5);  // the end record, the start, two corners, the segment under the mouse
+    ASSERT_EQ(w.ed().recordCount, 5);  // the end record, the start, two corners, the segment under the mouse
     CtrlKey(w, 'Z');
-    EXPECT_EQ(w.dlg().recordCount, 4);
+    EXPECT_EQ(w.ed().recordCount, 4);
     EXPECT_EQ(w.Pixel(100, 60), RGB(255, 255, 255)) << "the last corner's segment is gone";
     EXPECT_NE(w.Pixel(60, 20), RGB(255, 255, 255)) << "the first stays";
     EXPECT_EQ(w.Pixel(125, 85), RGB(255, 105, 105)) << "the band runs from the corner before to the mouse";
     CtrlKey(w, 'Z');
     CtrlKey(w, 'Z');  // the start: the border is abandoned
-    EXPECT_EQ(w.dlg().mode, ui::EditMode::Editing);
+    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
     EXPECT_EQ(w.root().FirstChild(), nullptr);
-    EXPECT_EQ(w.dlg().recordCount, 1);
-    EXPECT_TRUE(w.dlg().saved);
-    EXPECT_FALSE(w.dlg().history.CanUndo());
+    EXPECT_EQ(w.ed().recordCount, 1);
+    EXPECT_TRUE(w.ed().saved);
+    EXPECT_FALSE(w.ed().history.CanUndo());
 }
 
 }  // namespace

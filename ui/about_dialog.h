@@ -4,11 +4,11 @@
 #include "res/resource.h"
 #include "win/dialog.h"
 
-namespace app {
+namespace ui {
 
 class AboutDialog : public win::Dialog {
 public:
     AboutDialog() : win::Dialog(IDD_ABOUTBOX) {}
 };
 
-}  // namespace app
+}  // namespace ui

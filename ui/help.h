@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace app {
+namespace ui {
 
 // Opens the compiled help file at its default topic, owned by `owner`.
 // When that fails (the file or HTML Help itself is missing), says so in a
@@ -15,4 +15,4 @@ HWND ShowHelp(HWND owner, const std::string& helpPath);
 // The help file of a program file: beside it, with the extension ".chm".
 std::string HelpPathFor(const std::string& programPath);
 
-}  // namespace app
+}  // namespace ui

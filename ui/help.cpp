@@ -1,11 +1,11 @@
-#include "app/help.h"
+#include "ui/help.h"
 
 #include "res/resource.h"
 #include "win/html_help.h"
 #include "win/message_box.h"
 #include "win/startup.h"
 
-namespace app {
+namespace ui {
 
 HWND ShowHelp(HWND owner, const std::string& helpPath) {
     HWND window = win::ProcessHtmlHelp().Call(owner, helpPath.c_str(), win::kHelpDisplayTopic, 0);
@@ -21,4 +21,4 @@ std::string HelpPathFor(const std::string& programPath) {
     return path;
 }
 
-}  // namespace app
+}  // namespace ui

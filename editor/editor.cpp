@@ -1,0 +1,346 @@
+// Editing the table with the mouse and keys: placing pieces, drawing
+// borders click by click, selecting, dragging, nudging and deleting.
+//
+// Transient pictures (the piece being placed or dragged, the border segment
+// under the mouse, the selection frame) are drawn in XOR straight on the
+// window; everything else is repainted through invalidation of the regions
+// that changed, never the whole playfield.
+#include "editor/editor.h"
+
+#include <cstdio>
+
+#include "model/paint.h"
+
+namespace bw {
+
+Rect AllowedClickArea(int32_t tool) {
+    switch (tool) {
+        case kLeftFlipper: return {0, 0, 229, 195};
+        case kRightFlipper: return {20, 0, 249, 195};
+        case kCannon: return {5, 5, 244, 194};
+        default: return kPlayfield;
+    }
+}
+
+std::string_view FileNamePart(std::string_view path) {
+    const size_t slash = path.rfind('\\');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+namespace {
+
+Point MadeEven(Point p) { return {p.x & ~1, p.y & ~1}; }
+
+// Records a piece stands for in the editor's count: a cannon counts 2, a
+// border polyline its start point, segments and end record.
+int32_t CountedRecords(const TablePiece& piece) {
+    int32_t n = 1;
+    if (piece.kind == kCannon) ++n;
+    if (piece.kind == kGroup) {
+        ++n;
+        const auto& group = static_cast<const PieceGroup&>(piece);
+        for (const TablePiece* c = group.FirstChild(); c && c->next; c = c->next.get()) ++n;
+    }
+    return n;
+}
+
+size_t IndexOf(const PieceGroup& group, const TablePiece* piece) {
+    size_t i = 0;
+    for (const TablePiece* c = group.FirstChild(); c && c != piece; c = c->next.get()) ++i;
+    return i;
+}
+
+}  // namespace
+
+Editor::Editor(EditorView& view, const ImageLoader& loader, EditorTexts texts)
+    : view_(view), texts_(std::move(texts)) {
+    root = std::make_unique<TableRoot>(state, loader);
+    currentGroup = root.get();
+    history.Start(Snapshot());
+}
+
+Editor::~Editor() {
+    // A piece being dragged is out of the tree: it goes before the table.
+    draggedPiece_.reset();
+    currentPiece = nullptr;
+    currentGroup = nullptr;
+}
+
+bool Editor::InPlayfield(Point p) { return kPlayfield.Contains(p.x, p.y); }
+
+void Editor::InvalidatePiece(const TablePiece& piece, bool erase) { view_.Invalidate(piece.region, erase); }
+
+void Editor::InvalidatePlayfield(bool erase) { view_.Invalidate(Region::FromRect(kPlayfield), erase); }
+
+void Editor::Tell(EditorMessage message, MessageIcon icon, std::string argument, std::string detail) {
+    view_.Ask({message, MessageButtons::Ok, icon, std::move(argument), std::move(detail)});
+}
+
+int32_t Editor::FileRecordsAfter(int32_t added) const {
+    int32_t needed = RecordsNeeded(*root);
+    // The segment under the mouse is dropped when the border ends: the
+    // file never holds it.
+    if (mode == EditMode::DrawingBorder && currentPiece) --needed;
+    return needed + added;
+}
+
+bool Editor::AdditionRefused(int32_t fileRecords, int32_t countedRecords) {
+    // The editor's own count, and what a table file can hold: whatever the
+    // user builds can be saved and loaded back whole. (A single piece is
+    // refused only once the count is full, so a cannon may pass it by one.)
+    if (recordCount + countedRecords - 1 < kMaxRecords && FileRecordsAfter(fileRecords) <= kMaxRecords) return false;
+    Tell(EditorMessage::TooComplex);
+    return true;
+}
+
+// ---- tools ----------------------------------------------------------------------
+
+void Editor::SelectTool(int32_t newTool) {
+    if (mode == EditMode::Playing) StopPlay();
+    if (mode == EditMode::Dragging) PutBackDraggedPiece();
+    if (tool == kPointerTool) ToggleSelectionFrame(nullptr);
+    EndBorder();
+    currentPiece = nullptr;
+    tool = newTool;
+    statusText = newTool >= 0 && newTool <= kPointerTool ? texts_.tools[static_cast<size_t>(newTool)] : "";
+    view_.TextsChanged();
+    view_.ToolChanged();
+}
+
+void Editor::ResetToolButtons() {
+    tool = kNoTool;
+    statusText.clear();
+    view_.TextsChanged();
+    view_.ToolChanged();
+}
+
+// ---- window drawing ---------------------------------------------------------------
+
+void Editor::DrawCurrentPiece(bool xorMode) {
+    if (tool <= 0 || !currentPiece) return;
+    view_.DrawNow([&](Surface& target) {
+        target.SelectPen(kPiecePen);
+        target.SetRasterMode(xorMode ? RasterMode::XorPen : RasterMode::CopyPen);
+        state.drawTarget = &target;
+        currentPiece->HandleMessage(PieceMessage::Draw);
+        state.drawTarget = nullptr;
+    });
+}
+
+void Editor::ToggleSelectionFrame(Surface* given) {
+    if (!currentPiece || currentPiece->kind == kGroup || currentPiece->kind == kBorderSegment) return;
+    bw::Rect box = currentPiece->region.Box();
+    box.Inflate(5, 5);
+    auto frame = [&](Surface& target) {
+        target.SelectPen(kFramePen);
+        target.SetRasterMode(RasterMode::XorPen);
+        target.Line(box.left, box.top, box.right, box.top);
+        target.Line(box.right, box.top, box.right, box.bottom);
+        target.Line(box.right, box.bottom, box.left, box.bottom);
+        target.Line(box.left, box.bottom, box.left, box.top);
+    };
+    if (given) frame(*given);
+    else view_.DrawNow(frame);
+}
+
+bool Editor::MoveCurrentPiece(int32_t dx, int32_t dy, bool copy) {
+    if (!currentPiece) return false;
+    state.paramA = dx >> 1;
+    state.paramB = dy >> 1;
+    if (!currentPiece->FitsIn(kPlayfield.left, kPlayfield.top, kPlayfield.right >> 1, kPlayfield.bottom >> 1))
+        return false;
+    if (tool == kBorderSegment) DrawCurrentPiece(true);
+    else InvalidatePiece(*currentPiece, false);
+    ToggleSelectionFrame(nullptr);
+    if (mode == EditMode::DrawingBorder) Placed(*currentPiece).MoveBy(state.paramA, state.paramB);
+    else currentPiece->HandleMessage(PieceMessage::Move);
+    if (mode == EditMode::Dragging) dragMoved_ = {dragMoved_.x + state.paramA, dragMoved_.y + state.paramB};
+    DrawCurrentPiece(!copy);
+    ToggleSelectionFrame(nullptr);
+    return true;
+}
+
+// ---- the mouse ------------------------------------------------------------------------
+
+void Editor::LButtonDown(Point raw) {
+    if (!InPlayfield(raw) || !view_.IsActive()) return;
+    const Point p = MadeEven(raw);
+    if (mode == EditMode::DrawingBorder) {
+        if (!AdditionRefused(1, 1)) {
+            MoveCurrentPiece(p.x - lastMouse.x, p.y - lastMouse.y, false);
+            DrawCurrentPiece(false);
+            currentPiece = CreatePiece(currentGroup, kBorderSegment, p.x >> 1, p.y >> 1);
+            if (currentPiece) ++recordCount;
+            saved = false;
+        }
+    } else if (mode == EditMode::Editing) {
+        if (!PlaceOrSelect(p)) return;
+    }
+    lastMouse = p;
+}
+
+// A click in Editing mode. False when the tool's allowed area refused the
+// click, which then changes nothing at all.
+bool Editor::PlaceOrSelect(Point p) {
+    if (tool == kPointerTool) {
+        TablePiece* hit = root->PieceAt(p.x, p.y);
+        if (!hit) return true;
+        if (hit != currentPiece) {
+            ToggleSelectionFrame(nullptr);
+            currentPiece = hit;
+            ToggleSelectionFrame(nullptr);
+        }
+        mode = EditMode::Dragging;
+        view_.CaptureMouse(true);
+        dragIndex_ = IndexOf(*root, hit);
+        dragMoved_ = {};
+        draggedPiece_ = root->RemoveChild(hit);
+        saved = false;
+        return true;
+    }
+    if (tool < kObstacle10 || tool > kBorderSegment) return true;
+    // A border is begun only with room for its start, one corner and its
+    // end; whatever is begun can be finished.
+    const int32_t needed = tool == kBorderSegment ? 3 : 1;
+    if (AdditionRefused(needed, needed)) return true;
+    if (tool == kBorderSegment) {
+        currentGroup = AsGroup(CreatePiece(root.get(), kBorderStart, p.x >> 1, p.y >> 1));
+        if (!currentGroup) return true;
+        mode = EditMode::DrawingBorder;
+        ++recordCount;
+    } else {
+        if (!AllowedClickArea(tool).Contains(p.x, p.y)) return false;
+        currentGroup = root.get();
+    }
+    currentPiece = CreatePiece(currentGroup, tool, p.x >> 1, p.y >> 1);
+    if (!currentPiece) return true;
+    recordCount += tool == kCannon ? 2 : 1;
+    DrawCurrentPiece(true);
+    // A piece is one step; a border becomes one when it ends.
+    if (mode == EditMode::DrawingBorder) saved = false;
+    else RecordStep();
+    return true;
+}
+
+void Editor::MouseMove(Point raw) {
+    const Point p = MadeEven(raw);
+    if (!InPlayfield(p) || !view_.IsActive()) return;
+    char text[32];
+    std::snprintf(text, sizeof text, "(%ld,%ld)", static_cast<long>(p.x / 2), static_cast<long>(p.y / 2));
+    coordinatesText = text;
+    view_.TextsChanged();
+    if (mode == EditMode::DrawingBorder || mode == EditMode::Dragging)
+        MoveCurrentPiece(p.x - lastMouse.x, p.y - lastMouse.y, false);
+    lastMouse = p;
+}
+
+void Editor::LButtonUp() { EndDrag(); }
+
+void Editor::RButtonDown() {
+    if (view_.IsActive() && mode == EditMode::DrawingBorder) EndBorder();
+}
+
+void Editor::LButtonDblClk(Point raw) {
+    // The click before it fixed a vertex here and started a new segment:
+    // ending the border drops that segment.
+    if (mode == EditMode::DrawingBorder && view_.IsActive() && InPlayfield(raw)) EndBorder();
+}
+
+// ---- ending operations ------------------------------------------------------------------
+
+void Editor::PutBackDraggedPiece() {
+    view_.CaptureMouse(false);
+    if (draggedPiece_) {
+        // A piece that went nowhere goes back to its place in the list: a
+        // click that moves nothing changes nothing.
+        if (dragMoved_.x == 0 && dragMoved_.y == 0) root->InsertChild(std::move(draggedPiece_), dragIndex_);
+        else root->AppendChild(std::move(draggedPiece_));
+    }
+    draggedPiece_.reset();
+    mode = EditMode::Editing;
+    RecordStep();  // the drag, from press to release, is one step
+}
+
+void Editor::EndDrag() {
+    if (mode != EditMode::Dragging || !view_.IsActive()) return;
+    PutBackDraggedPiece();
+    DrawCurrentPiece(false);
+    mode = EditMode::Editing;
+    tool = kPointerTool;
+}
+
+void Editor::EndBorder() {
+    // A drag is never left hanging: its piece goes back into the table.
+    if (mode == EditMode::Dragging) PutBackDraggedPiece();
+    const bool drawing = mode == EditMode::DrawingBorder;
+    if (drawing) {
+        PieceGroup* group = currentGroup;
+        std::unique_ptr<TablePiece> segment;
+        if (group && currentPiece) segment = group->RemoveChild(currentPiece);
+        const bool onlyStart = group && group->FirstChild() && !group->FirstChild()->next;
+        if (onlyStart) recordCount -= 2;
+        if (segment) {
+            segment->HandleMessage(PieceMessage::RebuildRegion);
+            InvalidatePiece(*segment, false);
+            segment.reset();
+        }
+        currentPiece = nullptr;
+        if (onlyStart && group != root.get()) {
+            root->RemoveChild(group);  // handed back and deleted
+            currentGroup = nullptr;
+        }
+        root->HandleMessage(PieceMessage::RebuildRegion);
+    }
+    mode = EditMode::Editing;
+    if (drawing) RecordStep();  // the whole border is one step
+}
+
+void Editor::DeleteSelected() {
+    if (mode != EditMode::Editing || tool != kPointerTool || !currentPiece) return;
+    recordCount -= CountedRecords(*currentPiece);
+    InvalidatePiece(*currentPiece, true);
+    ToggleSelectionFrame(nullptr);
+    root->RemoveChild(currentPiece);  // handed back and deleted
+    currentPiece = nullptr;
+}
+
+// ---- keys -----------------------------------------------------------------------------------
+
+bool Editor::ArrowKey(int32_t key) {
+    if (key != kKeyLeft && key != kKeyUp && key != kKeyRight && key != kKeyDown) return false;
+    if (mode == EditMode::Playing || !PointerHasPiece()) return false;
+    const int32_t dx = key == kKeyLeft ? -2 : key == kKeyRight ? 2 : 0;
+    const int32_t dy = key == kKeyUp ? -2 : key == kKeyDown ? 2 : 0;
+    // A run of nudges of one piece is one step.
+    if (MoveCurrentPiece(dx, dy, true)) {
+        RecordStep(true);
+        lastNudged_ = currentPiece;
+    }
+    return true;
+}
+
+// ---- painting -----------------------------------------------------------------------------------
+
+void Editor::PaintEditing(Surface& target) {
+    // While a border is drawn, the segment under the mouse is left out
+    // here and drawn in XOR below.
+    if (mode == EditMode::DrawingBorder) {
+        state.excludedPiece = currentPiece;
+        state.excludeActive = 1;
+    }
+    PaintTable(state, target, false, OverlayToPaint());
+    state.excludeActive = 0;
+    if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
+        target.SelectPen(kPiecePen);
+        target.SetRasterMode(RasterMode::XorPen);
+        state.drawTarget = &target;
+        currentPiece->HandleMessage(PieceMessage::Draw);
+        state.drawTarget = nullptr;
+    }
+    if ((mode == EditMode::Editing || mode == EditMode::Dragging) && tool == kPointerTool)
+        ToggleSelectionFrame(&target);
+}
+
+void Editor::PaintPlay(Surface& target) { PaintTable(state, target, true); }
+
+}  // namespace bw

@@ -1,0 +1,127 @@
+// The keys, the Edit menu's items, the timers, and the key releases on
+// activation and on entering the menus: each handed to the editor.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "ui/table_dialog.h"
+
+namespace ui {
+
+namespace {
+
+bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+struct Shortcut {
+    UINT key;
+    bool ctrl;
+    bool shift;
+    UINT command;
+};
+
+// Every keyboard shortcut of the window, as the menus show them.
+constexpr Shortcut kShortcuts[] = {
+    {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
+    {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
+    {VK_DELETE, false, false, ID_EDIT_DELETE},
+    {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
+    {'K', true, false, ID_TABLE_CHECK},
+};
+
+struct EditItem {
+    UINT command;
+    bw::EditCommand action;
+};
+
+constexpr EditItem kEditItems[] = {
+    {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
+    {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
+    {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
+};
+
+}  // namespace
+
+bool TableDialog::PreTranslateMessage(MSG& msg) {
+    if (toolTip_) SendMessageA(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
+    const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
+    if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
+    if (msg.message != WM_KEYDOWN) return false;
+    if (HandleShortcut(msg)) return true;
+    // Escape never closes the window; F1 is left to the system, whose help
+    // request (WM_HELP) opens the help once.
+    return msg.wParam == VK_ESCAPE || editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
+}
+
+// A toolbar button shown pressed but not checked is released when the
+// mouse leaves it.
+void TableDialog::ReleaseToolButtons(LPARAM position) {
+    static POINT previous{0, 0};
+    const POINT now{static_cast<LONG>(LOWORD(position)), static_cast<LONG>(static_cast<SHORT>(HIWORD(position)))};
+    if (toolBar_) {
+        for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
+            RECT r{};
+            if (!SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
+            if (PtInRect(&r, now) || !PtInRect(&r, previous)) continue;
+            if (!SendMessageA(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
+                SendMessageA(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
+                SendMessageA(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
+        }
+    }
+    previous = now;
+}
+
+bool TableDialog::HandleShortcut(const MSG& msg) {
+    if (KeyHeld(VK_MENU)) return false;
+    const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
+    for (const Shortcut& s : kShortcuts) {
+        if (s.key != msg.wParam || s.ctrl != ctrl || (s.ctrl && s.shift != shift)) continue;
+        // Del goes to the dialog unless the pointer has a piece; with one,
+        // it is taken even while the piece is dragged.
+        if (s.command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
+        // Check table runs a message loop of its own: not from inside this hook.
+        if (s.command == ID_TABLE_CHECK)
+            PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+        else
+            SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+        return true;
+    }
+    return false;
+}
+
+bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
+    if (systemMenu) return false;
+    HMENU bar = GetMenu(hwnd());
+    for (const EditItem& item : kEditItems)
+        EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
+    return false;
+}
+
+bool TableDialog::OnTimer(UINT_PTR id) {
+    if (id == kRecoveryTimer) UpdateRecovery();
+    else if (!IsIconic(hwnd())) editor_->PlayStep();
+    return false;
+}
+
+bool TableDialog::OnActivate(UINT how, HWND other) {
+    if (activationDefaultRunning_) return false;  // the dialog manager's turn
+    // The dialog manager's handling first (it gives the focus back to the
+    // control that had it), then the keys: keys held while another window
+    // was active never reached this one.
+    activationDefaultRunning_ = true;
+    const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
+    DefDlgProcA(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
+    activationDefaultRunning_ = false;
+    if (how != WA_INACTIVE) editor_->ReleaseKeys();
+    return true;
+}
+
+bool TableDialog::OnSysCommand(UINT command, LPARAM) {
+    // Entering the menu bar or the system menu: the menu's own loop takes
+    // the key-ups of keys held now.
+    const UINT code = command & 0xFFF0;
+    if (code == SC_KEYMENU || code == SC_MOUSEMENU) editor_->ReleaseKeys();
+    return false;
+}
+
+}  // namespace ui
