@@ -177,7 +177,7 @@ BOOL TableDialog::OnInitDialog() {
 
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
-    if (!recoveryFile.empty()) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
+    if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
 
     {
         win::WindowDc screen(hwnd());

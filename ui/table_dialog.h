@@ -20,6 +20,7 @@
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
+#include "win/recovery_store.h"
 
 namespace bw {
 struct FileError;
@@ -95,9 +96,9 @@ public:
     // The table after each action, for Undo and Redo.
     bw::History history;
     RecentTables recent;
-    // Where the copy of unsaved changes is kept; empty: no copy is kept.
+    // Where the copy of unsaved changes is kept; none: no copy is kept.
     // Set before the window starts (the application sets it).
-    std::string recoveryFile;
+    std::unique_ptr<win::RecoveryStore> recovery;
     static constexpr UINT_PTR kRecoveryTimer = 2;
     static constexpr UINT kRecoveryPeriod = 2000;  // ms
 
@@ -153,7 +154,6 @@ public:
     bool CanAct(UINT command) const;
 
     // ---- the copy of unsaved changes (table_recovery.cpp) -------------------------
-    static std::string DefaultRecoveryFile();
     // Writes the copy if the table has changed since it was last written,
     // or removes it if nothing is unsaved.
     void UpdateRecovery();

@@ -1,42 +1,27 @@
 // The copy of unsaved changes that outlives a crash.
 //
-// While the table has unsaved changes, a copy of it is kept in the user's
-// application-data folder: the table's text, after a first line that names
-// the table's file. It is written on the window's second timer, at most a
-// few seconds after a change, safely (beside the old copy, which it
-// replaces only once complete), never while the table is played; it goes
-// when the table is saved, its changes are dropped or undone, or the
-// program ends normally. At the next start, a copy left behind is offered.
+// While the table has unsaved changes, a copy of it is kept in the window's
+// own slot of the recovery store (win/recovery_store.h): the table's text,
+// after a first line that names the table's file. It is written on the
+// window's second timer, at most a few seconds after a change, safely
+// (beside the old copy, which it replaces only once complete), never while
+// the table is played; it goes when the table is saved, its changes are
+// dropped or undone, or the program ends normally. At the next start, a
+// copy left behind by a window that is gone is offered.
 #include <windows.h>
-#include <shlobj.h>
 
 #include "files/table_file.h"
 #include "files/table_text.h"
-#include "files/win/table_file_win.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
+#include "win/recovery_store.h"
 #include "win/resources.h"
 
 namespace ui {
 
-namespace {
-
-constexpr char kFirstLine[] = "# Bumpwright recovery of: ";
-constexpr size_t kLongestCopy = 1 << 20;
-
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
-
-std::string TableDialog::DefaultRecoveryFile() {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]) return {};
-    return std::string(folder) + "\\Bumpwright\\Recovery.txt";
-}
-
 void TableDialog::UpdateRecovery() {
-    if (recoveryFile.empty() || !root) return;
+    if (!recovery || !root) return;
     if (saved) {
         RemoveRecovery();
         return;
@@ -44,50 +29,42 @@ void TableDialog::UpdateRecovery() {
     // Not in play (the table does not change there, and a tick never waits
     // for the disk) and not halfway through a drag or a border.
     if (!recoveryStale || mode != EditMode::Editing) return;
-    const std::string text = kFirstLine + std::string(filePath) + "\n" + bw::TableToText(*root);
-    const size_t slash = recoveryFile.rfind('\\');
-    if (slash != std::string::npos) CreateDirectoryA(recoveryFile.substr(0, slash).c_str(), nullptr);
-    bw::FileError error;
     // A copy that cannot be written is tried again at the next change; the
     // user is not troubled with it.
-    if (bw::WriteFileReplacing(recoveryFile, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
-                               error))
-        recoveryStale = false;
+    if (recovery->Write(filePath, bw::TableToText(*root))) recoveryStale = false;
 }
 
 void TableDialog::RemoveRecovery() {
-    if (!recoveryFile.empty()) DeleteFileA(recoveryFile.c_str());
+    if (recovery) recovery->Remove();
 }
 
 bool TableDialog::OfferRecovery() {
-    if (recoveryFile.empty() || !FileExists(recoveryFile) || !root) return false;
-    std::vector<uint8_t> bytes;
-    bw::FileError error;
-    if (!bw::ReadFilePrefix(recoveryFile, kLongestCopy, bytes, error)) return false;
-    const std::string text(bytes.begin(), bytes.end());
-    const size_t eol = text.find('\n');
-    if (text.rfind(kFirstLine, 0) != 0 || eol == std::string::npos) {
-        RemoveRecovery();  // not a copy of ours
-        return false;
+    if (!recovery || !root) return false;
+    // Each copy left behind in turn, until one is restored; a copy refused
+    // is removed (its window is gone).
+    while (std::optional<win::LeftCopy> copy = recovery->ClaimLeftCopy()) {
+        const std::string path = copy->TablePath();
+        const char* name = FileNamePart(path.c_str());
+        const std::string named = name && *name ? std::string(name) : win::LoadResString(IDS_UNTITLED_TABLE);
+        const int answer = win::AppMessageBox(
+            hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_QUESTION), named), MB_YESNO | MB_ICONQUESTION);
+        std::string unreadable;
+        if (answer != IDYES || !bw::TextToTable(copy->TableText(), *root, unreadable)) {
+            recovery->Discard(std::move(*copy));
+            continue;
+        }
+        // Restored: the copy is this window's now, and the changes are
+        // still unsaved, under the table's own name.
+        recovery->Adopt(std::move(*copy));
+        filePath[0] = '\0';
+        if (!path.empty()) SetFilePath(path);
+        UpdateTitle(filePath);
+        recordCount = bw::RecordsNeeded(*root);
+        history.Start(Snapshot(), false);
+        TableChanged();
+        return true;
     }
-    const std::string path = text.substr(sizeof kFirstLine - 1, eol - (sizeof kFirstLine - 1));
-    const char* name = FileNamePart(path.c_str());
-    const std::string named = name && *name ? std::string(name) : win::LoadResString(IDS_UNTITLED_TABLE);
-    const int answer = win::AppMessageBox(
-        hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_QUESTION), named), MB_YESNO | MB_ICONQUESTION);
-    std::string unreadable;
-    if (answer != IDYES || !bw::TextToTable(text, *root, unreadable)) {
-        RemoveRecovery();
-        return false;
-    }
-    // Restored: the changes are still unsaved, under the table's own name.
-    filePath[0] = '\0';
-    if (!path.empty()) SetFilePath(path);
-    UpdateTitle(filePath);
-    recordCount = bw::RecordsNeeded(*root);
-    history.Start(Snapshot(), false);
-    TableChanged();
-    return true;
+    return false;
 }
 
 }  // namespace ui
