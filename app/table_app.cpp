@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
+#include "win/recovery_store.h"
 #include "win/resources.h"
 #include "win/startup.h"
 
@@ -16,7 +17,7 @@ bool TableApp::InitInstance(const std::vector<std::string>& arguments) {
     InitCommonControlsEx(&controls);
 
     ui::TableDialog window;
-    window.recoveryFile = ui::TableDialog::DefaultRecoveryFile();
+    window.recovery = win::RecoveryStore::Open(win::RecoveryStore::DefaultFolder());
     const std::string file = win::FileArgument(arguments);
     if (!window.SetFilePath(file)) {
         // Refused rather than cut short: the window starts without a file.

@@ -44,6 +44,7 @@ add_library(bwwin STATIC
   win/gdi_surface.cpp
   win/html_help.cpp
   win/message_box.cpp
+  win/recovery_store.cpp
   win/resources.cpp
   win/startup.cpp
   win/toolbar.cpp

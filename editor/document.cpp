@@ -14,8 +14,6 @@ namespace bw {
 
 namespace {
 
-constexpr std::string_view kRecoveryFirstLine = "# Bumpwright recovery of: ";
-
 TablePiece* NthChild(const PieceGroup& group, int32_t n) {
     TablePiece* c = group.FirstChild();
     for (; c && n > 0; --n) c = c->next.get();
@@ -257,24 +255,14 @@ std::string Editor::Title(const std::string& programTitle) const {
 
 // ---- the copy of unsaved changes --------------------------------------------------------------
 
-std::string Editor::RecoveryText() const {
-    return std::string(kRecoveryFirstLine) + filePath_ + "\n" + TableToText(*root);
-}
+std::string Editor::RecoveryText() const { return TableToText(*root); }
 
-std::optional<std::string> Editor::RecoveryFileOf(std::string_view text) {
-    const size_t eol = text.find('\n');
-    if (!text.starts_with(kRecoveryFirstLine) || eol == std::string_view::npos) return std::nullopt;
-    return std::string(text.substr(kRecoveryFirstLine.size(), eol - kRecoveryFirstLine.size()));
-}
-
-bool Editor::Restore(std::string_view text) {
-    const std::optional<std::string> path = RecoveryFileOf(text);
-    if (!path) return false;
+bool Editor::Restore(const std::string& path, std::string_view text) {
     std::string unreadable;
     ForgetPieces();
     if (!TextToTable(text, *root, unreadable)) return false;
     // Restored: the changes are still unsaved, under the table's own name.
-    filePath_ = *path;
+    filePath_ = path;
     view_.FileChanged();
     recordCount = RecordsNeeded(*root);
     history.Start(Snapshot(), false);

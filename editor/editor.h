@@ -150,18 +150,16 @@ public:
     std::string Title(const std::string& programTitle) const;
 
     // ---- the copy of unsaved changes -------------------------------------------------------
-    // The copy's text: a first line naming the file, then the table's text.
+    // What the copy holds: the table's text (FilePath names its file).
     std::string RecoveryText() const;
     // Whether the table changed since its copy was last written and can be
     // written now (editing, not halfway through a drag or a border).
     bool RecoveryDue() const { return !saved && recoveryStale_ && mode == EditMode::Editing; }
     void RecoveryWritten() { recoveryStale_ = false; }
-    // The file a copy belongs to, from its first line; none when the text is
-    // no copy.
-    static std::optional<std::string> RecoveryFileOf(std::string_view text);
-    // The copy's table becomes the table, still unsaved, under its file's
-    // name; false when the copy does not read (the table is then empty).
-    bool Restore(std::string_view text);
+    // A copy's table becomes the table, still unsaved, under its file's
+    // name (`path`, empty for an untitled table); false when the copy does
+    // not read (the table is then empty).
+    bool Restore(const std::string& path, std::string_view text);
 
     // ---- checking and replays -----------------------------------------------------------------
     // Before a check: a drag, play and a border end, old findings go.

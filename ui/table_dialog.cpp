@@ -159,7 +159,7 @@ BOOL TableDialog::OnInitDialog() {
 
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
-    if (!recoveryFile.empty()) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
+    if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
     win::WindowDc screen(hwnd());
     backBuffer_.reset(CreateCompatibleBitmap(screen.get(), 250, 200));
     memoryDC_.reset(CreateCompatibleDC(screen.get()));

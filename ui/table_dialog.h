@@ -20,6 +20,7 @@
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
+#include "win/recovery_store.h"
 
 namespace bw {
 struct FileError;
@@ -52,10 +53,9 @@ public:
     // The table file to open at start (made absolute); false (and nothing
     // kept) when the path is too long for a table's path.
     bool SetFilePath(const std::string& path);
-    // Where the copy of unsaved changes is kept; empty: no copy is kept.
+    // Where the copy of unsaved changes is kept; none: no copy is kept.
     // Set before the window starts (the application sets it).
-    std::string recoveryFile;
-    static std::string DefaultRecoveryFile();
+    std::unique_ptr<win::RecoveryStore> recovery;
     static constexpr UINT_PTR kPlayTimer = 1;
     static constexpr UINT_PTR kRecoveryTimer = 2;  // the copy is written at most this far behind
     static constexpr UINT kRecoveryPeriod = 2000;  // ms

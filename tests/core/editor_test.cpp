@@ -243,19 +243,21 @@ TEST(Document, SavingNamesTheFileAndRecoveryCopiesTheTable) {
     s.Run("t7 c20,20");
     EXPECT_EQ(s.editor.Title("Bumpwright"), "Bumpwright");
     EXPECT_TRUE(s.editor.RecoveryDue());
-    const std::string copy = s.editor.RecoveryText();
-    s.Run("!C:\\My\\tables\\one.bwt");
+    EXPECT_EQ(s.editor.RecoveryText(), s.Text());
+    s.editor.RecoveryWritten();
+    EXPECT_FALSE(s.editor.RecoveryDue());
+    s.Run("t11 c40,40 c60,60");
+    EXPECT_FALSE(s.editor.RecoveryDue()) << "not halfway through a border";
+    s.Run("r !C:\\My\\tables\\one.bwt");
     EXPECT_EQ(s.editor.Title("Bumpwright"), "one.bwt - Bumpwright");
     EXPECT_FALSE(s.editor.RecoveryDue());
-    EXPECT_EQ(bw::Editor::RecoveryFileOf(copy), "");
-    EXPECT_EQ(bw::Editor::RecoveryFileOf("not a copy\nhole 1 1\n"), std::nullopt);
 
     Session restored;
-    ASSERT_TRUE(restored.editor.Restore("# Bumpwright recovery of: C:\\t\\two.bwt\nhole 10 10\n"));
+    ASSERT_TRUE(restored.editor.Restore("C:\\t\\two.bwt", "hole 10 10\n"));
     EXPECT_EQ(restored.Text(), kHead + std::string("hole 10 10\n"));
     EXPECT_EQ(restored.editor.FilePath(), "C:\\t\\two.bwt");
     EXPECT_FALSE(restored.editor.saved);
-    EXPECT_FALSE(restored.editor.Restore("# Bumpwright recovery of: x\nnothing 1 1\n"));
+    EXPECT_FALSE(restored.editor.Restore("x", "nothing 1 1\n"));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ cleanup() {
     [ -n "$PID" ] && kill "$PID" 2>/dev/null
     # A program ended this way leaves its copy of unsaved changes, which
     # the next start would offer back.
-    rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Bumpwright/Recovery.txt
+    rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Bumpwright/Recovery*.txt
     # The pointer goes back off the windows: the tests after this one must
     # get no mouse moves.
     xdotool mousemove 1000 740 2>/dev/null

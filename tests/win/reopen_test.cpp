@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "ui/recent_tables.h"
+#include "win/recovery_store.h"
 
 namespace {
 
@@ -74,12 +75,12 @@ TEST(Reopening, OpenedAndDroppedTablesAreRecentAfterARestart) {
 
 TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving) {
     test::TempFolder folder;
-    const std::string table = folder.File("mine.bwt"), copy = folder.File("Recovery.txt");
+    const std::string table = folder.File("mine.bwt"), copy = folder.File("Recovery-1.txt");
     test::WriteTableFile(table, "hole 10 10\n");
     std::vector<uint8_t> edited;
     {
         auto dialog = std::make_unique<ui::TableDialog>();
-        dialog->recoveryFile = copy;
+        dialog->recovery = win::RecoveryStore::Open(folder.path());
         dialog->SetFilePath(table);
         Window w(std::move(dialog));
         w.ClickTool(ID_TOOL_OBSTACLE50);
@@ -91,7 +92,7 @@ TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving
     }  // the window goes without Exit or closing: as in a crash
 
     auto dialog = std::make_unique<ui::TableDialog>();
-    dialog->recoveryFile = copy;
+    dialog->recovery = win::RecoveryStore::Open(folder.path());
     test::MessageBoxes boxes;
     boxes.Answer(IDYES);
     Window w(std::move(dialog));
@@ -116,7 +117,7 @@ TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
     auto dialog = std::make_unique<ui::TableDialog>();
     dialog->SetFilePath("rel.bwt");  // as from the command line
     Window w(std::move(dialog));
-    EXPECT_EQ(std::string(w.ed().FilePath()), a.File("rel.bwt"));
+    EXPECT_EQ(w.ed().FilePath(), a.File("rel.bwt"));
     {
         test::FileDialogs dialogs;
         dialogs.Cancel();
