@@ -41,11 +41,13 @@ add_library(bwwin STATIC
   win/clipboard.cpp
   win/data_exchange.cpp
   win/dialog.cpp
+  win/file_dialog.cpp
   win/gdi_surface.cpp
   win/html_help.cpp
   win/message_box.cpp
   win/recovery_store.cpp
   win/resources.cpp
+  win/send_button.cpp
   win/startup.cpp
   win/toolbar.cpp
   ui/table_dialog.cpp
@@ -56,8 +58,7 @@ add_library(bwwin STATIC
   ui/table_recovery.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
-  ui/recent_tables.cpp
-  ui/send_button.cpp
+  win/recent_tables.cpp
   ui/help.cpp
   app/table_app.cpp
 )

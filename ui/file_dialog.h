@@ -2,67 +2,13 @@
 // to keep the ".bwt" extension and to take only names the Talvik accepts.
 #pragma once
 
-#include <windows.h>
-#include <commdlg.h>
-
 #include <memory>
-#include <string>
+
+#include "win/file_dialog.h"
 
 namespace ui {
 
-// The system's common Open or Save As dialog (explorer style, with a hook
-// procedure) around one OPENFILENAME record and a path buffer of MAX_PATH
-// characters. The filter is given with "|" between its parts.
-class FileDialog {
-public:
-    static constexpr size_t kPathChars = MAX_PATH;
-    static constexpr size_t kNameChars = 64;  // the name-part buffer's default length
-
-    FileDialog(bool open, const char* defaultExtension, const char* initialName, DWORD flags, const char* filter,
-               HWND parent);
-    virtual ~FileDialog() = default;
-    FileDialog(const FileDialog&) = delete;
-    FileDialog& operator=(const FileDialog&) = delete;
-
-    // Runs the dialog until the user confirms a name (IDOK) or cancels
-    // (IDCANCEL).
-    INT_PTR DoModal();
-
-    bool IsOpenDialog() const { return open_; }
-    // The chosen path, as OnFileNameOK left it.
-    const char* PathName() const { return path_; }
-    // Its name part (no folder), as OnFileNameOK left it.
-    const char* FileTitle() const { return ofn_.lpstrFileTitle; }
-    // The system's dialog while it is open.
-    HWND DialogWindow() const { return dialog_; }
-
-protected:
-    // The user has confirmed a name: the path buffer and the name-part
-    // buffer hold it. Nonzero refuses it and keeps the dialog open.
-    virtual BOOL OnFileNameOK() { return FALSE; }
-
-    OPENFILENAMEA& ofn() { return ofn_; }
-    char* PathBuffer() { return path_; }
-
-private:
-    static UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
-    void AskForAnswer();
-    // Refuses a typed name that would make a path too long for the path
-    // buffer before the system builds that path.
-    bool RefuseTooLongName();
-
-    bool open_;
-    OPENFILENAMEA ofn_{};
-    char path_[kPathChars] = {};
-    char name_[kNameChars] = {};
-    std::string filter_;
-    std::string defaultExtension_;
-    HWND dialog_ = nullptr;
-    HWND hook_ = nullptr;
-    WNDPROC systemProc_ = nullptr;
-    int refusals_ = 0;
-};
+using win::FileDialog;
 
 // The table file dialog. Its name-part buffer is as long as its path
 // buffer; an Open dialog wants an existing file; and a confirmed name gets

@@ -4,13 +4,11 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
 #include "ui/help.h"
-#include "ui/send_button.h"
+#include "win/send_button.h"
 #include "win/clipboard.h"
 #include "win/data_exchange.h"
 #include "win/message_box.h"
@@ -80,46 +78,15 @@ void TableDialog::FailInitialisation(UINT messageId) {
 bool TableDialog::CreateToolBar() {
     toolBar_.reset(CreateToolBarControl());
     if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true)) return false;
-    // Room for the bar: the window grows by its width, so that the dialog's
-    // own area keeps its size, and the bar stands on the right edge.
-    const int count = static_cast<int>(SendMessageA(toolBar_.get(), TB_BUTTONCOUNT, 0, 0));
-    int barWidth = 0;
-    for (int i = 0; i < count; ++i) {
-        RECT item{};
-        if (SendMessageA(toolBar_.get(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
-            barWidth = std::max<int>(barWidth, item.right + 2);
-    }
-    RECT client{}, outer{};
-    GetClientRect(hwnd(), &client);
-    GetWindowRect(hwnd(), &outer);
-    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + barWidth, outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(toolBar_.get(), nullptr, client.right, 0, barWidth, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-    // The tool buttons form one check group.
-    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
-        TBBUTTONINFOA info{};
-        info.cbSize = sizeof info;
-        info.dwMask = TBIF_STYLE;
-        info.fsStyle = BTNS_CHECKGROUP;
-        SendMessageA(toolBar_.get(), TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
-    }
+    win::PlaceOnRightEdge(hwnd(), toolBar_.get());
+    win::MakeCheckGroup(toolBar_.get(), kFirstToolCommand, kLastToolCommand);
     return true;
 }
 
 bool TableDialog::CreateToolTips() {
     toolTip_.reset(CreateToolTipControl());
     if (!toolTip_) return false;
-    for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.hwnd = toolBar_.get();
-        info.uId = id;
-        info.hinst = win::Instance();
-        info.lpszText = MAKEINTRESOURCEA(id);
-        SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
-        SendMessageA(toolTip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    }
-    SendMessageA(toolTip_.get(), TTM_ACTIVATE, TRUE, 0);
+    win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
     return true;
 }
 
@@ -137,26 +104,12 @@ BOOL TableDialog::OnInitDialog() {
         FailInitialisation(IDS_NO_TOOLTIPS);
         return FALSE;
     }
-    HMENU system = GetSystemMenu(hwnd(), FALSE);
-    ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-    ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-    for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
-        SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
-    SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
-
+    InitControls();
     helpPath = HelpPathFor(win::ModulePath());
     SetWindowTextA(hwnd(), win::AppTitle().c_str());
-
-    // The send button draws its label itself, in two lines.
-    HWND send = GetDlgItem(hwnd(), IDC_SEND);
-    const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
-    SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
     recent_.Load();
     UpdateRecentMenu();
     DragAcceptFiles(hwnd(), TRUE);
-
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
@@ -165,6 +118,21 @@ BOOL TableDialog::OnInitDialog() {
     memoryDC_.reset(CreateCompatibleDC(screen.get()));
     if (memoryDC_ && backBuffer_) SelectObject(memoryDC_.get(), backBuffer_.get());
     return TRUE;  // the first control gets the focus
+}
+
+void TableDialog::InitControls() {
+    HMENU system = GetSystemMenu(hwnd(), FALSE);
+    ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
+    ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
+    for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
+        SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
+    SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
+    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
+    // The send button draws its label itself, in two lines.
+    HWND send = GetDlgItem(hwnd(), IDC_SEND);
+    const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
+    SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
@@ -181,7 +149,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         editor_->SelectTool(static_cast<int32_t>(id) - kToolCommandOffset);
         return true;
     }
-    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + RecentTables::kMaxTables) {
+    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables) {
         OnOpenRecent(id - ID_FILE_RECENT_FIRST);
         return true;
     }
@@ -285,7 +253,7 @@ HICON TableDialog::OnQueryDragIcon() { return icon_; }
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
-    DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
+    win::DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
     return true;
 }
 

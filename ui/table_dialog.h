@@ -16,7 +16,7 @@
 #include <string>
 
 #include "editor/editor.h"
-#include "ui/recent_tables.h"
+#include "win/recent_tables.h"
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
 #include "win/handles.h"
@@ -124,6 +124,7 @@ private:
     // ---- start-up and keys (table_dialog.cpp, table_keys.cpp) ----
     bool CreateToolBar();
     bool CreateToolTips();
+    void InitControls();
     void FailInitialisation(UINT messageId);
     void ReleaseToolButtons(LPARAM position);
     bool HandleShortcut(const MSG& msg);
@@ -166,7 +167,7 @@ private:
     win::OwnedBitmap backBuffer_;
     win::OwnedMemoryDc memoryDC_;
     win::GdiCache gdi_;
-    RecentTables recent_;
+    win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
     // True while the dialog manager's own handling of an activation runs.

@@ -174,7 +174,7 @@ void TableDialog::UpdateRecentMenu() {
     const auto& paths = recent_.Paths();
     for (size_t i = 0; i < paths.size(); ++i)
         InsertMenuA(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
-                    RecentTables::MenuText(i, paths[i]).c_str());
+                    win::RecentTables::MenuText(i, paths[i]).c_str());
     if (!paths.empty()) InsertMenuA(file, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, ID_FILE_RECENT_SEPARATOR, nullptr);
 }
 

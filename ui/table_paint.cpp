@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/area_surface.h"
 #include "model/paint.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
@@ -13,52 +14,6 @@
 namespace ui {
 
 namespace {
-
-bool Touches(const bw::Rect& a, const bw::Rect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-// A surface that passes on only the drawing that reaches a given area.
-// Drawing elsewhere could not change what the paint shows, and leaving it
-// out spares a system call for each piece far from the ball.
-class AreaSurface final : public bw::Surface {
-public:
-    // `area`: the rectangles of the area, and `bounds` the box around them.
-    AreaSurface(bw::Surface& target, const std::vector<bw::Rect>& area, const bw::Rect& bounds)
-        : target_(target), area_(area), bounds_(bounds) {}
-
-    bw::RasterMode SetRasterMode(bw::RasterMode mode) override { return target_.SetRasterMode(mode); }
-    bw::Pen SelectPen(const bw::Pen& pen) override {
-        penWidth_ = pen.width;
-        return target_.SelectPen(pen);
-    }
-    void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override {
-        // A wide pen reaches about half its width beyond the line; a
-        // margin of the whole width (and one pixel) is on the safe side.
-        const int32_t m = std::max(penWidth_, 1) + 1;
-        if (Reaches({std::min(x1, x2) - m, std::min(y1, y2) - m, std::max(x1, x2) + m, std::max(y1, y2) + m}))
-            target_.Line(x1, y1, x2, y2);
-    }
-    void FillRect(const bw::Rect& r, bw::Color color) override {
-        if (Reaches(r)) target_.FillRect(r, color);
-    }
-    void DrawImage(const bw::ImageList& images, int index, int32_t x, int32_t y) override {
-        if (Reaches({x, y, x + images.Width(), y + images.Height()})) target_.DrawImage(images, index, x, y);
-    }
-
-private:
-    bool Reaches(const bw::Rect& r) const {
-        if (!Touches(r, bounds_)) return false;
-        for (const bw::Rect& a : area_)
-            if (Touches(r, a)) return true;
-        return false;
-    }
-
-    bw::Surface& target_;
-    const std::vector<bw::Rect>& area_;
-    bw::Rect bounds_;
-    int32_t penWidth_ = 8;  // until a pen is selected through this surface
-};
 
 // The rectangles of a system region.
 std::vector<bw::Rect> RectsOf(HRGN region) {
@@ -123,7 +78,7 @@ void TableDialog::PaintPlayfield(HDC dc) {
     SelectClipRgn(buffer, area.region.get());
     {
         win::DcSurface target(buffer, gdi_);
-        AreaSurface reaching(target, area.rects, area.bounds);
+        bw::AreaSurface reaching(target, area.rects, area.bounds);
         editor_->PaintPlay(reaching);
     }
     SelectClipRgn(buffer, nullptr);

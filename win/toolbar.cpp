@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace win {
@@ -73,6 +74,46 @@ bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical) {
         buttons.push_back(b);
     }
     return SendMessageA(toolbar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
+}
+
+void PlaceOnRightEdge(HWND window, HWND toolbar) {
+    const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+    int width = 0;
+    for (int i = 0; i < count; ++i) {
+        RECT item{};
+        if (SendMessageA(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+            width = std::max<int>(width, item.right + 2);
+    }
+    RECT client{}, outer{};
+    GetClientRect(window, &client);
+    GetWindowRect(window, &outer);
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + width, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(toolbar, nullptr, client.right, 0, width, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MakeCheckGroup(HWND toolbar, UINT first, UINT last) {
+    for (UINT id = first; id <= last; ++id) {
+        TBBUTTONINFOA info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_STYLE;
+        info.fsStyle = BTNS_CHECKGROUP;
+        SendMessageA(toolbar, TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last) {
+    for (UINT id = first; id <= last; ++id) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = toolbar;
+        info.uId = id;
+        info.hinst = instance;
+        info.lpszText = MAKEINTRESOURCEA(id);
+        SendMessageA(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
+        SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessageA(tips, TTM_ACTIVATE, TRUE, 0);
 }
 
 }  // namespace win

@@ -23,4 +23,15 @@ bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out);
 // stands upright. False when either cannot be loaded.
 bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical);
 
+// Stands an upright toolbar on the right edge of `window`, which grows by
+// the bar's width so that its own area keeps its size.
+void PlaceOnRightEdge(HWND window, HWND toolbar);
+
+// Makes the buttons `first` to `last` one check group.
+void MakeCheckGroup(HWND toolbar, UINT first, UINT last);
+
+// Adds a tool tip for each button `first` to `last`: the string-table text
+// of the button's command.
+void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last);
+
 }  // namespace win

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/table_text.h"
+#include "model/area_surface.h"
 #include "model/paint.h"
 #include "model/soft_surface.h"
 #include "physics/game.h"
@@ -229,6 +230,29 @@ TEST(Drawing, ThePaintedTable) {
         for (auto [x, y, white] : {std::array{116, 175, 1}, {123, 174 + power, 1}, {116, 175 + power, 0}, {115, 175, 0}, {124, 175, 0}})
             EXPECT_EQ(bar.At(x, y) == kWhite, white == 1) << x << "," << y << " power " << power;
     }
+}
+
+TEST(Drawing, APaintThroughAnAreaIsTheWholePaintThere) {
+    auto t = NewTable();
+    std::string error;
+    ASSERT_TRUE(TextToTable("border 2 2, 120 2, 120 97\nobstacle100 60 40\nleft-flipper 30 80\ncannon 110 90\n"
+                            "hole 20 20\n", *t->root, error));
+    t->state.ball->HandleMessage(PieceMessage::Reset);
+    SoftSurface whole(250, 200, kBackground);
+    PaintTable(t->state, whole, true);
+    const std::vector<Rect> area = {{100, 60, 140, 100}, {10, 150, 70, 170}, {230, 170, 250, 200}};
+    SoftSurface passed(250, 200, kBackground);
+    AreaSurface reaching(passed, area, {10, 60, 250, 200});
+    PaintTable(t->state, reaching, true);
+    int outside = 0;
+    for (int32_t y = 0; y < 200; ++y)
+        for (int32_t x = 0; x < 250; ++x) {
+            bool in = false;
+            for (const Rect& r : area) in = in || r.Contains(x, y);
+            if (in) EXPECT_EQ(passed.At(x, y), whole.At(x, y)) << x << "," << y;
+            else outside += passed.At(x, y) != whole.At(x, y) && whole.At(x, y) != kWhite;
+        }
+    EXPECT_GT(outside, 500) << "drawing far from the area is left out";
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "files/table_file.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
-#include "ui/recent_tables.h"
+#include "win/recent_tables.h"
 #include "win/recovery_store.h"
 
 namespace {
@@ -68,7 +68,7 @@ TEST(Reopening, OpenedAndDroppedTablesAreRecentAfterARestart) {
     EXPECT_EQ(w.Title(), "one.bwt - Bumpwright");
     EXPECT_FALSE(MenuText(file, ID_FILE_RECENT_FIRST + 1).ends_with("two.bwt"));
     // Four at most, newest first, each once whatever its letter case.
-    ui::RecentTables recent;
+    win::RecentTables recent;
     for (const char* path : {"C:\\a.bwt", "C:\\b.bwt", "C:\\c.bwt", "C:\\A.BWT", "C:\\d.bwt", "C:\\e.bwt"}) recent.Add(path);
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"C:\\e.bwt", "C:\\d.bwt", "C:\\A.BWT", "C:\\c.bwt"}));
 }

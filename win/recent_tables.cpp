@@ -1,10 +1,10 @@
-#include "ui/recent_tables.h"
+#include "win/recent_tables.h"
 
 #include <algorithm>
 
 #include "win/handles.h"
 
-namespace ui {
+namespace win {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::string RecentTables::MenuText(size_t index, const std::string& path) {
     return text;
 }
 
-}  // namespace ui
+}  // namespace win

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-namespace ui {
+namespace win {
 
 // The label's two lines; the second is empty when it has no run of blanks.
 std::pair<std::string, std::string> SendButtonLines(const std::string& label);
@@ -18,4 +18,4 @@ std::pair<std::string, std::string> SendButtonLines(const std::string& label);
 // rectangle. `state` holds the ODS_ flags of a WM_DRAWITEM.
 void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label, HFONT font);
 
-}  // namespace ui
+}  // namespace win

@@ -1,8 +1,8 @@
-#include "ui/send_button.h"
+#include "win/send_button.h"
 
 #include "win/handles.h"
 
-namespace ui {
+namespace win {
 
 std::pair<std::string, std::string> SendButtonLines(const std::string& label) {
     const size_t blanks = label.find("  ");
@@ -45,4 +45,4 @@ void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label,
     }
 }
 
-}  // namespace ui
+}  // namespace win

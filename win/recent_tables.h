@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace win {
 
 class RecentTables {
 public:
@@ -33,4 +33,4 @@ private:
     std::vector<std::string> paths_;
 };
 
-}  // namespace ui
+}  // namespace win
