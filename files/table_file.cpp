@@ -5,6 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace bw {
 
 const char kNotATableMessage[] = "This is not a Bumpwright file";
@@ -324,6 +334,31 @@ bool ReadFileBytes(const std::string& path, size_t limit, std::vector<uint8_t>& 
     return true;
 }
 
+namespace {
+
+// Moves a finished file over the target, which may be there already.
+bool MoveOver(const std::string& from, const std::string& to, std::string& why) {
+#ifdef _WIN32
+    // rename() refuses a target that is there on Windows.
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD code = GetLastError();
+    char text[256] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   sizeof text, nullptr);
+    why = std::string(text, n);
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
+        why.pop_back();
+    if (why.empty()) why = "system error " + std::to_string(code);
+    return false;
+#else
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    why = std::strerror(errno);
+    return false;
+#endif
+}
+
+}  // namespace
+
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
     // Written beside the target and moved over it only when complete, so
     // that a failure leaves any earlier file as it was.
@@ -340,8 +375,8 @@ bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std
         std::remove(temp.c_str());
         return false;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "Cannot write " + path + ": " + std::strerror(errno);
+    if (std::string why; !MoveOver(temp, path, why)) {
+        error = "Cannot write " + path + ": " + why;
         std::remove(temp.c_str());
         return false;
     }

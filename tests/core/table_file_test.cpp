@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -267,6 +270,27 @@ TEST(TableFile, RandomFilesSurviveLoadSaveLoadAndTheTextForm) {
         }
         if (HasFailure()) return;
     }
+}
+
+// Writing a file replaces the one that is there, leaving only the new
+// file; one that cannot be written leaves nothing.
+TEST(TableFile, WritingAFileReplacesTheOldOne) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(BW_BINARY_DIR) / "write_file_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "t.bwt").string();
+    std::string error;
+    for (const std::string& text : {std::string("the table saved before, longer"), std::string("new")}) {
+        ASSERT_TRUE(WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()), error)) << error;
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    }
+    EXPECT_FALSE(WriteFileBytes((dir / "gone" / "t.bwt").string(), std::vector<uint8_t>{1}, error));
+    EXPECT_EQ(error.find("Cannot write " + (dir / "gone" / "t.bwt").string()), 0u) << error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    if (!HasFailure()) fs::remove_all(dir);
 }
 
 }  // namespace
