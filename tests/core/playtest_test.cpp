@@ -48,6 +48,10 @@ TEST(Playtest, WalledOffObstacleIsUnreached) {
     EXPECT_EQ(p.y, 31);
     EXPECT_TRUE(r.traps.empty());
     EXPECT_NE(ReportJson(r).find("\"unreached\": [\n    {\"kind\": \"obstacle100\", \"x\": 64, \"y\": 31}]"), std::string::npos);
+    // The text: the findings, then the figures (which the check window shows apart).
+    EXPECT_EQ(ReportText(r), "unreached: obstacle100 at (64, 31)\n" + FiguresText(r));
+    EXPECT_EQ(FiguresText(r).rfind("games: 200, ", 0), 0u) << FiguresText(r);
+    EXPECT_NE(FiguresText(r).find("\nmost hit: "), std::string::npos) << FiguresText(r);
 }
 
 TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
@@ -64,6 +68,8 @@ TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
     ASSERT_EQ(t.nearby.size(), 1u);
     EXPECT_EQ(r.pieces[static_cast<size_t>(t.nearby[0])].kind, "border");
     EXPECT_TRUE(r.HasFindings());
+    EXPECT_EQ(ReportText(r), "unreached: obstacle10 at (20, 20)\ntrap: " + TrapText(r, t) + "\n" + FiguresText(r));
+    EXPECT_EQ(FiguresText(r).rfind("games: 5, ", 0), 0u) << FiguresText(r);
 }
 
 TEST(Playtest, OpenTableWithoutFlippersDrainsEveryBall) {
