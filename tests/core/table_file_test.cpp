@@ -220,6 +220,13 @@ TEST(TableFile, ASegmentWhosePieceWasRemovedIsKept) {
         EXPECT_EQ(Shown(*u->root), c.shown);
         EXPECT_TRUE(u->root->region == t->root->region);
         EXPECT_EQ(SaveTableBytes(*t->root).bytes, bytes);
+        for (size_t n = 3; n < bytes.size() - 8; n += 3) {  // short buffers: never written past
+            std::vector<uint8_t> buffer(n + 9, 0xCD);
+            const int32_t written = WriteRecords(*t->root, std::span<uint8_t>(buffer.data(), n));
+            ASSERT_LE(static_cast<size_t>(written) * 3, n);
+            EXPECT_EQ(buffer[static_cast<size_t>(written) * 3 - 1], 0);
+            EXPECT_EQ(std::count(buffer.begin() + static_cast<long>(n), buffer.end(), 0xCD), 9);
+        }
 
         std::string error;
         ASSERT_TRUE(TextToTable(TableToText(*t->root), *v->root, error)) << error;
