@@ -121,7 +121,7 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
             seen[3] = true;
             // The table runs up to the line "end replay", which no table text holds.
             const size_t start = std::min(pos, text.size());
-            size_t lineStart = start;
+            size_t lineStart = pos;
             bool ended = false;
             while (lineStart = pos, NextLine(text, pos, line)) {
                 ++lineNo;
@@ -138,7 +138,8 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
             r.tableText = std::string(text.substr(start, lineStart - start));
             while (NextLine(text, pos, line)) {
                 ++lineNo;
-                if (!line.empty() && line[0] != '#') return fail("nothing but comments may follow '" + std::string(kEndLine) + "'");
+                if (!line.empty() && line[0] != '#')
+                    return fail("nothing but comments may follow '" + std::string(kEndLine) + "'");
             }
             break;
         } else if (head == "table-checksum") {
@@ -217,8 +218,9 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
         return false;
     }
     if (const uint64_t sum = TableChecksum(*probe.root); sum != tableChecksum) {
-        error = "line " + std::to_string(tableChecksumLine) + ": the table is not the one the game was played on (its checksum is " +
-                Hex(sum) + ", the file says " + Hex(tableChecksum) + ")";
+        error = "line " + std::to_string(tableChecksumLine) +
+                ": the table is not the one the game was played on (its checksum is " + Hex(sum) + ", the file says " +
+                Hex(tableChecksum) + ")";
         return false;
     }
     return true;

@@ -156,7 +156,8 @@ TEST(ReplayFile, TamperedReplayIsRefused) {
     } const cases[] = {
         {text.substr(0, text.find("table\n")), "missing 'table'"},
         {shifted, "line " + checksumLine + ": the table is not the one the game was played on"},
-        {head + "table\ncannon 60 90\n", "line 5: no 'table-checksum' line before 'table' (the replay is incomplete, or was written by an older version"},
+        {head + "table\ncannon 60 90\n",
+         "line 5: no 'table-checksum' line before 'table' (the replay is incomplete, or was written by an older version"},
         {head + tail + "cannon 1 2\n", "line 9: nothing but comments may follow 'end replay'"},
         {"hello\n", "line 1: not a Bumpwright replay"},
         {"# Bumpwright replay\nticks 99999999999\n", "line 2: 'ticks' needs"},
@@ -164,7 +165,8 @@ TEST(ReplayFile, TamperedReplayIsRefused) {
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\nkeys 5:+Q\ntable\n", "line 5: unknown key 'Q'"},
         {head + "keys 10:+Z\n" + tail, "comes after the last tick"},
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 00000000\ntable\n", "line 4: 'checksum' needs"},
-        {head + "table-checksum 0000000000000000\ntable\ncannon 60 90\nflipper 1 2\nend replay\n", "line 8: unknown piece 'flipper'"},
+        {head + "table-checksum 0000000000000000\ntable\ncannon 60 90\nflipper 1 2\nend replay\n",
+         "line 8: unknown piece 'flipper'"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ReadReplay(c.text, r, error)) << c.text;
