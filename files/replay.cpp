@@ -45,7 +45,18 @@ std::string ShiftLine(const std::string& error, int offset) {
     return error;
 }
 
+constexpr std::string_view kEndLine = "end replay";
+
 }  // namespace
+
+uint64_t TableChecksum(const TableRoot& root) {
+    uint64_t hash = 14695981039346656037ull;
+    for (const uint8_t b : TableFileBytes(root)) {
+        hash ^= b;
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 std::string WriteReplay(const Replay& r) {
     std::string s = "# Bumpwright replay\n";
@@ -67,8 +78,14 @@ std::string WriteReplay(const Replay& r) {
             line.clear();
         }
     }
+    // What proves the table whole: its checksum before it, a last line after it.
+    Table table(BuiltinImageLoader{});
+    std::string why;
+    TextToTable(r.tableText, *table.root, why);
+    s += "table-checksum " + Hex(TableChecksum(*table.root)) + "\n";
     s += "table\n" + r.tableText;
     if (!r.tableText.empty() && r.tableText.back() != '\n') s += "\n";
+    s += std::string(kEndLine) + "\n";
     return s;
 }
 
@@ -79,7 +96,9 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
         return false;
     }
     bool seen[4] = {};  // ticks, score, checksum, table
-    int lineNo = 0, tableLine = 0;
+    bool seenTableChecksum = false;
+    uint64_t tableChecksum = 0;
+    int lineNo = 0, tableLine = 0, tableChecksumLine = 0;
     size_t pos = 0;
     auto fail = [&](const std::string& what) {
         error = "line " + std::to_string(lineNo) + ": " + what;
@@ -95,10 +114,39 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
         const std::string_view rest = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
         if (head == "table") {
             if (!rest.empty()) return fail("'table' takes nothing after it");
-            r.tableText = std::string(text.substr(std::min(pos, text.size())));
+            if (!seenTableChecksum)
+                return fail("no 'table-checksum' line before 'table' (the replay is incomplete, or was written "
+                            "by an older version of Bumpwright: record the game again)");
             tableLine = lineNo;
             seen[3] = true;
+            // The table runs up to the line "end replay", which no table text holds.
+            const size_t start = std::min(pos, text.size());
+            size_t lineStart = pos;
+            bool ended = false;
+            while (lineStart = pos, NextLine(text, pos, line)) {
+                ++lineNo;
+                if (line == kEndLine) {
+                    ended = true;
+                    break;
+                }
+            }
+            if (!ended) {
+                ++lineNo;
+                return fail("the replay ends inside its table, without its last line '" + std::string(kEndLine) +
+                            "' (the file is cut off)");
+            }
+            r.tableText = std::string(text.substr(start, lineStart - start));
+            while (NextLine(text, pos, line)) {
+                ++lineNo;
+                if (!line.empty() && line[0] != '#')
+                    return fail("nothing but comments may follow '" + std::string(kEndLine) + "'");
+            }
             break;
+        } else if (head == "table-checksum") {
+            if (seenTableChecksum) return fail("a second 'table-checksum' line");
+            if (!ParseHex(rest, tableChecksum)) return fail("'table-checksum' needs 16 hexadecimal digits");
+            seenTableChecksum = true;
+            tableChecksumLine = lineNo;
         } else if (head == "ticks") {
             if (seen[0]) return fail("a second 'ticks' line");
             if (!ParseNumber<int64_t>(rest, r.ticks, kMaxReplayTicks))
@@ -167,6 +215,12 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
     if (const int32_t records = RecordsNeeded(*probe.root); records > kMaxRecords) {
         error = "line " + std::to_string(tableLine) + ": the table needs " + std::to_string(records) +
                 " records; a table file holds at most " + std::to_string(kMaxRecords);
+        return false;
+    }
+    if (const uint64_t sum = TableChecksum(*probe.root); sum != tableChecksum) {
+        error = "line " + std::to_string(tableChecksumLine) +
+                ": the table is not the one the game was played on (its checksum is " + Hex(sum) + ", the file says " +
+                Hex(tableChecksum) + ")";
         return false;
     }
     return true;

@@ -9,8 +9,14 @@
 //   check 500 0123456789abcdef   the same after every 500 ticks (optional)
 //   keys 1:+SPACE,2:+SPACE,...   key events in tick order (key-script form;
 //                                as many keys lines as needed)
-//   table                        the rest of the file: the table as text
+//   table-checksum 0123456789abcdef
+//                                TableChecksum of the table that follows
+//   table                        then the table as text,
 //   border 44 85, 2 71, ...
+//   end replay                   up to this last line
+//
+// A file without its last line or whose table does not give the checksum
+// is refused: the table would not be the one the game was played on.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +43,10 @@ struct Replay {
     uint64_t checksum = 0;
     std::vector<uint64_t> checks;  // after ticks 500, 1000, ...
 };
+
+// 64-bit FNV-1a over the table's file bytes (TableFileBytes): the same for
+// every text of the same table, whatever its comments, spacing or line ends.
+uint64_t TableChecksum(const TableRoot& root);
 
 std::string WriteReplay(const Replay& replay);
 // False with "line N: ..." when the text is not a whole, well-formed

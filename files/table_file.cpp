@@ -5,6 +5,16 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace bw {
 
 const char kNotATableMessage[] = "This is not a Bumpwright file";
@@ -32,17 +42,54 @@ void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, i
     r[2] = static_cast<uint8_t>(static_cast<uint32_t>(kind) & 0xFF);
 }
 
+// Where the reader starts a segment record that comes next in a list: at
+// the piece the list's previous record made (a group is made at 0, 0), or
+// nowhere at the start of a list, where it builds no segment at all.
+struct JoinPoint {
+    bool any = false;
+    uint8_t x = 0, y = 0;
+};
+
+JoinPoint At(int32_t x, int32_t y) {
+    return {true, static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF),
+            static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF)};
+}
+
+// A segment whose start is not where the reader would put it (the piece it
+// joined was removed or moved, or it never had one) is written as a border
+// of its own: a start point at the segment's start, the segment, and a
+// terminator.
+bool NeedsOwnBorder(const TablePiece& c, const JoinPoint& join, const PlacedPiece& root) {
+    if (c.kind != kBorderSegment) return false;
+    const auto* s = dynamic_cast<const BorderSegment*>(&c);
+    if (!s) return false;
+    const JoinPoint start = At(s->x2 - root.x, s->y2 - root.y);
+    return !join.any || start.x != join.x || start.y != join.y;
+}
+
 int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, std::span<uint8_t> buffer) {
     const int32_t capacity = static_cast<int32_t>(std::min<size_t>(buffer.size() / kRecordBytes, 1 << 20));
     if (capacity < 1) return 0;
     int32_t n = 0;
+    JoinPoint join;
     // Room is kept for this level's terminator.
     for (const TablePiece* c = group.FirstChild(); c && n < kLevelStop; c = c->next.get()) {
         const PlacedPiece& p = Placed(*c);
+        if (NeedsOwnBorder(*c, join, root)) {
+            if (n + 3 >= capacity) break;  // its three records, our terminator
+            const auto& s = static_cast<const BorderSegment&>(*c);
+            PutRecord(buffer, n, s.x2 - root.x, s.y2 - root.y, kBorderStart);
+            PutRecord(buffer, n + 1, p.x - root.x, p.y - root.y, kBorderSegment);
+            PutRecord(buffer, n + 2, 0, 0, kEndOfList);
+            n += 3;
+            join = At(0, 0);
+            continue;
+        }
         if (c->kind != kGroup) {
             if (n + 1 >= capacity) break;
             PutRecord(buffer, n, p.x - root.x, p.y - root.y, c->kind);
             ++n;
+            join = At(p.x - root.x, p.y - root.y);
             continue;
         }
         const auto& sub = static_cast<const PieceGroup&>(*c);
@@ -55,23 +102,37 @@ int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, std::span<u
         const auto rest = buffer.subspan(static_cast<size_t>(n) * kRecordBytes,
                                          static_cast<size_t>(capacity - 1 - n) * kRecordBytes);
         n += WriteLevel(sub, root, rest);
+        join = At(0, 0);
     }
     PutRecord(buffer, n, 0, 0, kEndOfList);
     return n + 1;
 }
 
-int32_t CountLevel(const PieceGroup& group, int32_t depth) {
+int32_t CountLevel(const PieceGroup& group, const PlacedPiece& root) {
     int32_t n = 0;
+    JoinPoint join;
     for (const TablePiece* c = group.FirstChild(); c; c = c->next.get()) {
+        if (NeedsOwnBorder(*c, join, root)) {
+            n += 3;
+            join = At(0, 0);
+            continue;
+        }
         if (c->kind != kGroup) {
             ++n;
+            join = At(Placed(*c).x - root.x, Placed(*c).y - root.y);
             continue;
         }
         if (WritesNothing(*c)) continue;
         if (IsPlainGroup(*c)) ++n;
-        n += CountLevel(static_cast<const PieceGroup&>(*c), depth + 1);
+        n += CountLevel(static_cast<const PieceGroup&>(*c), root);
+        join = At(0, 0);
     }
     return n + 1;
+}
+
+const PlacedPiece& RootOf(const PieceGroup& group) {
+    return group.state.root ? static_cast<const PlacedPiece&>(*group.state.root)
+                            : static_cast<const PlacedPiece&>(group);
 }
 
 }  // namespace
@@ -87,12 +148,10 @@ bool WritesNoRecords(const TablePiece& piece) {
 }
 
 int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer) {
-    const PlacedPiece& root = group.state.root ? static_cast<const PlacedPiece&>(*group.state.root)
-                                               : static_cast<const PlacedPiece&>(group);
-    return WriteLevel(group, root, buffer);
+    return WriteLevel(group, RootOf(group), buffer);
 }
 
-int32_t RecordsNeeded(const PieceGroup& group) { return CountLevel(group, 0); }
+int32_t RecordsNeeded(const PieceGroup& group) { return CountLevel(group, RootOf(group)); }
 
 int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records) {
     const size_t available = records.size() / kRecordBytes;
@@ -275,6 +334,31 @@ bool ReadFileBytes(const std::string& path, size_t limit, std::vector<uint8_t>& 
     return true;
 }
 
+namespace {
+
+// Moves a finished file over the target, which may be there already.
+bool MoveOver(const std::string& from, const std::string& to, std::string& why) {
+#ifdef _WIN32
+    // rename() refuses a target that is there on Windows.
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD code = GetLastError();
+    char text[256] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                   sizeof text, nullptr);
+    why = std::string(text, n);
+    while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == ' ' || why.back() == '.'))
+        why.pop_back();
+    if (why.empty()) why = "system error " + std::to_string(code);
+    return false;
+#else
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    why = std::strerror(errno);
+    return false;
+#endif
+}
+
+}  // namespace
+
 bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std::string& error) {
     // Written beside the target and moved over it only when complete, so
     // that a failure leaves any earlier file as it was.
@@ -291,8 +375,8 @@ bool WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes, std
         std::remove(temp.c_str());
         return false;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "Cannot write " + path + ": " + std::strerror(errno);
+    if (std::string why; !MoveOver(temp, path, why)) {
+        error = "Cannot write " + path + ": " + why;
         std::remove(temp.c_str());
         return false;
     }

@@ -34,9 +34,20 @@ bool IsSimpleBorder(const PieceGroup& g) {
     return true;
 }
 
+// Where the text reader starts a "segment" line: at the piece the line
+// before it at the same level made (a border or a group is made at 0, 0),
+// or nowhere at the start of a level, where it refuses the segment.
+struct JoinPoint {
+    bool any = false;
+    int32_t x = 0, y = 0;
+};
+
 void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst);
 
-void WritePiece(const TablePiece& c, int depth, std::string& out) {
+std::string Position(int32_t x, int32_t y) { return std::to_string(x) + " " + std::to_string(y); }
+
+// Writes `c` and moves `join` to where the reader then stands.
+void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& join) {
     const std::string indent(static_cast<size_t>(depth) * 2, ' ');
     const PlacedPiece& p = Placed(c);
     if (c.kind == kGroup) {
@@ -46,13 +57,12 @@ void WritePiece(const TablePiece& c, int depth, std::string& out) {
             out += indent + "border";
             const char* sep = " ";
             for (const TablePiece* v = first; v; v = v->next.get()) {
-                out += sep + std::to_string(Placed(*v).x) + " " + std::to_string(Placed(*v).y);
+                out += sep + Position(Placed(*v).x, Placed(*v).y);
                 sep = ", ";
             }
             out += "\n";
         } else if (first && first->kind == kBorderStart) {
-            out += indent + "polyline " + std::to_string(Placed(*first).x) + " " + std::to_string(Placed(*first).y) +
-                   "\n";
+            out += indent + "polyline " + Position(Placed(*first).x, Placed(*first).y) + "\n";
             WriteLevel(g, depth + 1, out, true);
             out += indent + "end\n";
         } else {
@@ -60,16 +70,31 @@ void WritePiece(const TablePiece& c, int depth, std::string& out) {
             WriteLevel(g, depth + 1, out, false);
             out += indent + "end\n";
         }
+        join = {true, 0, 0};
         return;
     }
-    if (const char* name = NameOf(c.kind))
-        out += indent + name + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+    if (const auto* s = dynamic_cast<const BorderSegment*>(&c);
+        s && c.kind == kBorderSegment && (!join.any || join.x != s->x2 || join.y != s->y2)) {
+        // Its start is not the piece before it (that one was removed or
+        // moved, or there is none): a border of its own keeps it as it is.
+        out += indent + "border " + Position(s->x2, s->y2) + ", " + Position(p.x, p.y) + "\n";
+        join = {true, 0, 0};
+        return;
+    }
+    if (const char* name = NameOf(c.kind)) {
+        out += indent + name + " " + Position(p.x, p.y) + "\n";
+        join = {true, p.x, p.y};
+    }
 }
 
 void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst) {
     const TablePiece* c = group.FirstChild();
-    if (skipFirst && c) c = c->next.get();
-    for (; c; c = c->next.get()) WritePiece(*c, depth, out);
+    JoinPoint join;
+    if (skipFirst && c) {
+        join = {true, Placed(*c).x, Placed(*c).y};
+        c = c->next.get();
+    }
+    for (; c; c = c->next.get()) WritePiece(*c, depth, out, join);
 }
 
 // Splits a line into words; commas separate like spaces.
@@ -103,7 +128,8 @@ std::string TableToText(const TableRoot& root) {
 
 std::string PieceToText(const TablePiece& piece) {
     std::string out = kTextHeader;
-    WritePiece(piece, 0, out);
+    JoinPoint none;
+    WritePiece(piece, 0, out, none);
     return out;
 }
 

@@ -29,12 +29,13 @@ const std::vector<Picture>& PiecePictures() {
     return pictures;
 }
 
-std::unique_ptr<ImageList> BuiltinImageLoader::LoadPieceImages() const {
+std::unique_ptr<SoftImageList> MakePieceImages(const std::vector<Picture>& pictures) {
     auto list = std::make_unique<SoftImageList>();
-    for (const Picture& p : PiecePictures())
-        if (p.width > 0) list->Add(p);
+    for (const Picture& p : pictures) list->Add(p.width > 0 && p.height > 0 ? p : Picture{});
     return list;
 }
+
+std::unique_ptr<ImageList> BuiltinImageLoader::LoadPieceImages() const { return MakePieceImages(PiecePictures()); }
 
 SoftSurface::SoftSurface(int32_t width, int32_t height, Color fill)
     : width_(std::max(0, width)),

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "model/surface.h"
@@ -9,18 +10,29 @@
 
 namespace bw {
 
-// Masked images in memory; white pixels are transparent.
+// Masked images in memory; white pixels are transparent. An empty picture
+// (one that failed to load) keeps its index and draws nothing; the size is
+// that of the first picture that is not empty.
 class SoftImageList : public ImageList {
 public:
     void Add(Picture pic) { images_.push_back(std::move(pic)); }
     int Count() const override { return static_cast<int>(images_.size()); }
-    int32_t Width() const override { return images_.empty() ? 0 : images_[0].width; }
-    int32_t Height() const override { return images_.empty() ? 0 : images_[0].height; }
+    int32_t Width() const override { return First() ? First()->width : 0; }
+    int32_t Height() const override { return First() ? First()->height : 0; }
     const Picture& At(int i) const { return images_[static_cast<size_t>(i)]; }
 
 private:
+    const Picture* First() const {
+        for (const Picture& p : images_)
+            if (p.width > 0) return &p;
+        return nullptr;
+    }
     std::vector<Picture> images_;
 };
+
+// The piece pictures as an image list, each at its own index (pictures
+// are found by kind): one that failed to parse stays in its place, blank.
+std::unique_ptr<SoftImageList> MakePieceImages(const std::vector<Picture>& pictures);
 
 // The eight built-in piece pictures, ball first.
 class BuiltinImageLoader : public ImageLoader {

@@ -488,7 +488,11 @@ std::string ReportText(const PlaytestReport& r) {
         s += "unreached: " + Number(static_cast<int64_t>(unreached.size() - kListed)) + " more (see --json)\n";
     for (const Trap& t : r.traps) s += "trap: " + TrapText(r, t) + "\n";
     if (unreached.empty() && r.traps.empty()) s += "no unreached pieces and no traps\n";
-    s += "games: " + Number(r.games) + ", " + Number(r.ticks) + " ticks in all";
+    return s + FiguresText(r);
+}
+
+std::string FiguresText(const PlaytestReport& r) {
+    std::string s = "games: " + Number(r.games) + ", " + Number(r.ticks) + " ticks in all";
     if (r.gamesEndedByTrap > 0) s += ", " + Number(r.gamesEndedByTrap) + " ended with the ball at rest";
     s += "\nscore: mean " + Tenths(r.scoreMeanTenths) + ", median " + Number(r.scoreMedian) + ", 90th percentile " +
          Number(r.scoreP90) + "\n";

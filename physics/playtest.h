@@ -121,6 +121,9 @@ PlaytestReport RunPlaytest(const TableRoot& table, const PlaytestOptions& option
 
 // The report for a person: findings first, then the figures.
 std::string ReportText(const PlaytestReport& report);
+// The figures alone, as ReportText ends: games and ticks, scores, drains,
+// the piece hit most.
+std::string FiguresText(const PlaytestReport& report);
 // The same facts for scripts.
 std::string ReportJson(const PlaytestReport& report);
 // One line for a trap: "the ball rests at (X, Y) ..." with its pieces.

@@ -42,11 +42,7 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1600, 0);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    // The figures: the report's lines after its findings.
-    const std::string text = bw::ReportText(report);
-    size_t from = 0;
-    while (from < text.size() && text.compare(from, 7, "games: ") != 0) from = text.find('\n', from) + 1;
-    std::string figures = text.substr(from);
+    std::string figures = bw::FiguresText(report);
     for (size_t at = 0; (at = figures.find('\n', at)) != std::string::npos;) figures.replace(at, 1, "\r\n"), at += 2;
     SetDlgItemTextA(hwnd(), IDC_CHECK_SUMMARY, figures.c_str());
     ShowWindow(GetDlgItem(hwnd(), IDC_CHECK_PROGRESS), SW_HIDE);

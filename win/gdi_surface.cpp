@@ -70,24 +70,46 @@ void SystemImageList::Draw(HDC dc, int index, int32_t x, int32_t y) const {
     SetBkColor(dc, oldBack);
 }
 
+namespace {
+
+// A picture that is all white: all transparent once added masked.
+OwnedBitmap BlankBitmap(int32_t width, int32_t height) {
+    WindowDc screen(nullptr);
+    OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    OwnedMemoryDc dc(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !dc) return {};
+    SelectedObject chosen(dc.get(), bitmap.get());
+    PatBlt(dc.get(), 0, 0, width, height, WHITENESS);
+    return bitmap;
+}
+
+}  // namespace
+
 std::unique_ptr<bw::ImageList> ResourceImageLoader::LoadPieceImages() const {
-    OwnedImageList list;
+    // Pictures are found by kind, so each keeps its index: one that cannot
+    // be loaded leaves a blank picture in its place.
+    std::vector<OwnedBitmap> bitmaps;
     int32_t width = 0, height = 0;
     for (int i = 0; i < count_; ++i) {
-        OwnedBitmap bitmap(static_cast<HBITMAP>(
+        bitmaps.emplace_back(static_cast<HBITMAP>(
             LoadImageA(instance_, MAKEINTRESOURCEA(firstId_ + i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-        if (!bitmap) continue;
-        if (!list) {
+        if (bitmaps.back() && width <= 0) {
             BITMAP info{};
-            GetObjectA(bitmap.get(), sizeof info, &info);
+            GetObjectA(bitmaps.back().get(), sizeof info, &info);
             width = info.bmWidth;
             height = info.bmHeight;
-            list.reset(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 4));
-            if (!list) return nullptr;
         }
-        ImageList_AddMasked(list.get(), bitmap.get(), RGB(255, 255, 255));
     }
+    if (width <= 0 || height <= 0) return nullptr;
+    OwnedImageList list(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, count_, 4));
     if (!list) return nullptr;
+    for (const OwnedBitmap& bitmap : bitmaps) {
+        if (bitmap && ImageList_AddMasked(list.get(), bitmap.get(), RGB(255, 255, 255)) >= 0) continue;
+        // A new blank each time: adding a bitmap masked blackens its white.
+        const OwnedBitmap blank = BlankBitmap(width, height);
+        // No pictures at all rather than pictures of other kinds.
+        if (!blank || ImageList_AddMasked(list.get(), blank.get(), RGB(255, 255, 255)) < 0) return nullptr;
+    }
     return std::make_unique<SystemImageList>(std::move(list), width, height);
 }
 

@@ -53,7 +53,7 @@ private:
 
 // The piece pictures from bitmap resources firstId, firstId + 1, ...: the
 // first bitmap's size is the image size; white is transparent. A bitmap
-// that cannot be loaded is left out.
+// that cannot be loaded is a blank picture at its index.
 class ResourceImageLoader : public bw::ImageLoader {
 public:
     ResourceImageLoader(HINSTANCE instance, UINT firstId, int count)

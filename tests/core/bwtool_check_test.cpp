@@ -63,6 +63,11 @@ TEST(BwtoolCheck, StrictJsonReplayAndMovie) {
     std::ofstream(dir / "moved.bwr", std::ios::binary) << text;
     EXPECT_EQ(Tool("replay " + (dir / "moved.bwr").string(), out), 1);
     EXPECT_NE(out.find("between ticks 1 and 500"), std::string::npos) << out;
+    // Cut inside its table, it is refused, not played on another table.
+    text = ReadText(replay);
+    std::ofstream(dir / "cut.bwr", std::ios::binary) << text.substr(0, text.find('\n', text.find("\nborder ") + 1) + 1);
+    EXPECT_EQ(Tool("replay " + (dir / "cut.bwr").string(), out), 2) << out;
+    EXPECT_NE(out.find("without its last line 'end replay' (the file is cut off)"), std::string::npos) << out;
     std::ofstream(dir / "junk.bwr", std::ios::binary) << "# Bumpwright replay\nticks 5\nscore x\n";
     EXPECT_EQ(Tool("replay " + (dir / "junk.bwr").string(), out), 2);
     EXPECT_NE(out.find("line 3: 'score' needs a whole number"), std::string::npos) << out;

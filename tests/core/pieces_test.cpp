@@ -176,23 +176,42 @@ TEST(Keys, FlippersAndTheCannonMarkWhatToRepaint) {
 
 constexpr Color kBackground = Rgb(10, 20, 30);
 
+// Pictures whose one kind failed to load: that kind draws none, and every
+// other kind still draws its own.
+class OnePictureMissing final : public ImageLoader {
+public:
+    explicit OnePictureMissing(PieceKind kind) : kind_(kind) {}
+    std::unique_ptr<ImageList> LoadPieceImages() const override {
+        std::vector<Picture> pictures = PiecePictures();
+        pictures[static_cast<size_t>(kind_ - kBall)] = Picture{};
+        return MakePieceImages(pictures);
+    }
+
+private:
+    PieceKind kind_;
+};
+
 TEST(Drawing, PicturesAreCentredWithWhiteTransparent) {
-    for (PieceKind kind : {kObstacle10, kObstacle50, kObstacle100, kHole, kCannon, kBall}) {
-        auto t = NewTable();
-        TablePiece* p = kind == kBall ? t->state.ball : CreatePiece(t->root.get(), kind, 60, 50);
-        if (kind == kBall) t->root->HandleMessage(PieceMessage::Reset);  // no cannon: (65, 50)
-        const int32_t x = kind == kBall ? 65 : 60, y = 50;
-        SoftSurface s(250, 200, kBackground);
-        s.SetRasterMode(RasterMode::XorPen);  // pictures ignore the raster mode
-        t->state.drawTarget = &s;
-        p->HandleMessage(PieceMessage::Draw);
-        const Picture& pic = PiecePictures()[static_cast<size_t>(kind - kBall)];
-        SoftSurface want(250, 200, kBackground);
-        for (int32_t py = 0; py < pic.height; ++py)
-            for (int32_t px = 0; px < pic.width; ++px)
-                if (pic.At(px, py) != kWhite)
-                    want.FillRect({2 * x - 10 + px, 2 * y - 10 + py, 2 * x - 9 + px, 2 * y - 9 + py}, pic.At(px, py));
-        EXPECT_TRUE(s.Pixels() == want.Pixels()) << "kind " << kind;
+    for (PieceKind missing : {kEndOfList, kObstacle50, kBall}) {
+        const OnePictureMissing loader(missing);
+        for (PieceKind kind : {kObstacle10, kObstacle50, kObstacle100, kHole, kCannon, kBall}) {
+            auto t = missing == kEndOfList ? NewTable() : std::make_unique<Table>(loader);
+            TablePiece* p = kind == kBall ? t->state.ball : CreatePiece(t->root.get(), kind, 60, 50);
+            if (kind == kBall) t->root->HandleMessage(PieceMessage::Reset);  // no cannon: (65, 50)
+            const int32_t x = kind == kBall ? 65 : 60, y = 50;
+            SoftSurface s(250, 200, kBackground);
+            s.SetRasterMode(RasterMode::XorPen);  // pictures ignore the raster mode
+            t->state.drawTarget = &s;
+            p->HandleMessage(PieceMessage::Draw);
+            const Picture& pic = kind == missing ? Picture{} : PiecePictures()[static_cast<size_t>(kind - kBall)];
+            SoftSurface want(250, 200, kBackground);
+            for (int32_t py = 0; py < pic.height; ++py)
+                for (int32_t px = 0; px < pic.width; ++px)
+                    if (pic.At(px, py) != kWhite)
+                        want.FillRect({2 * x - 10 + px, 2 * y - 10 + py, 2 * x - 9 + px, 2 * y - 9 + py}, pic.At(px, py));
+            EXPECT_TRUE(s.Pixels() == want.Pixels()) << "kind " << kind << ", missing " << missing;
+            EXPECT_EQ(t->state.imageWidth, 20);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // replays that are refused when they are not what they claim.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -47,6 +48,10 @@ TEST(Playtest, WalledOffObstacleIsUnreached) {
     EXPECT_EQ(p.y, 31);
     EXPECT_TRUE(r.traps.empty());
     EXPECT_NE(ReportJson(r).find("\"unreached\": [\n    {\"kind\": \"obstacle100\", \"x\": 64, \"y\": 31}]"), std::string::npos);
+    // The text: the findings, then the figures (which the check window shows apart).
+    EXPECT_EQ(ReportText(r), "unreached: obstacle100 at (64, 31)\n" + FiguresText(r));
+    EXPECT_EQ(FiguresText(r).rfind("games: 200, ", 0), 0u) << FiguresText(r);
+    EXPECT_NE(FiguresText(r).find("\nmost hit: "), std::string::npos) << FiguresText(r);
 }
 
 TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
@@ -63,6 +68,8 @@ TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
     ASSERT_EQ(t.nearby.size(), 1u);
     EXPECT_EQ(r.pieces[static_cast<size_t>(t.nearby[0])].kind, "border");
     EXPECT_TRUE(r.HasFindings());
+    EXPECT_EQ(ReportText(r), "unreached: obstacle10 at (20, 20)\ntrap: " + TrapText(r, t) + "\n" + FiguresText(r));
+    EXPECT_EQ(FiguresText(r).rfind("games: 5, ", 0), 0u) << FiguresText(r);
 }
 
 TEST(Playtest, OpenTableWithoutFlippersDrainsEveryBall) {
@@ -125,17 +132,41 @@ TEST(ReplayFile, TamperedReplayIsRefused) {
     EXPECT_FALSE(VerifyReplay(r, again->state, error));
     EXPECT_NE(error.find("between ticks 1001 and 1500"), std::string::npos) << error;
 
+    // Cut at any line end, the file is refused naming a line; whole, it
+    // reads with Windows line ends too.
+    for (size_t end = text.find('\n'); end + 1 < text.size(); end = text.find('\n', end + 1)) {
+        EXPECT_FALSE(ReadReplay(text.substr(0, end + 1), r, error)) << text.substr(0, end + 1);
+        EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+    }
+    const size_t tableAt = text.find("\ntable\n") + 1;
+    EXPECT_FALSE(ReadReplay(text.substr(0, tableAt + 6), r, error));
+    EXPECT_NE(error.find("without its last line 'end replay' (the file is cut off)"), std::string::npos) << error;
+    std::string crlf;
+    for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(ReadReplay(crlf, r, error)) << error;
+
+    const std::string head = "# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\n";
+    const std::string tail = "table-checksum 0000000000000000\ntable\ncannon 60 90\nend replay\n";
+    std::string shifted = text;  // a piece moved in the table
+    shifted.replace(shifted.find("\ncannon 115 92\n"), 15, "\ncannon 115 93\n");
+    const std::string checksumLine =
+        std::to_string(std::count(text.begin(), text.begin() + text.find("table-checksum"), '\n') + 1);
     struct Case {
         std::string text, message;
     } const cases[] = {
         {text.substr(0, text.find("table\n")), "missing 'table'"},
+        {shifted, "line " + checksumLine + ": the table is not the one the game was played on"},
+        {head + "table\ncannon 60 90\n",
+         "line 5: no 'table-checksum' line before 'table' (the replay is incomplete, or was written by an older version"},
+        {head + tail + "cannon 1 2\n", "line 9: nothing but comments may follow 'end replay'"},
         {"hello\n", "line 1: not a Bumpwright replay"},
         {"# Bumpwright replay\nticks 99999999999\n", "line 2: 'ticks' needs"},
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\nkeys 5:+Z,4:-Z\ntable\n", "line 5: key event '4:-Z' is out of order"},
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\nkeys 5:+Q\ntable\n", "line 5: unknown key 'Q'"},
-        {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\nkeys 10:+Z\ntable\n", "comes after the last tick"},
+        {head + "keys 10:+Z\n" + tail, "comes after the last tick"},
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 00000000\ntable\n", "line 4: 'checksum' needs"},
-        {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 0000000000000000\ntable\ncannon 60 90\nflipper 1 2\n", "line 7: unknown piece 'flipper'"},
+        {head + "table-checksum 0000000000000000\ntable\ncannon 60 90\nflipper 1 2\nend replay\n",
+         "line 8: unknown piece 'flipper'"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ReadReplay(c.text, r, error)) << c.text;

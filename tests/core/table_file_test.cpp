@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,6 +167,75 @@ TEST(TableFile, SaveRefusesATableThatDoesNotFit) {
 
 // ---- round trips ---------------------------------------------------------------
 
+// What the table shows, at any depth: each piece but groups and border
+// start points, a segment with both its ends.
+std::string Shown(const PieceGroup& group) {
+    std::string out;
+    for (const TablePiece* c = group.FirstChild(); c; c = c->next.get()) {
+        if (const auto* g = dynamic_cast<const PieceGroup*>(c); g && c->kind == kGroup) {
+            out += Shown(*g);
+            continue;
+        }
+        if (c->kind == kBorderStart) continue;
+        out += std::to_string(c->kind) + " " + std::to_string(Placed(*c).x) + " " + std::to_string(Placed(*c).y);
+        if (const auto* s = dynamic_cast<const BorderSegment*>(c))
+            out += " -> " + std::to_string(s->x2) + " " + std::to_string(s->y2);
+        out += "\n";
+    }
+    return out;
+}
+
+// A top-level segment joins the piece before it. Once that piece is removed
+// (or another stands before it) the segment still shows where it was, and
+// the file, the snapshots and the text form keep it there; a file in which
+// the segment still joins its piece is written as it was read.
+TEST(TableFile, ASegmentWhosePieceWasRemovedIsKept) {
+    const std::vector<uint8_t> file = FileBytes({{0x14, 0x14, 4}, {0x3c, 0x3c, 11}, {0x64, 0x50, 7}, {0, 0, 0}});
+    const struct {
+        std::vector<uint8_t> file;
+        int remove;  // the root child taken out
+        const char* shown;
+    } cases[] = {
+        {file, -1, "4 20 20\n11 60 60 -> 20 20\n7 100 80\n"},
+        {file, 0, "11 60 60 -> 20 20\n7 100 80\n"},
+        {FileBytes({{5, 5, 10}, {0x14, 0x14, 4}, {0x3c, 0x3c, 11}, {0, 0, 0}}), 1, "10 5 5\n11 60 60 -> 20 20\n"},
+        {FileBytes({{10, 10, 1}, {50, 10, 11}, {0, 0, 0}, {0x14, 0x14, 4}, {0x3c, 0x3c, 11}, {0, 0, 0}}), 1,
+         "11 50 10 -> 10 10\n11 60 60 -> 20 20\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        auto t = NewTable(), u = NewTable(), v = NewTable();
+        ASSERT_TRUE(LoadTableBytes(*t->root, c.file).wellFormed);
+        TablePiece* gone = t->root->FirstChild();
+        for (int i = 0; i < c.remove; ++i) gone = gone->next.get();
+        if (c.remove >= 0) t->root->RemoveChild(gone);
+        t->root->HandleMessage(PieceMessage::RebuildRegion);
+        ASSERT_EQ(Shown(*t->root), c.shown);
+
+        const std::vector<uint8_t> bytes = TableFileBytes(*t->root);
+        EXPECT_EQ(RecordsNeeded(*t->root), static_cast<int32_t>(bytes.size() - 8) / 3);
+        if (c.remove < 0) EXPECT_EQ(bytes, c.file);
+        const LoadResult l = LoadTableBytes(*u->root, bytes);
+        EXPECT_TRUE(l.wellFormed);
+        EXPECT_EQ(Shown(*u->root), c.shown);
+        EXPECT_TRUE(u->root->region == t->root->region);
+        EXPECT_EQ(SaveTableBytes(*t->root).bytes, bytes);
+        for (size_t n = 3; n < bytes.size() - 8; n += 3) {  // short buffers: never written past
+            std::vector<uint8_t> buffer(n + 9, 0xCD);
+            const int32_t written = WriteRecords(*t->root, std::span<uint8_t>(buffer.data(), n));
+            ASSERT_LE(static_cast<size_t>(written) * 3, n);
+            EXPECT_EQ(buffer[static_cast<size_t>(written) * 3 - 1], 0);
+            EXPECT_EQ(std::count(buffer.begin() + static_cast<long>(n), buffer.end(), 0xCD), 9);
+        }
+
+        std::string error;
+        ASSERT_TRUE(TextToTable(TableToText(*t->root), *v->root, error)) << error;
+        EXPECT_EQ(Shown(*v->root), c.shown);
+        EXPECT_TRUE(v->root->region == t->root->region);
+    }
+}
+
+
 void DropEmptyGroups(PieceGroup& group) {
     for (TablePiece* c = group.FirstChild(); c;) {
         TablePiece* next = c->next.get();
@@ -205,6 +277,27 @@ TEST(TableFile, RandomFilesSurviveLoadSaveLoadAndTheTextForm) {
         }
         if (HasFailure()) return;
     }
+}
+
+// Writing a file replaces the one that is there, leaving only the new
+// file; one that cannot be written leaves nothing.
+TEST(TableFile, WritingAFileReplacesTheOldOne) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(BW_BINARY_DIR) / "write_file_test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "t.bwt").string();
+    std::string error;
+    for (const std::string& text : {std::string("the table saved before, longer"), std::string("new")}) {
+        ASSERT_TRUE(WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()), error)) << error;
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    }
+    EXPECT_FALSE(WriteFileBytes((dir / "gone" / "t.bwt").string(), std::vector<uint8_t>{1}, error));
+    EXPECT_EQ(error.find("Cannot write " + (dir / "gone" / "t.bwt").string()), 0u) << error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+    if (!HasFailure()) fs::remove_all(dir);
 }
 
 }  // namespace

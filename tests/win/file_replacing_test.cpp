@@ -2,6 +2,7 @@
 // worded by cause with the file's name.
 #include <algorithm>
 
+#include "files/table_file.h"
 #include "files/win/table_file_win.h"
 #include "tests/win/test_support.h"
 
@@ -82,6 +83,18 @@ TEST(TableFiles, PathsAtTheLimitAreWrittenWholeAndLongerOnesRefused) {
     for (char digit : std::string("0123456789abcdef")) EXPECT_EQ(ReadAll(deeper + "\\~" + digit), "mine");
     EXPECT_FALSE(WriteFileReplacing(dir.File(std::string(MAX_PATH, 'n')), Bytes("x"), error));
     EXPECT_NE(error.cause, FileErrorCause::None);
+}
+
+// The portable writer (the tool's and the benchmarks') replaces a file
+// that is there too, and leaves nothing else in the folder.
+TEST(TableFiles, ThePortableWriterReplacesAFileThatIsThere) {
+    test::TempFolder dir;
+    const std::string path = dir.File("t.bwt");
+    test::WriteAll(path, "the table saved before");
+    std::string error;
+    EXPECT_TRUE(WriteFileBytes(path, Bytes("new"), error)) << error;
+    EXPECT_EQ(ReadAll(path), "new");
+    EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"t.bwt"});
 }
 
 }  // namespace

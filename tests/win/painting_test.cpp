@@ -3,6 +3,8 @@
 #include "tests/win/test_support.h"
 
 #include "model/soft_surface.h"
+#include "win/gdi_surface.h"
+#include "win/resources.h"
 
 namespace {
 
@@ -57,6 +59,37 @@ TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
     EXPECT_EQ(w.Pixel(60, 60), hole) << "the selected piece itself is painted as it is";
     w.ClickTool(ID_TOOL_HOLE);
     EXPECT_EQ(w.Pixel(43, 60), kWhite);
+}
+
+// Pictures are found by kind: one that cannot be loaded (here the ones
+// before and after the pieces') is a blank in its place, and every other
+// one keeps its own index.
+TEST(Painting, APictureThatCannotBeLoadedKeepsItsPlace) {
+    const auto all = win::ResourceImageLoader(win::Instance(), IDB_BALL, 8).LoadPieceImages();
+    const auto gaps = win::ResourceImageLoader(win::Instance(), IDB_BALL - 1, 10).LoadPieceImages();
+    ASSERT_TRUE(all && gaps);
+    ASSERT_EQ(gaps->Count(), 10);
+    EXPECT_EQ(gaps->Width(), all->Width());
+    auto drawn = [](const bw::ImageList& list, int index) {
+        const int32_t w = list.Width(), h = list.Height();
+        win::WindowDc screen(nullptr);
+        win::OwnedMemoryDc dc(CreateCompatibleDC(screen.get()));
+        win::OwnedBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+        win::SelectedObject chosen(dc.get(), bitmap.get());
+        PatBlt(dc.get(), 0, 0, w, h, WHITENESS);
+        static_cast<const win::SystemImageList&>(list).Draw(dc.get(), index, 0, 0);
+        std::vector<COLORREF> pixels;
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) pixels.push_back(GetPixel(dc.get(), x, y));
+        return pixels;
+    };
+    const std::vector<COLORREF> blank(static_cast<size_t>(all->Width() * all->Height()), kWhite);
+    EXPECT_TRUE(drawn(*gaps, 0) == blank);
+    EXPECT_TRUE(drawn(*gaps, 9) == blank);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_FALSE(drawn(*all, i) == blank) << i;
+        EXPECT_TRUE(drawn(*gaps, i + 1) == drawn(*all, i)) << "picture " << i;
+    }
 }
 
 }  // namespace
