@@ -191,7 +191,8 @@ void Editor::Clear() {
         return;
     }
     if (!root->FirstChild()) return;
-    if (view_.Ask({EditorMessage::ClearQuestion, MessageButtons::YesNo, MessageIcon::Question}) != MessageAnswer::Yes)
+    if (view_.Ask({EditorMessage::ClearQuestion, MessageButtons::YesNo, MessageIcon::Question, {}, {}}) !=
+        MessageAnswer::Yes)
         return;
     root->DeleteChildren();
     // Nothing may point into the table that is gone.

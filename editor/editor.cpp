@@ -31,19 +31,6 @@ namespace {
 
 Point MadeEven(Point p) { return {p.x & ~1, p.y & ~1}; }
 
-// Records a piece stands for in the editor's count: a cannon counts 2, a
-// border polyline its start point, segments and end record.
-int32_t CountedRecords(const TablePiece& piece) {
-    int32_t n = 1;
-    if (piece.kind == kCannon) ++n;
-    if (piece.kind == kGroup) {
-        ++n;
-        const auto& group = static_cast<const PieceGroup&>(piece);
-        for (const TablePiece* c = group.FirstChild(); c && c->next; c = c->next.get()) ++n;
-    }
-    return n;
-}
-
 size_t IndexOf(const PieceGroup& group, const TablePiece* piece) {
     size_t i = 0;
     for (const TablePiece* c = group.FirstChild(); c && c != piece; c = c->next.get()) ++i;
@@ -297,10 +284,21 @@ void Editor::EndBorder() {
 
 void Editor::DeleteSelected() {
     if (mode != EditMode::Editing || tool != kPointerTool || !currentPiece) return;
-    recordCount -= CountedRecords(*currentPiece);
-    InvalidatePiece(*currentPiece, true);
+    // What the file needs without the piece: a border segment that joined
+    // it becomes a border of its own, which takes more records.
+    const int32_t before = RecordsNeeded(*root);
+    const size_t index = IndexOf(*root, currentPiece);
+    std::unique_ptr<TablePiece> piece = root->RemoveChild(currentPiece);
+    const int32_t after = RecordsNeeded(*root);
+    if (after > kMaxRecords) {
+        root->InsertChild(std::move(piece), index);
+        Tell(EditorMessage::TooComplex);
+        return;
+    }
+    // The editor counts a cannon twice.
+    recordCount += after - before - (piece->kind == kCannon ? 1 : 0);
+    InvalidatePiece(*piece, true);
     ToggleSelectionFrame(nullptr);
-    root->RemoveChild(currentPiece);  // handed back and deleted
     currentPiece = nullptr;
 }
 

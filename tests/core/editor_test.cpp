@@ -87,6 +87,8 @@ TEST(Editing, ThePointerSelectsDragsNudgesAndDeletes) {
         {"a cannon counts two when deleted", "cannon 60 60\nhole 20 20\n", "t12 c120,120 D", "hole 20 20\n", 1, false},
         {"a border counts its corners and its end", "border 10 10, 50 10, 50 50\nhole 100 80\n", "t12 c60,20 D",
          "hole 100 80\n", 2, false},
+        {"a segment that joined the deleted piece stays, as a border of its own", "obstacle10 20 20\nsegment 60 60\nhole 100 80\n",
+         "t12 c40,40 D", "border 20 20, 60 60\nhole 100 80\n", 5, false},
         {"Clear removes the selection only", three, "t12 c120,120 L", "obstacle10 20 20\nobstacle100 100 80\n", 3, false},
         {"Clear asks, then empties the table", three, "no L yes L", "", 1, false, 2},
         {"Undo after Clear brings it all back", three, "yes L Z", three, 4, true, 1},
@@ -94,9 +96,14 @@ TEST(Editing, ThePointerSelectsDragsNudgesAndDeletes) {
     for (const Case& c : cases) Check(c);
 }
 
+std::string ObstacleLines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "obstacle10 " + std::to_string(i % 120) + " " + std::to_string(i / 120 * 40) + "\n";
+    return text;
+}
+
 TEST(Editing, TheRecordBudgetRefusesWhatCouldNotBeSaved) {
-    std::string full;
-    for (int i = 0; i < 248; ++i) full += "obstacle10 " + std::to_string(i % 120) + " " + std::to_string(i / 120 * 40) + "\n";
+    const std::string full = ObstacleLines(248);
     Session s;
     s.Load(full);
     ASSERT_EQ(s.editor.recordCount, 249);
@@ -109,6 +116,15 @@ TEST(Editing, TheRecordBudgetRefusesWhatCouldNotBeSaved) {
     EXPECT_EQ(s.view.asked.size(), 2u);
     EXPECT_EQ(s.editor.recordCount, 249);
     for (const auto& m : s.view.asked) EXPECT_EQ(m.message, bw::EditorMessage::TooComplex);
+    for (int obstacles : {247, 246}) {
+        SCOPED_TRACE(obstacles);
+        Session b;
+        b.Load(ObstacleLines(obstacles));
+        b.Run("t11 c20,190 c60,190 r");  // room for a start, a corner and an end, or not
+        EXPECT_EQ(b.view.asked.size(), obstacles == 247 ? 2u : 0u);
+        EXPECT_EQ(b.editor.recordCount, obstacles == 247 ? 248 : 250);
+        EXPECT_TRUE(bw::SaveTableBytes(*b.editor.root).ok);
+    }
 }
 
 TEST(History, UndoAndRedoGoThroughTheSameTablesAndTheSavedStateFollows) {

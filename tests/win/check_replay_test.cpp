@@ -142,6 +142,16 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     EXPECT_EQ(w.ControlText(IDC_SCORE), score);
     SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
     EXPECT_FALSE(w.ed().PlayingBack());
+
+    // The replay's table has a history of its own: Undo never brings back
+    // the table that was open before, and the edit stays unsaved.
+    w.ClickTool(ID_TOOL_HOLE);
+    w.Click(60, 60);
+    w.Command(ID_EDIT_UNDO);
+    w.Command(ID_EDIT_UNDO);
+    EXPECT_EQ(bw::TableToText(w.root()), table);
+    EXPECT_EQ(w.Title(), "Bumpwright");
+    EXPECT_FALSE(w.dlg().QuerySaveChanges()) << "closing asks first (the box is answered Cancel)";
 }
 
 }  // namespace

@@ -124,6 +124,26 @@ TEST_F(Files, FailuresAreReportedByCauseAndLeaveTheFileAsItWas) {
     EXPECT_FALSE(w->ed().saved);
 }
 
+// Save As onto a file that cannot be written: the title and the next Save
+// stay with the file the table came from.
+TEST_F(Files, SaveAsKeepsTheOldNameUntilTheNewFileIsWritten) {
+    Obstacle(20, 30);
+    dialogs.Type(In("mine"));
+    w->Command(ID_FILE_SAVE);
+    test::WriteTableFile(In("locked.bwt"), "hole 5 5\n");
+    SetFileAttributesA(In("locked.bwt").c_str(), FILE_ATTRIBUTE_READONLY);
+    Obstacle(40, 30);
+    dialogs.Type(In("locked"));
+    boxes.Answer(IDYES);  // replace it
+    w->Command(ID_FILE_SAVE_AS);
+    SetFileAttributesA(In("locked.bwt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(boxes.Texts().back(), "Access to " + In("locked.bwt") + " was denied.");
+    EXPECT_EQ(w->Title(), "mine.bwt - Bumpwright");
+    w->Command(ID_FILE_SAVE);
+    EXPECT_EQ(test::ReadAll(In("mine.bwt")), test::TableBytes({{20, 30, 4}, {40, 30, 4}, {0, 0, 0}}));
+    EXPECT_TRUE(w->ed().saved);
+}
+
 // A file named at start-up that cannot be opened: reported, and the window
 // starts empty without a file, so that Save asks for a name.
 TEST_F(Files, AStartUpFileThatCannotBeOpenedLeavesTheWindowWithoutAFile) {
