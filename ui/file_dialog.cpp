@@ -31,6 +31,27 @@ bool NameExists(const char* path) {
     return true;
 }
 
+// The extension of both buffers (each of kPathChars) made ".bwt",
+// exactly: its letter case put right, or added ("a.txt" becomes
+// "a.txt.bwt", "a." becomes "a.bwt"). False when there is no room.
+bool PutExtension(char* path, char* name) {
+    const size_t pathLength = std::strlen(path), nameLength = std::strlen(name);
+    if (EndsWith(path, pathLength, kExtension, false)) return true;
+    if (EndsWith(path, pathLength, kExtension, true)) {
+        std::memcpy(path + pathLength - kExtensionChars, kExtension, kExtensionChars);
+        if (EndsWith(name, nameLength, kExtension, true))
+            std::memcpy(name + nameLength - kExtensionChars, kExtension, kExtensionChars);
+        return true;
+    }
+    const char* added = pathLength > 0 && path[pathLength - 1] == '.' ? kExtension + 1 : kExtension;
+    const size_t addedLength = std::strlen(added);
+    if (pathLength + addedLength >= FileDialog::kPathChars || nameLength + addedLength >= FileDialog::kPathChars)
+        return false;
+    std::strcat(path, added);
+    std::strcat(name, added);
+    return true;
+}
+
 }  // namespace
 
 // ---- the table file dialog ----------------------------------------------------------
@@ -51,28 +72,11 @@ BOOL CMyFileDialog::OnFileNameOK() {
     char* name = ofn().lpstrFileTitle;
     const char* caption = IsOpenDialog() ? "Open" : "Save As";
     HWND owner = DialogWindow();
-    const size_t pathLength = std::strlen(path);
-    const size_t nameLength = std::strlen(name);
-
-    // The extension: ".bwt", exactly.
-    if (!EndsWith(path, pathLength, kExtension, false)) {
-        if (EndsWith(path, pathLength, kExtension, true)) {
-            std::memcpy(path + pathLength - kExtensionChars, kExtension, kExtensionChars);
-            if (EndsWith(name, nameLength, kExtension, true))
-                std::memcpy(name + nameLength - kExtensionChars, kExtension, kExtensionChars);
-        } else {
-            // "a.txt" becomes "a.txt.bwt"; "a." becomes "a.bwt".
-            const char* added = pathLength > 0 && path[pathLength - 1] == '.' ? kExtension + 1 : kExtension;
-            const size_t addedLength = std::strlen(added);
-            if (pathLength + addedLength >= kPathChars || nameLength + addedLength >= kPathChars) {
-                // No room for the extension: refused, never cut short.
-                win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path), caption,
-                                    MB_OK | MB_ICONEXCLAMATION);
-                return TRUE;
-            }
-            std::strcat(path, added);
-            std::strcat(name, added);
-        }
+    if (!PutExtension(path, name)) {
+        // No room for the extension: refused, never cut short.
+        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path), caption,
+                            MB_OK | MB_ICONEXCLAMATION);
+        return TRUE;
     }
 
     // The device library judges the name part.

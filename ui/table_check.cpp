@@ -62,22 +62,7 @@ void TableDialog::OnCheckTable() {
     bw::Playtest test(*editor_->root, options);
     checking_ = true;
     EnableWindow(hwnd(), FALSE);
-    bool finished = false;
-    while (checkDialog_ && checkDialog_->Running()) {
-        finished = RunSlice(test);
-        checkDialog_->SetProgress(test.GamesDone(), test.Games());
-        if (finished) break;
-        MSG msg;
-        while (checkDialog_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {  // for the loop that waits outside
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                finished = false;
-                checkDialog_.reset();
-                break;
-            }
-            win::PumpDialogMessage(checkDialog_->hwnd(), msg);
-        }
-    }
+    const bool finished = RunCheck(test);
     EnableWindow(hwnd(), TRUE);
     checking_ = false;
     if (!finished || !checkDialog_) {
@@ -86,6 +71,24 @@ void TableDialog::OnCheckTable() {
     }
     editor_->ShowFindings(test.Report());
     checkDialog_->ShowFindings(*editor_->Findings());
+}
+
+bool TableDialog::RunCheck(bw::Playtest& test) {
+    while (checkDialog_ && checkDialog_->Running()) {
+        const bool finished = RunSlice(test);
+        checkDialog_->SetProgress(test.GamesDone(), test.Games());
+        if (finished) return true;
+        MSG msg;
+        while (checkDialog_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {  // for the loop that waits outside
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                checkDialog_.reset();
+                return false;
+            }
+            win::PumpDialogMessage(checkDialog_->hwnd(), msg);
+        }
+    }
+    return false;
 }
 
 // ---- replays ----------------------------------------------------------------------

@@ -149,6 +149,9 @@ private:
 
     // ---- checking and replays (table_check.cpp) ----
     void OnCheckTable();
+    // Plays the check's games a slice at a time, with the messages handled
+    // between slices; false when it was cancelled.
+    bool RunCheck(bw::Playtest& test);
     void OnOpenReplay();
     void OnSaveReplay();
 
