@@ -1,5 +1,5 @@
 // Collisions of the ball with round pieces and straight segments.
-#include "physics/fixed.h"
+#include "model/fixed.h"
 #include "physics/physics.h"
 
 namespace bw {
@@ -40,17 +40,6 @@ int32_t BounceOffCircle(RoundPiece& p) {
 int32_t SimulateRound(RoundPiece& p) {
     if (!p.state.ball) return 0;
     return TouchesCircle(p) ? BounceOffCircle(p) : 0;
-}
-
-void PrepareSegment(BorderSegment& s) {
-    const I32 fx = s.fx, fy = s.fy, fx2 = s.fx2, fy2 = s.fy2;
-    s.bandStart = (fx * fx + fy * fy - (fx * fx2 + fy * fy2)).v;
-    s.bandEnd = ((fx * fx2 + fy * fy2) - fx2 * fx2 - fy2 * fy2).v;
-    const I32 dx = s.dx, dy = s.dy;
-    const I32 l = I32::Wrap(I32::U(dx * dx + dy * dy) & 0xFFFFu);
-    s.kxx = ((dx * dx * 256) / l).v;
-    s.kyy = ((dy * dy * 256) / l).v;
-    s.kxy = ((dx * dy * 256) / l).v;
 }
 
 void StepOut(int32_t& px, int32_t& py, int32_t ex, int32_t ey, int32_t r) {
@@ -138,6 +127,24 @@ int32_t SimulateSegment(BorderSegment& s) {
     s.hitRadius = (I32(s.hitRadius) * 2).v;
     if (s.active && TouchesSegment(s)) result = BounceOffSegment(s);
     return result;
+}
+
+namespace {
+
+class PlayPhysics final : public Collisions {
+public:
+    int32_t SimulateRound(RoundPiece& p) const override { return bw::SimulateRound(p); }
+    int32_t SimulateSegment(BorderSegment& s) const override { return bw::SimulateSegment(s); }
+    int32_t SimulateFlipper(Flipper& f) const override { return bw::SimulateFlipper(f); }
+    bool TouchesCircle(RoundPiece& p) const override { return bw::TouchesCircle(p); }
+    bool TouchesSegment(BorderSegment& s) const override { return bw::TouchesSegment(s); }
+};
+
+}  // namespace
+
+const Collisions& PlayCollisions() {
+    static const PlayPhysics physics;
+    return physics;
 }
 
 }  // namespace bw

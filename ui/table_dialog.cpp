@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/about_dialog.h"
-#include "app/help.h"
+#include "ui/about_dialog.h"
+#include "ui/help.h"
 #include "files/table_file.h"
 #include "model/paint.h"
 #include "res/resource.h"

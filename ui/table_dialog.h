@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "model/history.h"
 #include "model/table.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "ui/recent_tables.h"
 #include "win/dialog.h"
 #include "win/gdi_surface.h"

@@ -1,4 +1,4 @@
-#include "app/help.h"
+#include "ui/help.h"
 
 #include "res/resource.h"
 #include "win/html_help.h"
