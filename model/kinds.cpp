@@ -8,21 +8,15 @@ namespace bw {
 
 namespace {
 
-class NoContact final : public Collisions {
-public:
-    int32_t SimulateRound(RoundPiece&) const override { return kNoContact; }
-    int32_t SimulateSegment(BorderSegment&) const override { return kNoContact; }
-    int32_t SimulateFlipper(Flipper&) const override { return kNoContact; }
-    bool TouchesCircle(RoundPiece&) const override { return false; }
-    bool TouchesSegment(BorderSegment&) const override { return false; }
-};
+int32_t NoContact(RoundPiece&) { return kNoContact; }
+int32_t NoContact(BorderSegment&) { return kNoContact; }
+int32_t NoContact(Flipper&) { return kNoContact; }
+bool NoTouch(RoundPiece&) { return false; }
+bool NoTouch(BorderSegment&) { return false; }
 
 }  // namespace
 
-const Collisions& NoCollisions() {
-    static const NoContact none;
-    return none;
-}
+constexpr Collisions kNoCollisions{NoContact, NoContact, NoContact, NoTouch, NoTouch};
 
 const int32_t kWatchedKeys[5] = {kKeyZ, kKeyZ, kKeyX, kKeyX, kKeySpace};
 
@@ -55,7 +49,10 @@ void RoundPiece::MakeCircularRegion() {
 
 int32_t RoundPiece::HandleMessage(PieceMessage code) {
     switch (code) {
-        case PieceMessage::Simulate: return state.collisions->SimulateRound(*this);
+        case PieceMessage::Simulate:
+            // Most pieces are far from the ball: those are settled here.
+            if (!state.ball || !InReach(*state.ball)) return kNoContact;
+            return state.collisions.simulateRound(*this);
         case PieceMessage::Reset:
             hitRadius = (I32(radius) * 256).v;
             return PlacedPiece::HandleMessage(code);
@@ -95,7 +92,7 @@ int32_t Hole::HandleMessage(PieceMessage code) {
         case PieceMessage::Simulate: {
             TableRoot* root = state.root;
             Ball* ball = state.ball;
-            if (!root || !ball || root->holeCount == 0 || !state.collisions->TouchesCircle(*this)) return 0;
+            if (!root || !ball || root->holeCount == 0 || !state.collisions.touchesCircle(*this)) return 0;
             const int32_t n = state.NextRandom() % root->holeCount;
             const Hole* target = nullptr;
             int32_t i = 0;
@@ -181,7 +178,7 @@ int32_t BorderSegment::HandleMessage(PieceMessage code) {
             PrepareLine();
             return 0;
         case PieceMessage::RebuildRegion: MakeRegion(); return 0;
-        case PieceMessage::Simulate: return state.collisions->SimulateSegment(*this);
+        case PieceMessage::Simulate: return state.collisions.simulateSegment(*this);
         default: return RoundPiece::HandleMessage(code);
     }
 }
@@ -252,7 +249,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             upperEdge->HandleMessage(code);
             return 0;
         }
-        case PieceMessage::Simulate: return state.collisions->SimulateFlipper(*this);
+        case PieceMessage::Simulate: return state.collisions.simulateFlipper(*this);
         default: return 0;
     }
 }
@@ -312,7 +309,7 @@ int32_t Cannon::HandleMessage(PieceMessage code) {
             if (keys.changed) {
                 keys.changed = 0;
                 auto* top = static_cast<BorderSegment*>(FirstChild());
-                if (top && state.ball && state.collisions->TouchesSegment(*top)) {
+                if (top && state.ball && state.collisions.touchesSegment(*top)) {
                     state.ball->vy = ((I32(-480) * firedPower) / 10).v;
                     return kCannonShot;
                 }

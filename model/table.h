@@ -96,27 +96,26 @@ class Flipper;
 
 // The collision arithmetic behind the kinds' Simulate: each kind says what
 // it does with a contact (scores, captures, shots), the physics says whether
-// the ball touches and how it bounces. The physics provides it and the start
-// of play installs it in the table state; before that nothing collides.
-class Collisions {
-public:
+// the ball touches and how it bounces. The physics provides the functions
+// and the start of play installs them in the table state; before that
+// nothing collides. Plain function pointers, so that a call costs about
+// what a direct one does; round pieces out of the ball's reach (most of
+// them, in any tick) are settled by the kinds without a call.
+struct Collisions {
     // A round piece: contact test and bounce; the Simulate result.
-    virtual int32_t SimulateRound(RoundPiece& piece) const = 0;
+    int32_t (*simulateRound)(RoundPiece& piece);
     // A border segment: its end circle, then its line.
-    virtual int32_t SimulateSegment(BorderSegment& segment) const = 0;
+    int32_t (*simulateSegment)(BorderSegment& segment);
     // A flipper: its stroke in the tick after a key change, else its pivot
     // and its blade.
-    virtual int32_t SimulateFlipper(Flipper& flipper) const = 0;
+    int32_t (*simulateFlipper)(Flipper& flipper);
     // The contact tests alone (the hole's, the cannon's top).
-    virtual bool TouchesCircle(RoundPiece& piece) const = 0;
-    virtual bool TouchesSegment(BorderSegment& segment) const = 0;
-
-protected:
-    ~Collisions() = default;
+    bool (*touchesCircle)(RoundPiece& piece);
+    bool (*touchesSegment)(BorderSegment& segment);
 };
 
 // What a table has before play starts: no contact with anything.
-const Collisions& NoCollisions();
+extern const Collisions kNoCollisions;
 
 // Told of every piece the ball touched in a Simulate pass, with its result,
 // from the innermost piece outwards. For those who gather facts about a
@@ -145,7 +144,7 @@ struct TableState {
     // The platform C library's rand(): 1 at start, never reseeded.
     uint32_t randomState = 1;
     ContactObserver* contacts = nullptr;  // none in play
-    const Collisions* collisions = &NoCollisions();  // the physics, once play starts
+    Collisions collisions = kNoCollisions;  // the physics, once play starts
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;
@@ -217,6 +216,9 @@ public:
                int32_t radius);
     int32_t HandleMessage(PieceMessage code) override;
     void MakeCircularRegion();
+    // True when the ball's centre lies within the square of the two hit
+    // radii around the piece's (fixed positions): only then can they touch.
+    bool InReach(const Ball& ball) const;
 
     int32_t distXX = 0, distYY = 0, distXY = 0;
     int32_t hitRadius = 0;
@@ -308,6 +310,11 @@ public:
     int32_t lastVx = 0, lastVy = 0, lastFx = 0, lastFy = 0;
     int32_t gravity = 5;
 };
+
+inline bool RoundPiece::InReach(const Ball& ball) const {
+    const I32 r = I32(ball.hitRadius) + hitRadius;
+    return Abs(I32(ball.fx) - fx) <= r && Abs(I32(ball.fy) - fy) <= r;
+}
 
 class TableRoot : public PieceGroup {
 public:

@@ -6,10 +6,10 @@ namespace bw {
 
 bool TouchesCircle(RoundPiece& p) {
     const Ball& ball = *p.state.ball;
+    if (!p.InReach(ball)) return false;
     I32 dx = I32(ball.fx) - p.fx;
     I32 dy = I32(ball.fy) - p.fy;
     const I32 r = I32(ball.hitRadius) + p.hitRadius;
-    if (Abs(dx) > r || Abs(dy) > r) return false;
     if (dx == 0 && dy == 0) dx = dy = 256;
     p.distXX = (dx * dx).v;
     p.distYY = (dy * dy).v;
@@ -129,21 +129,8 @@ int32_t SimulateSegment(BorderSegment& s) {
     return result;
 }
 
-namespace {
-
-class PlayPhysics final : public Collisions {
-public:
-    int32_t SimulateRound(RoundPiece& p) const override { return bw::SimulateRound(p); }
-    int32_t SimulateSegment(BorderSegment& s) const override { return bw::SimulateSegment(s); }
-    int32_t SimulateFlipper(Flipper& f) const override { return bw::SimulateFlipper(f); }
-    bool TouchesCircle(RoundPiece& p) const override { return bw::TouchesCircle(p); }
-    bool TouchesSegment(BorderSegment& s) const override { return bw::TouchesSegment(s); }
-};
-
-}  // namespace
-
 const Collisions& PlayCollisions() {
-    static const PlayPhysics physics;
+    static constexpr Collisions physics{SimulateRound, SimulateSegment, SimulateFlipper, TouchesCircle, TouchesSegment};
     return physics;
 }
 
