@@ -24,7 +24,7 @@ import time
 
 PARTS = {
     # part: (folders whose sources get faults, folders left out)
-    "core": (["model/", "physics/", "files/", "tools/"], ["files/win/"]),
+    "core": (["model/", "physics/", "files/", "games/", "tools/"], ["files/win/"]),
     "win": (["ui/", "win/", "tvcomm/"], []),
 }
 
