@@ -61,7 +61,7 @@ void BM_PieceAtFullTable(benchmark::State& state) {
     int32_t i = 0;
     for (auto _ : state) {
         // Points spread over the playfield, hits and misses alike.
-        const int32_t x = (i * 37) % 250, y = (i * 53) % 200;
+        const int32_t x = (i * 37) % kPlayfieldWidth, y = (i * 53) % kPlayfieldHeight;
         ++i;
         benchmark::DoNotOptimize(table.root->PieceAt(x, y));
     }
@@ -71,7 +71,7 @@ BENCHMARK(BM_PieceAtFullTable);
 void BM_DrawFullTable(benchmark::State& state) {
     Table table(kLoader);
     LoadTableBytes(*table.root, Example("full"));
-    SoftSurface surface(250, 200);
+    SoftSurface surface(kPlayfieldWidth, kPlayfieldHeight);
     surface.SetClip(kPlayfield);
     for (auto _ : state) PaintTable(table.state, surface, false);
 }

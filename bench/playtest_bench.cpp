@@ -9,7 +9,7 @@
 
 #include "files/table_file.h"
 #include "model/soft_surface.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 
 namespace {
 

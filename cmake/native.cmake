@@ -12,14 +12,16 @@ add_executable(bwtool
   tools/bwtool/movie.cpp
 )
 find_library(GIF_LIBRARY gif REQUIRED)
-target_link_libraries(bwtool PRIVATE bwcore PNG::PNG ${GIF_LIBRARY})
+target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY})
+bw_view(bwtool PRIVATE tools/bwtool)
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
 enable_testing()
 include(GoogleTest)
 file(GLOB BW_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${BW_NATIVE_TESTS})
-target_link_libraries(core_tests PRIVATE bweditor GTest::gtest_main PNG::PNG)
+target_link_libraries(core_tests PRIVATE bw_editor GTest::gtest_main PNG::PNG)
+bw_view(core_tests PRIVATE tests/core)
 target_compile_definitions(core_tests PRIVATE
   BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
   BW_BWTOOL="$<TARGET_FILE:bwtool>"
@@ -30,18 +32,23 @@ gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 if(benchmark_FOUND AND NOT BW_SANITIZE)
   file(GLOB BW_BENCH CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)
   add_executable(core_bench ${BW_BENCH})
-  target_link_libraries(core_bench PRIVATE bwcore benchmark::benchmark_main)
+  target_link_libraries(core_bench PRIVATE bw_games benchmark::benchmark_main)
   target_compile_definitions(core_bench PRIVATE BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
     BW_BWTOOL="$<TARGET_FILE:bwtool>" BW_BINARY_DIR="${CMAKE_BINARY_DIR}")
 endif()
 
 if(BW_FUZZ)
-  foreach(target read_fuzz roundtrip_fuzz replay_fuzz text_fuzz)
+  # Each links the layers it tries.
+  function(bw_fuzzer target)
     add_executable(${target} fuzz/${target}.cpp)
-    target_link_libraries(${target} PRIVATE bwcore)
+    target_link_libraries(${target} PRIVATE ${ARGN})
     target_compile_options(${target} PRIVATE -g -fsanitize=fuzzer)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer)
-  endforeach()
+  endfunction()
+  bw_fuzzer(read_fuzz bw_files bw_physics)  # a file read, painted and played a little
+  bw_fuzzer(roundtrip_fuzz bw_files)
+  bw_fuzzer(text_fuzz bw_files)
+  bw_fuzzer(replay_fuzz bw_games)
 endif()
 
 # The example tables are kept as text and built into table files.

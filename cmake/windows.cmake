@@ -35,9 +35,17 @@ target_include_directories(bw_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${BW_GEN
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h;${BW_GENERATED}/version.h")
 add_dependencies(bw_resources bw_pictures)
 
-# ---- the program: everything but WinMain in a library the tests share ---------
+# ---- the program: everything but WinMain in libraries the tests share --------
+# In layers over the core's (see cmake/layers.cmake): the Win32 layer sees
+# the model and the resources' identifiers; the window sees everything below
+# it, the device library's header too; the application, at the top, starts
+# the window.
 set(BW_WARNINGS -Wall -Wextra -Werror=return-type)
-add_library(bwwin STATIC
+# The device library's callers see its folder, not the whole source tree.
+set_property(TARGET tvcomm_import PROPERTY INTERFACE_INCLUDE_DIRECTORIES "")
+bw_view(tvcomm_import INTERFACE tvcomm)
+
+bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/clipboard.cpp
   win/data_exchange.cpp
   win/dialog.cpp
@@ -50,6 +58,13 @@ add_library(bwwin STATIC
   win/send_button.cpp
   win/startup.cpp
   win/toolbar.cpp
+  win/recent_tables.cpp
+)
+target_compile_definitions(bw_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
+target_compile_options(bw_win32 PRIVATE ${BW_WARNINGS})
+target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 shell32)
+
+bw_layer(bwwin SEES ui BELOW bw_win32 bw_editor bwfiles_win tvcomm_import SOURCES
   ui/table_dialog.cpp
   ui/table_keys.cpp
   ui/table_paint.cpp
@@ -58,17 +73,15 @@ add_library(bwwin STATIC
   ui/table_recovery.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
-  win/recent_tables.cpp
   ui/help.cpp
-  app/table_app.cpp
 )
-target_include_directories(bwwin PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_definitions(bwwin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
-target_link_libraries(bwwin PUBLIC bweditor bwfiles_win tvcomm_import comctl32 comdlg32 gdi32 user32 advapi32 shell32)
+
+bw_layer(bw_app SEES app BELOW bwwin SOURCES app/table_app.cpp)
+target_compile_options(bw_app PRIVATE ${BW_WARNINGS})
 
 add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
-target_link_libraries(Bumpwright PRIVATE bwwin)
+target_link_libraries(Bumpwright PRIVATE bw_app)
 target_compile_options(Bumpwright PRIVATE ${BW_WARNINGS})
 target_link_options(Bumpwright PRIVATE $<$<CONFIG:Release>:-s>)
 
@@ -131,9 +144,10 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/gtest-build EXCLUDE_FRO
 
 file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources>)
-target_link_libraries(win_tests PRIVATE bwwin gtest)
+target_link_libraries(win_tests PRIVATE bw_app gtest)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})
+bw_view(win_tests PRIVATE tests/win tests/tvcomm)
 # Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
   BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")
@@ -161,6 +175,7 @@ set_tests_properties(e2e.editor PROPERTIES RESOURCE_LOCK desktop TIMEOUT 180
 function(bw_window_bench name source)
   add_executable(${name} ${source} $<TARGET_OBJECTS:bw_resources>)
   target_link_libraries(${name} PRIVATE bwwin)
+  bw_view(${name} PRIVATE bench/win)
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
   target_compile_options(${name} PRIVATE ${BW_WARNINGS})
   target_compile_definitions(${name} PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}")

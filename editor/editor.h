@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "editor/editor_view.h"
-#include "files/replay.h"
 #include "files/table_file.h"
+#include "games/playtest.h"
+#include "games/replay.h"
 #include "model/history.h"
 #include "model/table.h"
-#include "physics/playtest.h"
 
 namespace bw {
 

@@ -28,11 +28,7 @@ namespace {
 // list short. A group without pieces writes nothing.
 bool WritesNothing(const TablePiece& p) { return WritesNoRecords(p); }
 
-bool IsPlainGroup(const TablePiece& p) {
-    if (p.kind != kGroup) return false;
-    const TablePiece* first = static_cast<const PieceGroup&>(p).FirstChild();
-    return !first || first->kind != kBorderStart;
-}
+bool IsPlainGroup(const TablePiece& p) { return p.kind == kGroup && !IsBorder(p); }
 
 
 void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, int32_t kind) {

@@ -10,30 +10,6 @@ namespace bw {
 
 namespace {
 
-struct KindName {
-    PieceKind kind;
-    const char* name;
-};
-constexpr KindName kNames[] = {
-    {kObstacle10, "obstacle10"},      {kObstacle50, "obstacle50"},     {kObstacle100, "obstacle100"},
-    {kHole, "hole"},                  {kLeftFlipper, "left-flipper"}, {kRightFlipper, "right-flipper"},
-    {kCannon, "cannon"},              {kBorderSegment, "segment"},
-};
-
-const char* NameOf(PieceKind k) {
-    for (const auto& n : kNames)
-        if (n.kind == k) return n.name;
-    return nullptr;
-}
-
-bool IsSimpleBorder(const PieceGroup& g) {
-    const TablePiece* first = g.FirstChild();
-    if (!first || first->kind != kBorderStart) return false;
-    for (const TablePiece* c = first->next.get(); c; c = c->next.get())
-        if (c->kind != kBorderSegment) return false;
-    return true;
-}
-
 // Where the text reader starts a "segment" line: at the piece the line
 // before it at the same level made (a border or a group is made at 0, 0),
 // or nowhere at the start of a level, where it refuses the segment.
@@ -53,7 +29,7 @@ void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& joi
     if (c.kind == kGroup) {
         const auto& g = static_cast<const PieceGroup&>(c);
         const TablePiece* first = g.FirstChild();
-        if (IsSimpleBorder(g)) {
+        if (IsBorder(g) && !IsPolyline(g)) {
             out += indent + "border";
             const char* sep = " ";
             for (const TablePiece* v = first; v; v = v->next.get()) {
@@ -61,7 +37,7 @@ void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& joi
                 sep = ", ";
             }
             out += "\n";
-        } else if (first && first->kind == kBorderStart) {
+        } else if (IsBorder(g)) {
             out += indent + "polyline " + Position(Placed(*first).x, Placed(*first).y) + "\n";
             WriteLevel(g, depth + 1, out, true);
             out += indent + "end\n";
@@ -81,7 +57,7 @@ void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& joi
         join = {true, 0, 0};
         return;
     }
-    if (const char* name = NameOf(c.kind)) {
+    if (const char* name = KindName(c.kind)) {
         out += indent + name + " " + Position(p.x, p.y) + "\n";
         join = {true, p.x, p.y};
     }
@@ -135,14 +111,9 @@ std::string PieceToText(const TablePiece& piece) {
 
 namespace {
 
-class NoImages final : public ImageLoader {
-public:
-    std::unique_ptr<ImageList> LoadPieceImages() const override { return nullptr; }
-};
-
 // The playfield in table pixels, bounds included.
-constexpr int32_t kFieldRight = 124;
-constexpr int32_t kFieldBottom = 99;
+constexpr int32_t kFieldRight = kTableWidth - 1;
+constexpr int32_t kFieldBottom = kTableHeight - 1;
 constexpr int32_t kPasteStep = 5;  // table pixels between tries for a free spot
 
 std::span<const uint8_t> RecordsOf(const std::vector<uint8_t>& file) {
@@ -155,7 +126,7 @@ bool HasPosition(uint8_t kind) { return kind != kEndOfList && kind != kGroup; }
 
 PasteResult PreparePaste(std::string_view text, const TableRoot& table) {
     PasteResult result;
-    Table scratch{NoImages{}};
+    Table scratch{NoImageLoader{}};
     if (!TextToTable(text, *scratch.root, result.error)) return result;
     std::vector<uint8_t> file = TableFileBytes(*scratch.root);
     const auto items = TopLevelItems(RecordsOf(file));
@@ -286,10 +257,8 @@ bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
             if (head == "polyline") open.push_back(g);
             continue;
         }
-        PieceKind kind = 0;
-        for (const auto& n : kNames)
-            if (head == n.name) kind = n.kind;
-        if (kind == 0) return fail("unknown piece '" + std::string(head) + "'");
+        const PieceKind kind = KindNamed(head);
+        if (kind == kEndOfList) return fail("unknown piece '" + std::string(head) + "'");
         int32_t x, y;
         if (words.size() != 3) return fail("'" + std::string(head) + "' needs a position: X Y");
         if (!Coordinate(words[1], x) || !Coordinate(words[2], y))

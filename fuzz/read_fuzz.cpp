@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Painting is slow under coverage; pieces anywhere (up to 255, 255) are
     // drawn for a share of the inputs.
     if (size % 8 == 0) {
-        static SoftSurface surface(250, 200);
+        static SoftSurface surface(kPlayfieldWidth, kPlayfieldHeight);
         surface.SetClip(kPlayfield);
         PaintTable(table.state, surface, true);
     }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "model/soft_surface.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i + 3 <= paste.records.size(); i += 3) {
             const uint8_t kind = paste.records[i + 2];
             if (kind == 0 || kind == kGroup) continue;
-            if (paste.records[i] > 124 || paste.records[i + 1] > 99) __builtin_trap();
+            if (paste.records[i] >= kTableWidth || paste.records[i + 1] >= kTableHeight) __builtin_trap();
         }
         if (paste.records.size() % 3 != 0 || paste.records[paste.records.size() - 1] != 0) __builtin_trap();
     }

@@ -1,10 +1,22 @@
-// The concrete kinds of piece: construction, shapes, drawing, keys, reset.
-// The collision arithmetic of Simulate is in physics/.
+// The concrete kinds of piece: construction, shapes, drawing, keys, reset,
+// and what each does on Simulate. Whether the ball touches and how it
+// bounces is the table state's Collisions (the physics, once play starts).
+#include "model/fixed.h"
 #include "model/table.h"
-#include "physics/fixed.h"
-#include "physics/physics.h"
 
 namespace bw {
+
+namespace {
+
+int32_t NoContact(RoundPiece&) { return kNoContact; }
+int32_t NoContact(BorderSegment&) { return kNoContact; }
+int32_t NoContact(Flipper&) { return kNoContact; }
+bool NoTouch(RoundPiece&) { return false; }
+bool NoTouch(BorderSegment&) { return false; }
+
+}  // namespace
+
+constexpr Collisions kNoCollisions{NoContact, NoContact, NoContact, NoTouch, NoTouch};
 
 const int32_t kWatchedKeys[5] = {kKeyZ, kKeyZ, kKeyX, kKeyX, kKeySpace};
 
@@ -37,7 +49,10 @@ void RoundPiece::MakeCircularRegion() {
 
 int32_t RoundPiece::HandleMessage(PieceMessage code) {
     switch (code) {
-        case PieceMessage::Simulate: return SimulateRound(*this);
+        case PieceMessage::Simulate:
+            // Most pieces are far from the ball: those are settled here.
+            if (!state.ball || !InReach(*state.ball)) return kNoContact;
+            return state.collisions.simulateRound(*this);
         case PieceMessage::Reset:
             hitRadius = (I32(radius) * 256).v;
             return PlacedPiece::HandleMessage(code);
@@ -77,7 +92,7 @@ int32_t Hole::HandleMessage(PieceMessage code) {
         case PieceMessage::Simulate: {
             TableRoot* root = state.root;
             Ball* ball = state.ball;
-            if (!root || !ball || root->holeCount == 0 || !TouchesCircle(*this)) return 0;
+            if (!root || !ball || root->holeCount == 0 || !state.collisions.touchesCircle(*this)) return 0;
             const int32_t n = state.NextRandom() % root->holeCount;
             const Hole* target = nullptr;
             int32_t i = 0;
@@ -156,16 +171,27 @@ int32_t BorderSegment::HandleMessage(PieceMessage code) {
             hitRadius /= 2;
             dx = (I32(x2) - x).v;
             dy = (I32(y2) - y).v;
-            fx2 = ((I32(x2) - 65) * 256).v;
-            fy2 = ((I32(y2) - 50) * 256).v;
+            fx2 = FixedX(x2).v;
+            fy2 = FixedY(y2).v;
             if (dx == 0 && dy == 0) return 0;
             active = 1;
-            PrepareSegment(*this);
+            PrepareLine();
             return 0;
         case PieceMessage::RebuildRegion: MakeRegion(); return 0;
-        case PieceMessage::Simulate: return SimulateSegment(*this);
+        case PieceMessage::Simulate: return state.collisions.simulateSegment(*this);
         default: return RoundPiece::HandleMessage(code);
     }
+}
+
+void BorderSegment::PrepareLine() {
+    const I32 f1x = fx, f1y = fy, f2x = fx2, f2y = fy2;
+    bandStart = (f1x * f1x + f1y * f1y - (f1x * f2x + f1y * f2y)).v;
+    bandEnd = ((f1x * f2x + f1y * f2y) - f2x * f2x - f2y * f2y).v;
+    const I32 ddx = dx, ddy = dy;
+    const I32 l = I32::Wrap(I32::U(ddx * ddx + ddy * ddy) & 0xFFFFu);
+    kxx = ((ddx * ddx * 256) / l).v;
+    kyy = ((ddy * ddy * 256) / l).v;
+    kxy = ((ddx * ddy * 256) / l).v;
 }
 
 bool BorderSegment::FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
@@ -201,7 +227,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             return RoundPiece::HandleMessage(code);
         case PieceMessage::Reset:
             RoundPiece::HandleMessage(code);
-            tipFx = ((I32(length) + x - 65) * 256).v;
+            tipFx = FixedX(I32(length) + x).v;
             lowerEdge->HandleMessage(code);
             upperEdge->HandleMessage(code);
             keys.pressed = 0;
@@ -223,7 +249,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             upperEdge->HandleMessage(code);
             return 0;
         }
-        case PieceMessage::Simulate: return SimulateFlipper(*this);
+        case PieceMessage::Simulate: return state.collisions.simulateFlipper(*this);
         default: return 0;
     }
 }
@@ -283,7 +309,7 @@ int32_t Cannon::HandleMessage(PieceMessage code) {
             if (keys.changed) {
                 keys.changed = 0;
                 auto* top = static_cast<BorderSegment*>(FirstChild());
-                if (top && state.ball && TouchesSegment(*top)) {
+                if (top && state.ball && state.collisions.touchesSegment(*top)) {
                     state.ball->vy = ((I32(-480) * firedPower) / 10).v;
                     return kCannonShot;
                 }
@@ -304,19 +330,19 @@ int32_t Ball::HandleMessage(PieceMessage code) {
             const TablePiece* cannon = root ? root->FindChildOfKind(kCannon) : nullptr;
             for (const TablePiece* c = cannon; c; c = root->FindNextOfKind(kCannon, c)) cannon = c;
             if (cannon) {
-                fx = ((I32(Placed(*cannon).x) - 65) * 256).v;
-                fy = ((I32(Placed(*cannon).y) - 55) * 256).v;
+                fx = FixedX(Placed(*cannon).x).v;
+                fy = FixedY(I32(Placed(*cannon).y) - kServeAbove).v;
             } else {
                 fx = fy = 0;
             }
             vx = vy = 0;
-            x = (I32(fx >> 8) + 65).v;
-            y = (I32(fy >> 8) + 50).v;
+            x = TableX(fx).v;
+            y = TableY(fy).v;
             return 0;
         }
         case PieceMessage::RebuildRegion:
-            x = (I32(fx >> 8) + 65).v;
-            y = (I32(fy >> 8) + 50).v;
+            x = TableX(fx).v;
+            y = TableY(fy).v;
             MakeCircularRegion();
             return 0;
         default: return Obstacle::HandleMessage(code);

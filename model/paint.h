@@ -6,9 +6,6 @@
 
 namespace bw {
 
-// The playfield in window pixels: (0, 0, 249, 199).
-constexpr Rect kPlayfield{0, 0, 249, 199};
-
 // Drawing that goes with the table for a while (the findings of a check):
 // one part under the pieces, one over them.
 class Overlay {

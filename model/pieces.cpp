@@ -1,8 +1,8 @@
 // The piece tree: base classes, tree operations, messages and the factory.
 #include <new>
 
+#include "model/fixed.h"
 #include "model/table.h"
-#include "physics/fixed.h"
 
 namespace bw {
 
@@ -20,8 +20,8 @@ void PlacedPiece::MoveBy(int32_t ddx, int32_t ddy) {
 int32_t PlacedPiece::HandleMessage(PieceMessage code) {
     switch (code) {
         case PieceMessage::Reset:
-            fx = ((I32(x) - 65) * 256).v;
-            fy = ((I32(y) - 50) * 256).v;
+            fx = FixedX(x).v;
+            fy = FixedY(y).v;
             return 0;
         case PieceMessage::Move: MoveBy(state.paramA, state.paramB); return 0;
         default: return 0;
@@ -183,6 +183,52 @@ TablePiece* CreatePiece(PieceGroup* parent, PieceKind kind, int32_t x, int32_t y
     return raw;
 }
 
+// ---- names and borders -----------------------------------------------------
+
+namespace {
+
+struct KindNameEntry {
+    PieceKind kind;
+    const char* name;
+};
+constexpr KindNameEntry kKindNames[] = {
+    {kObstacle10, "obstacle10"},      {kObstacle50, "obstacle50"},     {kObstacle100, "obstacle100"},
+    {kHole, "hole"},                  {kLeftFlipper, "left-flipper"}, {kRightFlipper, "right-flipper"},
+    {kCannon, "cannon"},              {kBorderSegment, "segment"},
+};
+
+}  // namespace
+
+const char* KindName(PieceKind kind) {
+    for (const auto& n : kKindNames)
+        if (n.kind == kind) return n.name;
+    return nullptr;
+}
+
+PieceKind KindNamed(std::string_view name) {
+    for (const auto& n : kKindNames)
+        if (name == n.name) return n.kind;
+    return kEndOfList;
+}
+
+bool IsBorder(const TablePiece& p) {
+    if (p.kind != kGroup) return false;
+    const auto* g = dynamic_cast<const PieceGroup*>(&p);
+    return g && g->FirstChild() && g->FirstChild()->kind == kBorderStart;
+}
+
+bool IsPolyline(const TablePiece& p) {
+    if (!IsBorder(p)) return false;
+    for (const TablePiece* c = static_cast<const PieceGroup&>(p).FirstChild()->next.get(); c; c = c->next.get())
+        if (c->kind != kBorderSegment) return true;
+    return false;
+}
+
+const char* PieceName(const TablePiece& p) {
+    if (p.kind == kGroup) return IsPolyline(p) ? "polyline" : IsBorder(p) ? "border" : "group";
+    return KindName(p.kind);
+}
+
 // ---- shared helpers --------------------------------------------------------
 
 bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r) {
@@ -191,7 +237,7 @@ bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r) {
 }
 
 bool BallOffTable(const Ball& ball) {
-    return !(SpansOverlap(ball.x, 0, 125, 1) && SpansOverlap(ball.y, 0, 100, 1));
+    return !(SpansOverlap(ball.x, 0, kTableWidth, 1) && SpansOverlap(ball.y, 0, kTableHeight, 1));
 }
 
 void DrawPieceImage(const TablePiece& piece, PieceKind imageKind, int32_t x, int32_t y) {

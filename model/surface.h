@@ -68,4 +68,11 @@ public:
     virtual std::unique_ptr<ImageList> LoadPieceImages() const = 0;
 };
 
+// No pictures, for a table that is never drawn (a copy to play or to check,
+// a scratch table).
+class NoImageLoader final : public ImageLoader {
+public:
+    std::unique_ptr<ImageList> LoadPieceImages() const override { return nullptr; }
+};
+
 }  // namespace bw

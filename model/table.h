@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
+#include "model/fixed.h"
 #include "model/region.h"
 #include "model/surface.h"
 
@@ -30,6 +32,35 @@ enum : PieceKind {
     kCannon = 10,
     kBorderSegment = 11,
 };
+
+// The name of a kind that is a piece of its own (obstacle10 obstacle50
+// obstacle100 hole left-flipper right-flipper cannon segment), as the text
+// form and the reports write it; none for the other kinds.
+const char* KindName(PieceKind kind);
+// The kind of that name; kEndOfList for a name that is none of them.
+PieceKind KindNamed(std::string_view name);
+
+// The playfield: 125 x 100 table pixels, shown in the window at twice the
+// size, 250 x 200 window pixels.
+constexpr int32_t kTableWidth = 125;
+constexpr int32_t kTableHeight = 100;
+constexpr int32_t kWindowScale = 2;
+constexpr int32_t kPlayfieldWidth = kTableWidth * kWindowScale;
+constexpr int32_t kPlayfieldHeight = kTableHeight * kWindowScale;
+// The playfield as painting clips to it, in window pixels: (0, 0, 249, 199).
+constexpr Rect kPlayfield{0, 0, kPlayfieldWidth - 1, kPlayfieldHeight - 1};
+
+// Fixed positions, in 1/256 table pixel from the table position (65, 50),
+// and back (rounding down). The arithmetic wraps as the device's does.
+constexpr int32_t kFixedOriginX = 65;
+constexpr int32_t kFixedOriginY = 50;
+constexpr I32 FixedX(I32 x) { return (x - kFixedOriginX) * 256; }
+constexpr I32 FixedY(I32 y) { return (y - kFixedOriginY) * 256; }
+constexpr I32 TableX(I32 fx) { return (fx >> 8) + kFixedOriginX; }
+constexpr I32 TableY(I32 fy) { return (fy >> 8) + kFixedOriginY; }
+
+// The ball is served this many table pixels above the (last) cannon.
+constexpr int32_t kServeAbove = 5;
 
 enum class PieceMessage : int32_t {
     Simulate = 0,
@@ -59,6 +90,32 @@ constexpr int32_t kKeySpace = 32;
 class TablePiece;
 class TableRoot;
 class Ball;
+class RoundPiece;
+class BorderSegment;
+class Flipper;
+
+// The collision arithmetic behind the kinds' Simulate: each kind says what
+// it does with a contact (scores, captures, shots), the physics says whether
+// the ball touches and how it bounces. The physics provides the functions
+// and the start of play installs them in the table state; before that
+// nothing collides. Plain function pointers, so that a call costs about
+// what a direct one does; round pieces out of the ball's reach (most of
+// them, in any tick) are settled by the kinds without a call.
+struct Collisions {
+    // A round piece: contact test and bounce; the Simulate result.
+    int32_t (*simulateRound)(RoundPiece& piece);
+    // A border segment: its end circle, then its line.
+    int32_t (*simulateSegment)(BorderSegment& segment);
+    // A flipper: its stroke in the tick after a key change, else its pivot
+    // and its blade.
+    int32_t (*simulateFlipper)(Flipper& flipper);
+    // The contact tests alone (the hole's, the cannon's top).
+    bool (*touchesCircle)(RoundPiece& piece);
+    bool (*touchesSegment)(BorderSegment& segment);
+};
+
+// What a table has before play starts: no contact with anything.
+extern const Collisions kNoCollisions;
 
 // Told of every piece the ball touched in a Simulate pass, with its result,
 // from the innermost piece outwards. For those who gather facts about a
@@ -87,6 +144,7 @@ struct TableState {
     // The platform C library's rand(): 1 at start, never reseeded.
     uint32_t randomState = 1;
     ContactObserver* contacts = nullptr;  // none in play
+    Collisions collisions = kNoCollisions;  // the physics, once play starts
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;
@@ -161,6 +219,9 @@ public:
                int32_t radius);
     int32_t HandleMessage(PieceMessage code) override;
     void MakeCircularRegion();
+    // True when the ball's centre lies within the square of the two hit
+    // radii around the piece's (fixed positions): only then can they touch.
+    bool InReach(const Ball& ball) const;
 
     int32_t distXX = 0, distYY = 0, distXY = 0;
     int32_t hitRadius = 0;
@@ -187,6 +248,8 @@ public:
     int32_t HandleMessage(PieceMessage code) override;
     bool FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const override;
     void MakeRegion();
+    // The line's constants from the fixed ends and the direction (at Reset).
+    void PrepareLine();
 
     int32_t bandStart = 0, bandEnd = 0, kxx = 0, kyy = 0, kxy = 0;
     int32_t footFx = 0, footFy = 0;
@@ -251,6 +314,11 @@ public:
     int32_t gravity = 5;
 };
 
+inline bool RoundPiece::InReach(const Ball& ball) const {
+    const I32 r = I32(ball.hitRadius) + hitRadius;
+    return Abs(I32(ball.fx) - fx) <= r && Abs(I32(ball.fy) - fy) <= r;
+}
+
 class TableRoot : public PieceGroup {
 public:
     // Loads the piece images, creates the ball, and registers both in the
@@ -275,6 +343,23 @@ inline const PlacedPiece& Placed(const TablePiece& p) { return static_cast<const
 // True for pieces that hold a child list (groups, the cannon, the root).
 bool IsGroup(const TablePiece& p);
 inline PieceGroup* AsGroup(TablePiece* p) { return p && IsGroup(*p) ? static_cast<PieceGroup*>(p) : nullptr; }
+// True for a border: a group whose first child is its start point.
+bool IsBorder(const TablePiece& p);
+// True for a border that holds more than segments after its start point
+// (a polyline).
+bool IsPolyline(const TablePiece& p);
+// A piece's name as the text form and the reports write it: its kind's
+// name, "border", "polyline" or "group"; none for a piece without one (the
+// ball, a start point).
+const char* PieceName(const TablePiece& p);
+
+// Replaces the pieces of `to` with a copy of those of `from` (another
+// table's root), piece for piece: the same kinds, positions and tree, every
+// list in the same order, a segment with both its ends as they are, a
+// cannon's children as they are; the regions rebuilt. Only the pieces are
+// copied: the table state (score, random state, keys) is the target's own,
+// for its play starts afresh. False when memory ran out (`to` is then empty).
+bool CopyPieces(const TableRoot& from, TableRoot& to);
 
 // Off-table test of the play loop, and the span test it is built on.
 bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r);

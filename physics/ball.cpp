@@ -1,5 +1,5 @@
 // Ball motion: the step and the speed rule every bounce ends with.
-#include "physics/fixed.h"
+#include "model/fixed.h"
 #include "physics/physics.h"
 
 namespace bw {

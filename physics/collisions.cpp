@@ -1,15 +1,15 @@
 // Collisions of the ball with round pieces and straight segments.
-#include "physics/fixed.h"
+#include "model/fixed.h"
 #include "physics/physics.h"
 
 namespace bw {
 
 bool TouchesCircle(RoundPiece& p) {
     const Ball& ball = *p.state.ball;
+    if (!p.InReach(ball)) return false;
     I32 dx = I32(ball.fx) - p.fx;
     I32 dy = I32(ball.fy) - p.fy;
     const I32 r = I32(ball.hitRadius) + p.hitRadius;
-    if (Abs(dx) > r || Abs(dy) > r) return false;
     if (dx == 0 && dy == 0) dx = dy = 256;
     p.distXX = (dx * dx).v;
     p.distYY = (dy * dy).v;
@@ -40,17 +40,6 @@ int32_t BounceOffCircle(RoundPiece& p) {
 int32_t SimulateRound(RoundPiece& p) {
     if (!p.state.ball) return 0;
     return TouchesCircle(p) ? BounceOffCircle(p) : 0;
-}
-
-void PrepareSegment(BorderSegment& s) {
-    const I32 fx = s.fx, fy = s.fy, fx2 = s.fx2, fy2 = s.fy2;
-    s.bandStart = (fx * fx + fy * fy - (fx * fx2 + fy * fy2)).v;
-    s.bandEnd = ((fx * fx2 + fy * fy2) - fx2 * fx2 - fy2 * fy2).v;
-    const I32 dx = s.dx, dy = s.dy;
-    const I32 l = I32::Wrap(I32::U(dx * dx + dy * dy) & 0xFFFFu);
-    s.kxx = ((dx * dx * 256) / l).v;
-    s.kyy = ((dy * dy * 256) / l).v;
-    s.kxy = ((dx * dy * 256) / l).v;
 }
 
 void StepOut(int32_t& px, int32_t& py, int32_t ex, int32_t ey, int32_t r) {
@@ -138,6 +127,11 @@ int32_t SimulateSegment(BorderSegment& s) {
     s.hitRadius = (I32(s.hitRadius) * 2).v;
     if (s.active && TouchesSegment(s)) result = BounceOffSegment(s);
     return result;
+}
+
+const Collisions& PlayCollisions() {
+    static constexpr Collisions physics{SimulateRound, SimulateSegment, SimulateFlipper, TouchesCircle, TouchesSegment};
+    return physics;
 }
 
 }  // namespace bw

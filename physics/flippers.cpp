@@ -1,5 +1,5 @@
 // The flipper stroke: a strike in the first tick after the key changed.
-#include "physics/fixed.h"
+#include "model/fixed.h"
 #include "physics/physics.h"
 
 namespace bw {
@@ -14,8 +14,8 @@ namespace {
 // shifted 2 table pixels towards where the blade goes.
 void BounceOffStrokeLine(Flipper& f, Ball& ball, I32 s) {
     const int32_t y1 = (I32(f.y) + I32(2) * s).v;
-    const int32_t bx = (((I32(ball.fx) * 2 - f.fx) >> 8) + 65).v;
-    const int32_t by = (((I32(ball.fy) * 2 - f.fy) >> 8) + I32(2) * s + 50).v;
+    const int32_t bx = TableX(I32(ball.fx) * 2 - f.fx).v;
+    const int32_t by = (TableY(I32(ball.fy) * 2 - f.fy) + I32(2) * s).v;
     BorderSegment stroke(f.state, f.kind, f.x, y1, bx, by);
     stroke.HandleMessage(PieceMessage::Reset);
     // With both ends on one point the line has no direction: the ball is on

@@ -5,6 +5,7 @@
 namespace bw {
 
 void StartGame(TableState& st) {
+    st.collisions = PlayCollisions();
     if (st.root) st.root->HandleMessage(PieceMessage::Reset);
     st.score = 0;
     st.paramA = 0;

@@ -7,8 +7,8 @@
 
 namespace bw {
 
-// Prepares play as the start of play does: Reset to the root, score and
-// paramA cleared.
+// Prepares play as the start of play does: the physics installed in the
+// table state, Reset to the root, score and paramA cleared.
 void StartGame(TableState& st);
 
 // The physics of one play step: the ball's motion step, its region rebuilt,

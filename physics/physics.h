@@ -20,7 +20,6 @@ int32_t BounceOffCircle(RoundPiece& p);
 // TouchesCircle, then BounceOffCircle on contact.
 int32_t SimulateRound(RoundPiece& p);
 
-void PrepareSegment(BorderSegment& s);
 // Segment test; writes the foot point and may push the ball out.
 bool TouchesSegment(BorderSegment& s);
 // Mirror or slide off the segment's line. `pushBack` is false for a segment
@@ -30,6 +29,10 @@ int32_t SimulateSegment(BorderSegment& s);
 
 int32_t EdgeYAtBall(const BorderSegment& edge, const Ball& ball);
 int32_t SimulateFlipper(Flipper& f);
+
+// The collisions above, as the kinds' Simulate reaches them: what the
+// start of play installs in the table state.
+const Collisions& PlayCollisions();
 
 // Walks from (px, py) in steps along (ex, ey) until at least r away from the
 // origin, and returns the last point still closer than r.

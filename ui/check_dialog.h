@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "res/resource.h"
 #include "win/dialog.h"
 

@@ -16,7 +16,7 @@
 #include "files/table_file.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 

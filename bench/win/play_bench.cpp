@@ -23,7 +23,7 @@
 #include "files/table_text.h"
 #include "model/soft_surface.h"
 #include "physics/game.h"
-#include "physics/key_script.h"
+#include "games/key_script.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/gdi_surface.h"

@@ -18,7 +18,7 @@ namespace {
 
 using namespace bw;
 
-constexpr int32_t FixX(int32_t x) { return (x - 65) * 256; }
+constexpr int32_t FixX(int32_t x) { return FixedX(x).v; }
 
 struct BallState {
     int32_t fx, fy, vx, vy;

@@ -10,9 +10,9 @@
 #include <iterator>
 #include <string>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "files/table_text.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "tests/core/test_util.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "files/table_file.h"
 #include "model/soft_surface.h"
 #include "physics/game.h"
-#include "physics/key_script.h"
+#include "games/key_script.h"
 
 namespace {
 

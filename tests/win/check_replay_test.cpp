@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "ui/check_dialog.h"

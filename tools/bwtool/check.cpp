@@ -6,7 +6,7 @@
 
 #include "model/paint.h"
 #include "model/soft_surface.h"
-#include "physics/playtest.h"
+#include "games/playtest.h"
 #include "tools/bwtool/commands.h"
 #include "tools/bwtool/png_writer.h"
 
@@ -72,7 +72,7 @@ int Check(int argc, char** argv) {
     const PlaytestReport report = RunPlaytest(*table.root, options);
     std::fputs(json ? ReportJson(report).c_str() : ReportText(report).c_str(), stdout);
     if (png) {
-        SoftSurface surface(250, 200, kWhite);
+        SoftSurface surface(kPlayfieldWidth, kPlayfieldHeight, kWhite);
         surface.SetClip(kPlayfield);
         table.root->HandleMessage(PieceMessage::Reset);
         const FindingsOverlay overlay(report);

@@ -67,7 +67,7 @@ int Render(int argc, char** argv) {
     Table table(BuiltinImageLoader{});
     LoadResult loaded;
     if (!LoadTableFile(argv[0], *table.root, loaded)) return kUsageError;
-    SoftSurface surface(250, 200, kWhite);
+    SoftSurface surface(kPlayfieldWidth, kPlayfieldHeight, kWhite);
     surface.SetClip(kPlayfield);
     PaintTable(table.state, surface, false);
     std::string error;

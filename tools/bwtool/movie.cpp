@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "files/table_text.h"
 #include "model/paint.h"
 #include "model/soft_surface.h"
-#include "physics/key_script.h"
+#include "games/key_script.h"
 #include "tools/bwtool/commands.h"
 
 namespace bw {
@@ -22,8 +22,8 @@ namespace {
 
 constexpr const char* kMovieUsage =
     "usage: bwtool movie (TABLE.bwt --keys EVENTS --ticks N | REPLAY) OUT.gif [--every K] [--scale S]\n";
-constexpr int32_t kFrameWidth = 250;
-constexpr int32_t kFrameHeight = 214;  // the playfield and a strip for the score
+constexpr int32_t kFrameWidth = kPlayfieldWidth;
+constexpr int32_t kFrameHeight = kPlayfieldHeight + 14;  // the playfield and a strip for the score
 constexpr int64_t kMaxMovieFrames = 20000;
 
 // Digits 0 to 9, 3 x 5 pixels, rows from the top in the low bits first.
@@ -31,7 +31,7 @@ constexpr uint16_t kDigits[10] = {0x7B6F, 0x749A, 0x73E7, 0x79E7, 0x49ED, 0x79CF
 
 void DrawScore(SoftSurface& s, uint32_t score) {
     s.SetClip({0, 0, kFrameWidth, kFrameHeight});
-    s.FillRect({0, 200, kFrameWidth, kFrameHeight}, kWhite);
+    s.FillRect({0, kPlayfieldHeight, kFrameWidth, kFrameHeight}, kWhite);
     const std::string text = std::to_string(score);
     int32_t x = 4;
     for (char c : text) {
@@ -39,7 +39,9 @@ void DrawScore(SoftSurface& s, uint32_t score) {
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 3; ++col)
                 if ((bits >> (row * 3 + col)) & 1)
-                    s.FillRect({x + 2 * col, 203 + 2 * row, x + 2 * col + 2, 205 + 2 * row}, kBlack);
+                    s.FillRect({x + 2 * col, kPlayfieldHeight + 3 + 2 * row, x + 2 * col + 2,
+                                kPlayfieldHeight + 5 + 2 * row},
+                               kBlack);
         x += 8;
     }
     s.SetClip(kPlayfield);

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "files/replay.h"
+#include "games/replay.h"
 #include "files/table_file.h"
 #include "files/table_text.h"
 #include "model/soft_surface.h"
 #include "physics/game.h"
-#include "physics/key_script.h"
+#include "games/key_script.h"
 #include "tools/bwtool/commands.h"
 
 namespace bw {

@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "model/table.h"
+
 namespace bw {
 
 struct KeyEvent {
     int64_t tick = 0;       // the tick before which the event happens, from 1
-    int32_t virtualKey = 0;  // 90 (Z), 88 (X) or 32 (SPACE)
+    int32_t virtualKey = 0;  // kKeyZ, kKeyX or kKeySpace
     bool down = false;
 };
 

@@ -1,4 +1,4 @@
-#include "physics/key_script.h"
+#include "games/key_script.h"
 
 #include <algorithm>
 #include <charconv>
@@ -42,9 +42,9 @@ bool ParseKeyScript(std::string_view text, std::vector<KeyEvent>& events, std::s
             const std::string_view key = item.substr(colon + 2);
             ok = sign == '+' || sign == '-';
             e.down = sign == '+';
-            if (key == "Z") e.virtualKey = 90;
-            else if (key == "X") e.virtualKey = 88;
-            else if (key == "SPACE") e.virtualKey = 32;
+            if (key == "Z") e.virtualKey = kKeyZ;
+            else if (key == "X") e.virtualKey = kKeyX;
+            else if (key == "SPACE") e.virtualKey = kKeySpace;
             else if (ok) {
                 error = "unknown key '" + std::string(key) + "' in event '" + std::string(item) +
                         "' (keys are Z, X and SPACE)";

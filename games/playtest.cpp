@@ -1,10 +1,9 @@
-#include "physics/playtest.h"
+#include "games/playtest.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "files/table_text.h"
 #include "physics/game.h"
 
 namespace bw {
@@ -24,39 +23,7 @@ uint64_t NextRandom(uint64_t& s) {
 }
 int32_t Roll(uint64_t& s, int32_t n) { return static_cast<int32_t>(NextRandom(s) % static_cast<uint64_t>(n)); }
 
-// The playtest's table never draws.
-class NoImages final : public ImageLoader {
-public:
-    std::unique_ptr<ImageList> LoadPieceImages() const override { return nullptr; }
-};
-
-bool IsBorder(const TablePiece& p) {
-    const auto* g = AsGroup(const_cast<TablePiece*>(&p));
-    return p.kind == kGroup && g && g->FirstChild() && g->FirstChild()->kind == kBorderStart;
-}
-
 bool IsTarget(PieceKind k) { return k >= kObstacle10 && k <= kRightFlipper; }
-
-std::string KindName(const TablePiece& p) {
-    switch (p.kind) {
-        case kObstacle10: return "obstacle10";
-        case kObstacle50: return "obstacle50";
-        case kObstacle100: return "obstacle100";
-        case kHole: return "hole";
-        case kLeftFlipper: return "left-flipper";
-        case kRightFlipper: return "right-flipper";
-        case kCannon: return "cannon";
-        case kBorderSegment: return "segment";
-        default: break;
-    }
-    if (IsBorder(p)) {
-        const auto& g = static_cast<const PieceGroup&>(p);
-        for (const TablePiece* c = g.FirstChild()->next.get(); c; c = c->next.get())
-            if (c->kind != kBorderSegment) return "polyline";
-        return "border";
-    }
-    return "group";
-}
 
 // Walks the tree: `visit(piece, entry)` for every piece, with the index of
 // the reported piece that its touches count for (-1 for none).
@@ -162,9 +129,9 @@ std::vector<const TablePiece*> ReportedPieces(const TableRoot& root) {
 // ---- the games -------------------------------------------------------------------
 
 struct Playtest::Impl final : ContactObserver {
-    Impl(const TableRoot& source, const PlaytestOptions& o) : options(o), table(NoImages{}) {
-        std::string error;
-        if (!TextToTable(TableToText(source), *table.root, error)) table.root->DeleteChildren();
+    // The playtest's table never draws.
+    Impl(const TableRoot& source, const PlaytestOptions& o) : options(o), table(NoImageLoader{}) {
+        CopyPieces(source, *table.root);
         TableState& st = table.state;
         st.contacts = this;
         const TablePiece* cannon = nullptr;
@@ -176,7 +143,7 @@ struct Playtest::Impl final : ContactObserver {
             if (p.serial < entryOfSerial.size()) entryOfSerial[p.serial] = entry;
             if (entry == static_cast<int32_t>(report.pieces.size())) {
                 PieceFacts f;
-                f.kind = KindName(p);
+                if (const char* name = PieceName(p)) f.kind = name;
                 const PlacedPiece& at = IsBorder(p) ? Placed(*static_cast<const PieceGroup&>(p).FirstChild())
                                                     : Placed(p);
                 f.x = at.x;
@@ -188,7 +155,7 @@ struct Playtest::Impl final : ContactObserver {
                 const auto& f = static_cast<const Flipper&>(p);
                 const int32_t x0 = std::min(f.x, f.x + f.length) - 2, x1 = std::max(f.x, f.x + f.length) + 2;
                 sides[p.kind == kLeftFlipper ? 0 : 1].reach.push_back(
-                    {(x0 - 65) * 256, (f.y - f.rise - 10 - 50) * 256, (x1 - 65) * 256, (f.y + f.rise - 50) * 256});
+                    {FixedX(x0).v, FixedY(f.y - f.rise - 10).v, FixedX(x1).v, FixedY(f.y + f.rise).v});
             }
         });
         lastTouch.assign(report.pieces.size(), -2);
@@ -196,8 +163,8 @@ struct Playtest::Impl final : ContactObserver {
         sides[1].key = kKeyX;
         if (cannon) {
             hasCannon = true;
-            serveFx = (Placed(*cannon).x - 65) * 256;
-            serveFy = (Placed(*cannon).y - 55) * 256;
+            serveFx = FixedX(Placed(*cannon).x).v;
+            serveFy = FixedY(Placed(*cannon).y - kServeAbove).v;
         }
         report.heat.assign(static_cast<size_t>(kHeatWidth) * kHeatHeight, 0);
         scores.reserve(static_cast<size_t>(options.games));

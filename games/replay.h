@@ -26,7 +26,7 @@
 
 #include "model/table.h"
 #include "physics/game.h"
-#include "physics/key_script.h"
+#include "games/key_script.h"
 
 namespace bw {
 

@@ -1,4 +1,4 @@
-#include "files/replay.h"
+#include "games/replay.h"
 
 #include <algorithm>
 #include <charconv>

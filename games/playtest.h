@@ -46,9 +46,10 @@ constexpr int64_t kConfineTicks = 1500;
 // A ball at rest this long will not move again: the game ends there.
 constexpr int64_t kGiveUpTicks = 1000;
 
-// The heat map's grid: one cell per table pixel of the playfield.
-constexpr int32_t kHeatWidth = 126;
-constexpr int32_t kHeatHeight = 101;
+// The heat map's grid: one cell per table pixel of the playfield, its
+// right and bottom edges included.
+constexpr int32_t kHeatWidth = kTableWidth + 1;
+constexpr int32_t kHeatHeight = kTableHeight + 1;
 
 // False with a message when the options are out of bounds.
 bool CheckPlaytestOptions(const PlaytestOptions& options, std::string& error);
