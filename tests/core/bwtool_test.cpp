@@ -1,5 +1,6 @@
 // bwtool as a user runs it: each command's output and exit status, and
 // what it writes.
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -12,6 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "files/table_file.h"
+#include "games/key_script.h"
+#include "games/replay.h"
+#include "model/paint.h"
+#include "physics/game.h"
 #include "tests/core/test_util.h"
 
 namespace {
@@ -106,6 +112,64 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
         EXPECT_EQ(Read(d + table + "2.bwt"), Read(d + table + ".bwt")) << Read(d + table + ".txt");
     }
     if (!HasFailure()) fs::remove_all(dir);
+}
+
+// A movie, decoded and put together frame by frame, ends on the picture of
+// the game at its last tick, at its scale, with the frames' timing.
+TEST(Bwtool, AMovieShowsTheGameFrameByFrame) {
+    using namespace bw;
+    const fs::path dir = fs::path(BW_BINARY_DIR) / ("bwtool_movie_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string table = std::string(BW_BINARY_DIR) + "/examples/classic.bwt", gif = (dir / "m.gif").string();
+    const std::string keys = "1:+SPACE,2:+SPACE,3:+SPACE,4:+SPACE,5:+SPACE,6:+SPACE,7:+SPACE,8:+SPACE,9:-SPACE,30:+Z";
+    ASSERT_EQ(std::system(("'" + std::string(BW_BWTOOL) + "' movie '" + table + "' --keys '" + keys +
+                           "' --ticks 60 '" + gif + "' --every 4 --scale 2 >/dev/null 2>&1").c_str()), 0);
+    int error = 0;
+    GifFileType* g = DGifOpenFileName(gif.c_str(), &error);
+    ASSERT_NE(g, nullptr);
+    ASSERT_EQ(DGifSlurp(g), GIF_OK);
+    EXPECT_EQ(g->SWidth, 500);
+    EXPECT_EQ(g->SHeight, 2 * 214) << "the playfield and the score strip";
+    ASSERT_EQ(g->ImageCount, 1 + 60 / 4);
+    std::vector<Color> canvas(static_cast<size_t>(g->SWidth) * g->SHeight, kWhite);
+    for (int i = 0; i < g->ImageCount; ++i) {
+        const SavedImage& im = g->SavedImages[i];
+        const ColorMapObject* map = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : g->SColorMap;
+        for (int y = 0; y < im.ImageDesc.Height; ++y)
+            for (int x = 0; x < im.ImageDesc.Width; ++x) {
+                const GifColorType c = map->Colors[im.RasterBits[y * im.ImageDesc.Width + x]];
+                canvas[static_cast<size_t>(im.ImageDesc.Top + y) * g->SWidth + im.ImageDesc.Left + x] =
+                    Rgb(c.Red, c.Green, c.Blue);
+            }
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(g, i, &gcb), GIF_OK);
+        EXPECT_EQ(gcb.DelayTime, 8) << "four ticks of 20 ms";
+    }
+    DGifCloseFile(g, &error);
+
+    Table t(BuiltinImageLoader{});
+    const std::string file = Read(table);
+    LoadTableBytes(*t.root, std::vector<uint8_t>(file.begin(), file.end()));
+    std::vector<KeyEvent> events;
+    std::string why;
+    ASSERT_TRUE(ParseKeyScript(keys, events, why)) << why;
+    StartGame(t.state);
+    KeyPlayback play(events);
+    while (play.Ticks() < 60) play.Tick(t.state, false);
+    SoftSurface expected(250, 200, kWhite);
+    expected.SetClip(kPlayfield);
+    PaintTable(t.state, expected, true);
+    int wrong = 0, ink = 0;
+    for (int y = 0; y < 214; ++y)
+        for (int x = 0; x < 250; ++x) {
+            const Color c = canvas[static_cast<size_t>(2 * y) * 500 + 2 * x];
+            for (int d : {1, 500, 501}) wrong += canvas[static_cast<size_t>(2 * y) * 500 + 2 * x + d] != c;
+            if (y < 200) wrong += c != expected.At(x, y);
+            else ink += c == kBlack;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(ink, 20) << "the score's digits";
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(Editing, ToolsPlaceTheirPiecesWhereTheirAreasAllow) {
         {"a left flipper needs room for its blade", nullptr, "t8 c229,195 c230,100 c100,196", "left-flipper 114 97\n", 2,
          false},
         {"a right flipper too", nullptr, "t9 c19,100 c20,100", "right-flipper 10 50\n", 2, false},
-        {"a cannon counts twice and keeps off the edges", nullptr, "t10 c5,100 c100,194 c243,193 c6,6",
+        {"a cannon counts twice and keeps off the edges", nullptr, "t10 c5,100 c100,194 c244,100 c100,4 c243,193 c6,6",
          "cannon 121 96\ncannon 3 3\n", 5, false},
         {"no tool places nothing", nullptr, "c100,100", "", 1, true},
         {"an inactive window takes no clicks", nullptr, "t5 off c100,100 m120,120", "", 1, true},
@@ -230,6 +230,46 @@ TEST(Play, StartAndEditLeaveTheTableAsItWas) {
     EXPECT_EQ(s.editor.LastReplay()->ticks, 200);
     EXPECT_EQ(s.view.playStarts, 1);
     EXPECT_EQ(s.view.playStops, 1);
+}
+
+TEST(Play, TheKeysWorkThePiecesAndEveryPlayIsRecorded) {
+    Session s;
+    s.Load("cannon 60 92\nleft-flipper 20 85\nright-flipper 100 85\nobstacle50 60 40\n");
+    EXPECT_FALSE(s.editor.PlayKeyMessage(bw::kKeyZ, true, true)) << "not in play";
+    s.Run("S");
+    const auto& left = static_cast<const bw::Flipper&>(*s.editor.root->FirstChild()->next);
+    const auto& right = static_cast<const bw::Flipper&>(*left.next);
+    EXPECT_FALSE(s.editor.PlayKeyMessage(bw::kKeyZ, false, true)) << "a message that is no key";
+    EXPECT_FALSE(s.editor.PlayKeyMessage('Q', true, true));
+    EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeyZ, true, true));
+    EXPECT_EQ(s.editor.state.paramB, 1);
+    for (int i = 0; i < 9; ++i) {  // SPACE held: its key-down repeats
+        EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeySpace, true, true));
+        s.editor.PlayStep();
+    }
+    EXPECT_TRUE(left.keys.pressed);
+    EXPECT_FALSE(right.keys.pressed);
+    s.editor.ReleaseKeys();  // the window was activated again: the shot goes
+    s.editor.PlayStep();
+    EXPECT_FALSE(left.keys.pressed);
+    for (int i = 0; i < 396; ++i) s.editor.PlayStep();
+    EXPECT_EQ(s.editor.scoreText, std::to_string(static_cast<uint32_t>(s.editor.state.score)));
+    EXPECT_GT(s.editor.state.score, 0) << "the shot reached the obstacle";
+    s.Run("E");
+    const bw::Replay recorded = *s.editor.LastReplay();
+    EXPECT_EQ(recorded.ticks, 406);
+    EXPECT_EQ(recorded.events.size(), 13u) << "Z and nine SPACE downs, then Z, X and SPACE let go";
+
+    // Played back: the keys are ignored, the same game comes out.
+    ASSERT_TRUE(s.editor.OpenReplay(bw::WriteReplay(recorded), "C:\\r.bwr"));
+    s.editor.StartPlay();
+    ASSERT_TRUE(s.editor.PlayBack());
+    EXPECT_EQ(s.editor.statusText, "replay");
+    EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeyX, true, true)) << "taken, and ignored";
+    for (int i = 0; i < 500; ++i) s.editor.PlayStep();  // it stands still at its end
+    EXPECT_EQ(s.editor.state.score, static_cast<int32_t>(recorded.score));
+    s.Run("E");
+    EXPECT_EQ(s.editor.LastReplay()->checksum, recorded.checksum);
 }
 
 TEST(Replays, AReplaysTableComesWithAHistoryOfItsOwn) {
