@@ -131,6 +131,17 @@ TEST(Bwtool, AMovieShowsTheGameFrameByFrame) {
     EXPECT_EQ(g->SWidth, 500);
     EXPECT_EQ(g->SHeight, 2 * 214) << "the playfield and the score strip";
     ASSERT_EQ(g->ImageCount, 1 + 60 / 4);
+    bool loops = false;  // the application block that makes it play for ever
+    auto look = [&](const ExtensionBlock* blocks, int count) {
+        for (int i = 0; i + 1 < count; ++i)
+            loops = loops || (blocks[i].Function == APPLICATION_EXT_FUNC_CODE && blocks[i].ByteCount == 11 &&
+                              std::string(reinterpret_cast<char*>(blocks[i].Bytes), 11) == "NETSCAPE2.0" &&
+                              blocks[i + 1].ByteCount == 3 && blocks[i + 1].Bytes[0] == 1 &&
+                              blocks[i + 1].Bytes[1] == 0 && blocks[i + 1].Bytes[2] == 0);
+    };
+    look(g->ExtensionBlocks, g->ExtensionBlockCount);
+    look(g->SavedImages[0].ExtensionBlocks, g->SavedImages[0].ExtensionBlockCount);
+    EXPECT_TRUE(loops);
     std::vector<Color> canvas(static_cast<size_t>(g->SWidth) * g->SHeight, kWhite);
     for (int i = 0; i < g->ImageCount; ++i) {
         const SavedImage& im = g->SavedImages[i];

@@ -35,6 +35,7 @@ void Check(const Case& c) {
     EXPECT_EQ(s.editor.saved, c.saved);
     EXPECT_EQ(static_cast<int>(s.view.asked.size()), c.messages);
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted()) << "the screen shows what a repaint shows";
+    EXPECT_EQ(s.editor.state.drawTarget, nullptr) << "no surface is left behind for the pieces to draw on";
 }
 
 TEST(Editing, ToolsPlaceTheirPiecesWhereTheirAreasAllow) {
@@ -116,6 +117,11 @@ TEST(Editing, TheRecordBudgetRefusesWhatCouldNotBeSaved) {
     EXPECT_EQ(s.view.asked.size(), 2u);
     EXPECT_EQ(s.editor.recordCount, 249);
     for (const auto& m : s.view.asked) EXPECT_EQ(m.message, bw::EditorMessage::TooComplex);
+    Session c;  // the editor's count is full although the file has room: a cannon counts twice
+    c.Load(ObstacleLines(247));
+    c.Run("t10 c200,190 t7 c20,190");
+    EXPECT_EQ(c.editor.recordCount, 250);
+    EXPECT_EQ(c.view.asked.size(), 1u);
     for (int obstacles : {247, 246}) {
         SCOPED_TRACE(obstacles);
         Session b;
@@ -192,6 +198,10 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     s.view.clipboard = "hole 200 20\n";
     s.Run("V");
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 124 20\n"));
+    s.view.clipboard = "hole 256 20\n";
+    s.Run("V");
+    ASSERT_EQ(s.view.asked.size(), 1u) << "positions go from 0 to 255";
+    s.view.asked.clear();
     s.view.clipboard = "hole 1 2\nnothing 3 4\n";
     s.Run("V");
     ASSERT_EQ(s.view.asked.size(), 1u);

@@ -11,6 +11,7 @@
 #include "model/area_surface.h"
 #include "model/paint.h"
 #include "model/soft_surface.h"
+#include "model/xpm.h"
 #include "physics/game.h"
 #include "tests/core/test_util.h"
 
@@ -272,6 +273,36 @@ TEST(Drawing, APaintThroughAnAreaIsTheWholePaintThere) {
             else outside += passed.At(x, y) != whole.At(x, y) && whole.At(x, y) != kWhite;
         }
     EXPECT_GT(outside, 500) << "drawing far from the area is left out";
+}
+
+TEST(Drawing, APictureSourceIsReadWholeOrNotAtAll) {
+    const struct {
+        std::vector<const char*> lines;
+        int32_t width;  // 0: refused
+    } cases[] = {
+        {{"2 1 2 1", "a c #FF0000", "b c #0000FF", "ab"}, 2},
+        {{"2 1 2 1", "a c #FF0000", "b c #0000FF"}, 0},        // a row missing
+        {{"2 1 2 1", "a c #FF0000", "b c #0000FF", "a"}, 0},   // a row too short
+        {{"2 1 2 1", "a c #FF0000", "b c #0000FF", "ax"}, 0},  // a colour never given
+        {{"2 1 2 1", "a c #FF0000", "b c none", "ab"}, 0},
+        {{"2 1 2 2", "a c #FF0000", "b c #0000FF", "ab"}, 0},  // two characters a pixel
+        {{"0 1 2 1", "a c #FF0000", "b c #0000FF", "ab"}, 0},
+        {{"2 0 2 1", "a c #FF0000", "b c #0000FF", "ab"}, 0},
+        {{"2 1 0 1", "ab"}, 0},
+        {{"2 1 257 1", "ab"}, 0},
+        {{"5000 1 1 1", "a c #FF0000", "a"}, 0},
+        {{"two by one"}, 0},
+    };
+    for (const auto& c : cases) {
+        const Picture p = ParseXpm(c.lines.data(), static_cast<int>(c.lines.size()));
+        EXPECT_EQ(p.width, c.width) << c.lines[0] << " with " << c.lines.size() << " lines";
+        EXPECT_EQ(p.pixels.size(), static_cast<size_t>(c.width));
+    }
+    const char* ok[] = {"2 1 2 1", "a c #FF0000", "b c #0000FF", "ab"};
+    const Picture p = ParseXpm(ok, 4);
+    ASSERT_EQ(p.height, 1);
+    EXPECT_EQ(p.At(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(p.At(1, 0), Rgb(0, 0, 255));
 }
 
 }  // namespace
