@@ -124,6 +124,11 @@ TEST(Bwtool, AMovieShowsTheGameFrameByFrame) {
     const std::string keys = "1:+SPACE,2:+SPACE,3:+SPACE,4:+SPACE,5:+SPACE,6:+SPACE,7:+SPACE,8:+SPACE,9:-SPACE,30:+Z";
     ASSERT_EQ(std::system(("'" + std::string(BW_BWTOOL) + "' movie '" + table + "' --keys '" + keys +
                            "' --ticks 60 '" + gif + "' --every 4 --scale 2 >/dev/null 2>&1").c_str()), 0);
+    for (const char* bad : {"--scale 5", "--every 0", "--every 51"})
+        EXPECT_EQ(WEXITSTATUS(std::system(("'" + std::string(BW_BWTOOL) + "' movie '" + table + "' --ticks 8 '" +
+                                           (dir / "x.gif").string() + "' " + bad + " 2>/dev/null").c_str())),
+                  2)
+            << bad;
     int error = 0;
     GifFileType* g = DGifOpenFileName(gif.c_str(), &error);
     ASSERT_NE(g, nullptr);

@@ -196,7 +196,7 @@ TEST(Playtest, TheFindingsArePaintedWhereTheyAre) {
     PlaytestReport r;
     r.heat.assign(static_cast<size_t>(kHeatWidth) * kHeatHeight, 0);
     auto at = [&](int32_t x, int32_t y) -> uint32_t& { return r.heat[static_cast<size_t>(y) * kHeatWidth + x]; };
-    at(10, 10) = 1000, at(11, 10) = 1000, at(40, 20) = 1;
+    at(10, 10) = 1000, at(11, 10) = 1000, at(40, 20) = 1, at(50, 30) = 40;
     r.heatMax = 1000;
     r.traps.push_back({true, 100, 60, 400, 1, {}});
     r.traps.push_back({false, 60, 80, 2000, 1, {}});
@@ -213,11 +213,12 @@ TEST(Playtest, TheFindingsArePaintedWhereTheyAre) {
     } pixels[] = {
         {19, 19}, {20, 20}, {24, 20}, {23, 21},  // the hottest cells, a pixel out to the left and up, in one run
         {80, 40}, {82, 40}, {81, 41}, {30, 30},  // the coolest
+        {100, 60},                                // half way up the scale
         {200, 120}, {196, 116}, {204, 124}, {205, 125}, {195, 120},  // a trap's cross: 5 each way
         {120, 160}, {109, 149}, {128, 152},                           // the marked one's: 10
         {160, 20}, {150, 30}, {170, 35}, {160, 40}, {160, 30},        // the marked piece's box
     };
-    const Color expected[] = {red, red, red, kWhite, pale, pale, kWhite, kWhite, trap, trap, trap, trap, kWhite,
+    const Color expected[] = {red, red, red, kWhite, pale, pale, kWhite, kWhite, Rgb(250, 142, 42), trap, trap, trap, trap, kWhite,
                               trap, trap, trap, trap, trap, trap, trap, kWhite};
     for (size_t i = 0; i < std::size(pixels); ++i)
         EXPECT_EQ(s.At(pixels[i].x, pixels[i].y), expected[i]) << pixels[i].x << "," << pixels[i].y;
