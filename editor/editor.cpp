@@ -15,9 +15,11 @@ namespace bw {
 
 Rect AllowedClickArea(int32_t tool) {
     switch (tool) {
-        case kLeftFlipper: return {0, 0, 229, 195};
-        case kRightFlipper: return {20, 0, 249, 195};
-        case kCannon: return {5, 5, 244, 194};
+        // A flipper's blade reaches 20 pixels to its side and 4 below its
+        // pivot; a cannon's walls 5 on every side.
+        case kLeftFlipper: return {kPlayfield.left, kPlayfield.top, kPlayfield.right - 20, kPlayfield.bottom - 4};
+        case kRightFlipper: return {kPlayfield.left + 20, kPlayfield.top, kPlayfield.right, kPlayfield.bottom - 4};
+        case kCannon: return {kPlayfield.left + 5, kPlayfield.top + 5, kPlayfield.right - 5, kPlayfield.bottom - 5};
         default: return kPlayfield;
     }
 }

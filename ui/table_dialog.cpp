@@ -114,7 +114,7 @@ BOOL TableDialog::OnInitDialog() {
     if (!OfferRecovery()) OpenStartupFile();
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
     win::WindowDc screen(hwnd());
-    backBuffer_.reset(CreateCompatibleBitmap(screen.get(), 250, 200));
+    backBuffer_.reset(CreateCompatibleBitmap(screen.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight));
     memoryDC_.reset(CreateCompatibleDC(screen.get()));
     if (memoryDC_ && backBuffer_) SelectObject(memoryDC_.get(), backBuffer_.get());
     return TRUE;  // the first control gets the focus

@@ -82,7 +82,7 @@ void TableDialog::PaintPlayfield(HDC dc) {
         editor_->PaintPlay(reaching);
     }
     SelectClipRgn(buffer, nullptr);
-    BitBlt(dc, 0, 0, 250, 200, buffer, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, bw::kPlayfieldWidth, bw::kPlayfieldHeight, buffer, 0, 0, SRCCOPY);
 }
 
 }  // namespace ui
