@@ -38,7 +38,7 @@ TEST(Mouse, ToolsClicksDragsAndKeysReachTheEditor) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-TEST(Mouse, AClickOnAPieceChangesNothingInTheWindow) {
+TEST(Mouse, AClickOnAPieceChangesNothingAndAFullTableRefusesMore) {
     test::TempFolder folder;
     Window w;
     w.Load(folder.File("two.bwt"), "hole 20 20\nhole 60 60\n");
@@ -49,6 +49,15 @@ TEST(Mouse, AClickOnAPieceChangesNothingInTheWindow) {
     SendMessageA(w.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
     EXPECT_TRUE(GetMenuState(edit, ID_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED) << "no step to undo";
     EXPECT_EQ(w.Title(), "two.bwt - Bumpwright");
+
+    // A full table refuses with the too-complex message.
+    w.Load(folder.File("table.bwt"), test::ObstaclesText(249));
+    test::MessageBoxes boxes;
+    w.ClickTool(ID_TOOL_HOLE);
+    w.Click(20, 190);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text + " " + boxes.Shown()[0].caption,
+              "The Pinball Table you've created is too complex and you may not add any more objects. Bumpwright");
 }
 
 TEST(Mouse, CoordinatesFollowItOverThePlayfieldAndNothingHappensWhileAnotherWindowIsActive) {
@@ -66,18 +75,6 @@ TEST(Mouse, CoordinatesFollowItOverThePlayfieldAndNothingHappensWhileAnotherWind
     EXPECT_EQ(w.root().FirstChild(), nullptr);
     EXPECT_EQ(w.ControlText(IDC_COORDINATES), "(50,28)");
     DestroyWindow(other);
-}
-
-TEST(Mouse, AFullTableRefusesWithTheTooComplexMessage) {
-    test::TempFolder folder;
-    Window w;
-    w.Load(folder.File("table.bwt"), test::ObstaclesText(249));
-    test::MessageBoxes boxes;
-    w.ClickTool(ID_TOOL_HOLE);
-    w.Click(20, 190);
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text + " " + boxes.Shown()[0].caption,
-              "The Pinball Table you've created is too complex and you may not add any more objects. Bumpwright");
 }
 
 }  // namespace

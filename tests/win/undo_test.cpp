@@ -38,7 +38,7 @@ bool Grayed(Window& w, UINT command) {
     return (GetMenuState(edit, command, MF_BYCOMMAND) & MF_GRAYED) != 0;
 }
 
-TEST(Undo, MixedEditsGoBackAndForthThroughTheSameTables) {
+TEST(Undo, MixedEditsGoBackAndForthAndTheSavedStateFollows) {
     Window w;
     test::MessageBoxes boxes;
     EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
@@ -73,13 +73,12 @@ TEST(Undo, MixedEditsGoBackAndForthThroughTheSameTables) {
             EXPECT_NE(w.Pixel(40, 40), RGB(255, 255, 255)) << "the obstacle is shown again";
         }
     }
-}
 
-TEST(Undo, TheSavedStateFollowsTheHistory) {
+    // The saved state follows the history, and play leaves it alone.
     test::TempFolder folder;
-    Window w;
-    test::MessageBoxes boxes;
     test::FileDialogs dialogs;
+    boxes.shown.clear();
+    ASSERT_EQ(w.root().FirstChild(), nullptr) << "the last step redone was Clear";
     w.ClickTool(ID_TOOL_HOLE);
     w.Click(40, 40);
     dialogs.Type(folder.File("kept"));
@@ -107,26 +106,6 @@ TEST(Undo, TheSavedStateFollowsTheHistory) {
     EXPECT_FALSE(w.ed().saved);
     EXPECT_EQ(w.ed().currentPiece, nullptr);
     EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST(Undo, WhileABorderIsDrawnItsCornersGoOneByOne) {
-    Window w;
-    w.ClickTool(ID_TOOL_BORDER);
-    for (POINT p : {POINT{20, 20}, POINT{100, 20}, POINT{100, 100}}) w.Click(p.x, p.y);
-    w.Move(150, 150);
-    ASSERT_EQ(w.ed().recordCount, 5);  // the end record, the start, two corners, the segment under the mouse
-    CtrlKey(w, 'Z');
-    EXPECT_EQ(w.ed().recordCount, 4);
-    EXPECT_EQ(w.Pixel(100, 60), RGB(255, 255, 255)) << "the last corner's segment is gone";
-    EXPECT_NE(w.Pixel(60, 20), RGB(255, 255, 255)) << "the first stays";
-    EXPECT_EQ(w.Pixel(125, 85), RGB(255, 105, 105)) << "the band runs from the corner before to the mouse";
-    CtrlKey(w, 'Z');
-    CtrlKey(w, 'Z');  // the start: the border is abandoned
-    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
-    EXPECT_EQ(w.root().FirstChild(), nullptr);
-    EXPECT_EQ(w.ed().recordCount, 1);
-    EXPECT_TRUE(w.ed().saved);
-    EXPECT_FALSE(w.ed().history.CanUndo());
 }
 
 }  // namespace
