@@ -25,8 +25,6 @@ enum class EditorMessage : int32_t {
     ClearQuestion,     // Clear asks before it empties the table
     PasteNotATable,    // the clipboard's text is no table: argument, why
     BadReplay,         // a file that is no whole replay: argument, path; detail, why
-    NoReplay,          // Save replay with nothing played yet
-    SaveRefused,       // the table does not fit in a table file: detail, why
 };
 
 enum class MessageButtons : int32_t { Ok, YesNo, YesNoCancel };

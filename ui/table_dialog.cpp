@@ -284,8 +284,6 @@ UINT TextOf(bw::EditorMessage message) {
         case M::ClearQuestion: return IDS_CLEAR_QUESTION;
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
         case M::BadReplay: return IDS_BAD_REPLAY;
-        case M::NoReplay: return IDS_NO_REPLAY;
-        case M::SaveRefused: break;
     }
     return 0;
 }
@@ -293,10 +291,8 @@ UINT TextOf(bw::EditorMessage message) {
 }  // namespace
 
 bw::MessageAnswer TableDialog::Ask(const bw::MessageRequest& request) {
-    // A refusal the core words itself comes as its detail alone.
-    const UINT id = TextOf(request.message);
-    std::string text = id ? win::FormatArgument(win::LoadResString(id), request.argument) : request.detail;
-    if (id && !request.detail.empty()) text += "\n" + request.detail;
+    std::string text = win::FormatArgument(win::LoadResString(TextOf(request.message)), request.argument);
+    if (!request.detail.empty()) text += "\n" + request.detail;
     static constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
     static constexpr UINT kIcons[] = {0, MB_ICONINFORMATION, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONSTOP};
     const int answer = win::AppMessageBox(hwnd(), text, kButtons[static_cast<int>(request.buttons)] |
