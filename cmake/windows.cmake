@@ -76,6 +76,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/send_button.cpp
   win/startup.cpp
   win/toolbar.cpp
+  win/zoom.cpp
   win/recent_tables.cpp
   win/settings.cpp
 )
@@ -90,6 +91,7 @@ bw_layer(bwwin SEES ui BELOW bw_win32 bw_editor bwfiles_win tvcomm_import SOURCE
   ui/table_files.cpp
   ui/table_check.cpp
   ui/table_recovery.cpp
+  ui/table_zoom.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
   ui/help.cpp

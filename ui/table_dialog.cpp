@@ -22,8 +22,6 @@ namespace ui {
 
 namespace {
 
-bw::Point PointOf(POINT p) { return {static_cast<int32_t>(p.x), static_cast<int32_t>(p.y)}; }
-
 bw::EditorTexts LoadEditorTexts() {
     bw::EditorTexts texts;
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
@@ -84,7 +82,9 @@ void TableDialog::FailInitialisation(UINT messageId) {
 
 bool TableDialog::CreateToolBar() {
     toolBar_.reset(CreateToolBarControl());
-    if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true)) return false;
+    if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, ToolBarPictureSize(),
+                                       &toolBarPictures_))
+        return false;
     win::PlaceOnRightEdge(hwnd(), toolBar_.get());
     win::MakeCheckGroup(toolBar_.get(), kFirstToolCommand, kLastToolCommand);
     return true;
@@ -103,6 +103,7 @@ BOOL TableDialog::OnInitDialog() {
     smallIcon_.reset(static_cast<HICON>(
         LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
+    dpi_ = CurrentDpi();
     if (!CreateToolBar()) {
         FailInitialisation(IDS_NO_TOOLBAR);
         return FALSE;
@@ -112,6 +113,7 @@ BOOL TableDialog::OnInitDialog() {
         return FALSE;
     }
     InitControls();
+    CaptureLayout();
     helpPath = HelpPathFor(win::ModulePath());
     SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
     recent_.Load();
@@ -130,9 +132,6 @@ BOOL TableDialog::OnInitDialog() {
 }
 
 void TableDialog::InitControls() {
-    HMENU system = GetSystemMenu(hwnd(), FALSE);
-    ModifyMenuW(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, L"Maximize");
-    ModifyMenuW(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, L"Size");
     for (const wchar_t* port : {L"COM1", L"COM2", L"COM3", L"COM4"})
         SendDlgItemMessageW(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
     SendDlgItemMessageW(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
@@ -154,6 +153,12 @@ void TableDialog::DoDataExchange(win::DataExchange& dx) {
 // ---- commands ---------------------------------------------------------------
 
 bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
+    switch (id) {
+        case ID_VIEW_ZOOM_IN: ZoomByHand(zoom_.zoom() + 1); return true;
+        case ID_VIEW_ZOOM_OUT: ZoomByHand(zoom_.zoom() - 1); return true;
+        case ID_VIEW_ZOOM_DEFAULT: ZoomByHand(layoutZoom_); return true;
+        default: break;
+    }
     if (id >= kFirstToolCommand && id <= kLastToolCommand) {
         editor_->SelectTool(static_cast<int32_t>(id) - kToolCommandOffset);
         return true;
@@ -220,12 +225,12 @@ void TableDialog::OnHelp() {
 // ---- the mouse: to the editor ---------------------------------------------------
 
 bool TableDialog::OnLButtonDown(UINT, POINT p) {
-    editor_->LButtonDown(PointOf(p));
+    editor_->LButtonDown(EditorPoint(p));
     return false;
 }
 
 bool TableDialog::OnMouseMove(UINT, POINT p) {
-    editor_->MouseMove(PointOf(p));
+    editor_->MouseMove(EditorPoint(p));
     return false;
 }
 
@@ -240,7 +245,7 @@ bool TableDialog::OnRButtonDown(UINT, POINT) {
 }
 
 bool TableDialog::OnLButtonDblClk(UINT, POINT p) {
-    editor_->LButtonDblClk(PointOf(p));
+    editor_->LButtonDblClk(EditorPoint(p));
     return false;
 }
 
@@ -248,12 +253,6 @@ bool TableDialog::OnLButtonDblClk(UINT, POINT p) {
 
 bool TableDialog::OnPaint() {
     win::PaintDc paint(hwnd());
-    if (IsZoomed(hwnd())) {
-        // The window is never shown maximized.
-        ShowWindow(hwnd(), SW_RESTORE);
-        InvalidateRect(hwnd(), nullptr, TRUE);
-        return true;
-    }
     PaintPlayfield(paint.get());
     return true;
 }
@@ -272,16 +271,34 @@ bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
 void TableDialog::Invalidate(const bw::Region& area, bool erase) {
     if (!hwnd()) return;
     const win::OwnedRegion region = win::MakeSystemRegion(area);
-    InvalidateRgn(hwnd(), region.get(), erase);
+    if (zoom_.IsDrawingZoom()) {
+        InvalidateRgn(hwnd(), region.get(), erase);
+        return;
+    }
+    const win::OwnedRegion shown = zoom_.ToWindow(region.get());
+    InvalidateRgn(hwnd(), shown.get(), erase);
 }
 
 void TableDialog::DrawNow(const std::function<void(bw::Surface&)>& draw) {
     if (!hwnd()) return;
     win::HiddenCursor hidden;
     win::WindowDc dc(hwnd());
-    IntersectClipRect(dc.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
-    win::DcSurface target(dc.get(), gdi_);
-    draw(target);
+    if (zoom_.IsDrawingZoom() || !memoryDC_) {
+        IntersectClipRect(dc.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
+        win::DcSurface target(dc.get(), gdi_);
+        draw(target);
+        return;
+    }
+    // Enlarged, the window shows the back buffer: the drawing goes there
+    // and the buffer is shown again.
+    {
+        win::SavedDcState keep(memoryDC_.get());
+        IntersectClipRect(memoryDC_.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right,
+                          bw::kPlayfield.bottom);
+        win::DcSurface target(memoryDC_.get(), gdi_);
+        draw(target);
+    }
+    ShowBackBuffer(dc.get());
 }
 
 namespace {

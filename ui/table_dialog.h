@@ -21,6 +21,9 @@
 #include "win/gdi_surface.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
+#include "win/zoom.h"
+
+#include <vector>
 
 namespace bw {
 struct FileError;
@@ -78,6 +81,10 @@ public:
     // Paints the playfield on `dc`, clipped to it. WM_PAINT uses it.
     void PaintPlayfield(HDC dc);
     HWND ToolBar() const { return toolBar_.get(); }
+    // The playfield's zoom now, and the one the screen's DPI gives.
+    int Zoom() const { return zoom_.zoom(); }
+    int DefaultZoom() const { return layoutZoom_; }
+    UINT Dpi() const { return dpi_; }
     HWND ToolTip() const { return toolTip_.get(); }
     CheckDialog* FindingsList() const { return checkDialog_.get(); }
 
@@ -107,6 +114,9 @@ protected:
     bool OnInitMenuPopup(HMENU menu, UINT index, bool systemMenu) override;
     bool OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) override;
     bool OnDropFiles(HDROP drop) override;
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnDpiChanged(UINT dpi, const RECT& suggested) override;
     void OnDestroy() override;
 
 private:
@@ -138,6 +148,26 @@ private:
     bool HandleShortcut(const MSG& msg);
     void StartPlay();
     void OnHelp();
+
+    // ---- the layout at any DPI and zoom (table_zoom.cpp) ----
+    // Notes where the template put the controls, at the screen's DPI.
+    void CaptureLayout();
+    // Shows the playfield at `zoom`: the controls right of it and below it
+    // move with its edges; the window takes the size that holds it when
+    // `fitWindow`.
+    void ApplyZoom(int zoom, bool fitWindow);
+    // View › Zoom: by hand, kept to what the screen can hold when maximized.
+    void ZoomByHand(int zoom);
+    // The client size the window needs at `zoom`.
+    SIZE ClientSizeFor(int zoom) const;
+    void PlaceToolBar();
+    int ToolBarPictureSize() const;
+    UINT CurrentDpi() const;
+    void UseFontForDpi();
+    // The back buffer shown on the window at the zoom, within `dc`'s clipping.
+    void ShowBackBuffer(HDC dc);
+    // The window's point as the editor's, and the editor's area as the window's.
+    bw::Point EditorPoint(POINT window) const;
 
     // ---- files and the device (table_files.cpp) ----
     void OpenStartupFile();
@@ -178,8 +208,22 @@ private:
     int32_t speed_ = 20;  // play timer period, ms
     HICON icon_ = nullptr;
     win::OwnedIcon smallIcon_;
+    win::OwnedBitmap toolBarPictures_;  // outlives the toolbar that shows them
+    win::OwnedFont dpiFont_;            // the controls' font after a change of DPI
     win::OwnedWindow toolTip_;
     win::OwnedWindow toolBar_;
+    struct ControlPlace {
+        HWND control;
+        RECT rect;  // client coordinates at the default zoom
+    };
+    std::vector<ControlPlace> layout_;
+    SIZE layoutClient_{};     // the dialog's own area at the default zoom, the toolbar not included
+    SIZE layoutPlayfield_{};  // the playfield's room in that layout
+    int toolBarWidth_ = 0;
+    UINT dpi_ = 96;
+    int layoutZoom_ = win::kDrawingZoom;
+    win::PlayfieldZoom zoom_;
+    bool layingOut_ = false;
     win::OwnedBitmap backBuffer_;
     win::OwnedMemoryDc memoryDC_;
     win::GdiCache gdi_;

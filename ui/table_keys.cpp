@@ -25,6 +25,10 @@ constexpr Shortcut kShortcuts[] = {
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
     {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
+    {VK_OEM_PLUS, true, false, ID_VIEW_ZOOM_IN},  {VK_ADD, true, false, ID_VIEW_ZOOM_IN},
+    {VK_OEM_PLUS, true, true, ID_VIEW_ZOOM_IN},   // Ctrl with the "+" that Shift gives
+    {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT}, {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
+    {'0', true, false, ID_VIEW_ZOOM_DEFAULT},     {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
     {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
 };
 

@@ -1,6 +1,7 @@
 // Painting the playfield: in editing straight on the window, in play into
 // the back buffer, which is copied out, so that only the invalid area of
-// the window changes.
+// the window changes. At any zoom but the drawing's own, the table is
+// always drawn into the back buffer, which the window shows enlarged.
 #include <windows.h>
 
 #include <algorithm>
@@ -61,7 +62,40 @@ PaintArea AreaOf(HDC dc) {
 
 }  // namespace
 
+void TableDialog::ShowBackBuffer(HDC dc) {
+    win::SavedDcState keep(dc);
+    const RECT shown = zoom_.ToWindow(RECT{bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right,
+                                           bw::kPlayfield.bottom});
+    IntersectClipRect(dc, shown.left, shown.top, shown.right, shown.bottom);
+    zoom_.Show(dc, memoryDC_.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight);
+}
+
 void TableDialog::PaintPlayfield(HDC dc) {
+    if (!zoom_.IsDrawingZoom() && memoryDC_) {
+        // What the invalid area shows of the drawing is drawn again into
+        // the buffer, which is then shown.
+        RECT box{};
+        if (GetClipBox(dc, &box) == NULLREGION || IsRectEmpty(&box)) return;
+        const RECT part = zoom_.ToDrawing(box);
+        HDC buffer = memoryDC_.get();
+        {
+            win::SavedDcState keepBuffer(buffer);
+            IntersectClipRect(buffer, bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right,
+                              bw::kPlayfield.bottom);
+            IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
+            win::DcSurface target(buffer, gdi_);
+            if (editor_->mode == bw::EditMode::Playing) {
+                const bw::Rect bounds{part.left, part.top, part.right, part.bottom};
+                const std::vector<bw::Rect> area{bounds};
+                bw::AreaSurface reaching(target, area, bounds);
+                editor_->PaintPlay(reaching);
+            } else {
+                editor_->PaintEditing(target);
+            }
+        }
+        ShowBackBuffer(dc);
+        return;
+    }
     win::SavedDcState keep(dc);
     IntersectClipRect(dc, bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
     if (editor_->mode != bw::EditMode::Playing || !memoryDC_) {

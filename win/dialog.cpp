@@ -27,6 +27,8 @@ OwnedHook& FilterHookHandle() {
 
 POINT PointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 
+constexpr UINT kDpiChangedMessage = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
+
 // Messages whose dialog-procedure result is the message's own result.
 bool ReturnsDirectly(UINT msg) {
     switch (msg) {
@@ -197,6 +199,13 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             DragFinish(drop);
             break;
         }
+        case WM_SIZE: handled = OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); break;
+        case WM_GETMINMAXINFO:
+            if (lp) handled = OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+            break;
+        case kDpiChangedMessage:
+            if (lp) handled = OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            break;
         case WM_DESTROY: OnDestroy(); return FALSE;
         default: return FALSE;
     }

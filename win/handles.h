@@ -55,6 +55,7 @@ using OwnedWindow = Owned<HWND, WindowTraits>;
 using OwnedLibrary = Owned<HMODULE, LibraryTraits>;
 using OwnedHook = Owned<HHOOK, HookTraits>;
 using OwnedRegKey = Owned<HKEY, RegKeyTraits>;
+using OwnedFont = Owned<HFONT, GdiObjectTraits>;
 
 // A window's device context, given back to the window with ReleaseDC.
 class WindowDc {

@@ -48,16 +48,46 @@ bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out) {
     return false;
 }
 
-bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical) {
+namespace {
+
+// The strip of `images` pictures of `width` × `height` at `size` × `size`
+// each, its colours mapped to the system's as the toolbar maps them.
+OwnedBitmap ScaledPictures(HINSTANCE instance, UINT id, int images, int width, int height, int size) {
+    OwnedBitmap source(CreateMappedBitmap(instance, id, 0, nullptr, 0));
+    if (!source) return {};
+    WindowDc screen(nullptr);
+    OwnedBitmap scaled(CreateCompatibleBitmap(screen.get(), images * size, size));
+    OwnedMemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+    if (!scaled || !from || !to) return {};
+    {
+        SelectedObject a(from.get(), source.get()), b(to.get(), scaled.get());
+        SetStretchBltMode(to.get(), COLORONCOLOR);
+        StretchBlt(to.get(), 0, 0, images * size, size, from.get(), 0, 0, images * width, height, SRCCOPY);
+    }
+    return scaled;
+}
+
+}  // namespace
+
+bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical, int pictureSize, OwnedBitmap* pictures) {
     ToolBarResource res;
     if (!ReadToolBarResource(instance, id, res)) return false;
     int images = 0;
     for (UINT c : res.commands)
         if (c != 0) ++images;
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(res.buttonWidth, res.buttonHeight));
-    TBADDBITMAP bitmap{instance, id};
-    if (SendMessageW(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
+    const bool scaled = pictureSize > 0 && pictures && (pictureSize != res.buttonWidth || pictureSize != res.buttonHeight);
+    if (!scaled) {
+        SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(res.buttonWidth, res.buttonHeight));
+        TBADDBITMAP bitmap{instance, id};
+        if (SendMessageW(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
+    } else {
+        *pictures = ScaledPictures(instance, id, images, res.buttonWidth, res.buttonHeight, pictureSize);
+        if (!*pictures) return false;
+        SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(pictureSize, pictureSize));
+        TBADDBITMAP bitmap{nullptr, reinterpret_cast<UINT_PTR>(pictures->get())};
+        if (SendMessageW(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
+    }
     std::vector<TBBUTTON> buttons;
     int image = 0;
     for (UINT c : res.commands) {

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "win/handles.h"
+
 namespace win {
 
 struct ToolBarResource {
@@ -20,8 +22,12 @@ bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out);
 
 // Loads toolbar resource `id` and its bitmap into a toolbar control. With
 // `vertical` every button and separator ends its row, so that the bar
-// stands upright. False when either cannot be loaded.
-bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical);
+// stands upright. With a `pictureSize` other than the resource's, the
+// pictures are enlarged (or reduced) to it pixel for pixel, into a bitmap
+// that `pictures` keeps for as long as the toolbar lives. False when either
+// cannot be loaded.
+bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical, int pictureSize = 0,
+                 OwnedBitmap* pictures = nullptr);
 
 // Stands an upright toolbar on the right edge of `window`, which grows by
 // the bar's width so that its own area keeps its size.

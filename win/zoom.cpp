@@ -1,0 +1,66 @@
+#include "win/zoom.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace win {
+
+namespace {
+
+int32_t FloorDiv(int64_t a, int64_t b) { return static_cast<int32_t>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
+int32_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+}  // namespace
+
+int ZoomThatFits(int width, int height, int tableWidth, int tableHeight) {
+    if (tableWidth <= 0 || tableHeight <= 0) return kSmallestZoom;
+    const int fits = std::min(width / tableWidth, height / tableHeight);
+    return std::clamp(fits, kSmallestZoom, kLargestZoom);
+}
+
+POINT PlayfieldZoom::ToDrawing(POINT window) const {
+    return {FloorDiv(int64_t{window.x} * kDrawingZoom, zoom_), FloorDiv(int64_t{window.y} * kDrawingZoom, zoom_)};
+}
+
+RECT PlayfieldZoom::ToWindow(const RECT& d) const {
+    return {FloorDiv(int64_t{d.left} * zoom_, kDrawingZoom), FloorDiv(int64_t{d.top} * zoom_, kDrawingZoom),
+            CeilDiv(int64_t{d.right} * zoom_, kDrawingZoom), CeilDiv(int64_t{d.bottom} * zoom_, kDrawingZoom)};
+}
+
+RECT PlayfieldZoom::ToDrawing(const RECT& w) const {
+    return {FloorDiv(int64_t{w.left} * kDrawingZoom, zoom_), FloorDiv(int64_t{w.top} * kDrawingZoom, zoom_),
+            CeilDiv(int64_t{w.right} * kDrawingZoom, zoom_), CeilDiv(int64_t{w.bottom} * kDrawingZoom, zoom_)};
+}
+
+OwnedRegion PlayfieldZoom::ToWindow(HRGN drawing) const {
+    OwnedRegion out(CreateRectRgn(0, 0, 0, 0));
+    if (!drawing || !out) return out;
+    const DWORD size = GetRegionData(drawing, 0, nullptr);
+    if (size == 0) return out;
+    std::vector<char> data(size);
+    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(drawing, size, rd) == 0) return out;
+    const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
+    std::vector<char> scaled(sizeof(RGNDATAHEADER) + rd->rdh.nCount * sizeof(RECT));
+    auto* sd = reinterpret_cast<RGNDATA*>(scaled.data());
+    sd->rdh = rd->rdh;
+    sd->rdh.nRgnSize = 0;
+    sd->rdh.rcBound = ToWindow(rd->rdh.rcBound);
+    auto* to = reinterpret_cast<RECT*>(sd->Buffer);
+    for (DWORD i = 0; i < rd->rdh.nCount; ++i) to[i] = ToWindow(rects[i]);
+    out.reset(ExtCreateRegion(nullptr, static_cast<DWORD>(scaled.size()), sd));
+    return out;
+}
+
+void PlayfieldZoom::Show(HDC target, HDC source, int drawingWidth, int drawingHeight) const {
+    if (IsDrawingZoom()) {
+        BitBlt(target, 0, 0, drawingWidth, drawingHeight, source, 0, 0, SRCCOPY);
+        return;
+    }
+    const int mode = SetStretchBltMode(target, COLORONCOLOR);
+    const RECT shown = ToWindow(RECT{0, 0, drawingWidth, drawingHeight});
+    StretchBlt(target, 0, 0, shown.right, shown.bottom, source, 0, 0, drawingWidth, drawingHeight, SRCCOPY);
+    SetStretchBltMode(target, mode);
+}
+
+}  // namespace win
