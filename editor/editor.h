@@ -49,6 +49,17 @@ enum class EditCommand : int32_t { Undo, Redo, Cut, Copy, Paste, Delete };
 // (right and bottom edges outside).
 Rect AllowedClickArea(int32_t tool);
 
+// The placement rule: whether a piece of `kind` may be placed at window
+// point `p` (made even), as a click places it.
+bool PlacementAllowed(int32_t kind, Point p);
+
+// Where pieces added to `table` as a whole (pasted, duplicated) go: the
+// smallest move, in table pixels, that brings each of them wholly inside
+// the playfield and to a place the placement rule allows, then a few
+// pixels further while one of them would lie exactly where a piece of the
+// table lies. None when no move brings all of them there at once.
+std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& table);
+
 // The part of a path after its last backslash; empty for an empty path.
 std::string_view FileNamePart(std::string_view path);
 

@@ -283,6 +283,7 @@ UINT TextOf(bw::EditorMessage message) {
         case M::NotATable: return IDS_NOT_A_TABLE;
         case M::ClearQuestion: return IDS_CLEAR_QUESTION;
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
+        case M::PasteNoRoom: return IDS_PASTE_NO_ROOM;
         case M::BadReplay: return IDS_BAD_REPLAY;
     }
     return 0;

@@ -197,7 +197,7 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\n"));
     s.view.clipboard = "hole 200 20\n";
     s.Run("V");
-    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 124 20\n"));
+    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 118 20\n"));
     s.view.clipboard = "hole 256 20\n";
     s.Run("V");
     ASSERT_EQ(s.view.asked.size(), 1u) << "positions go from 0 to 255";
