@@ -241,6 +241,18 @@ bool Editor::OpenTable(const std::string& path, std::span<const uint8_t> bytes) 
         Tell(EditorMessage::NotATable);
         return false;
     }
+    ReplaceTable(path, bytes);
+    return true;
+}
+
+void Editor::NewTable() {
+    // An empty table file: the header and the end record.
+    std::vector<uint8_t> empty(kHeaderBytes + kRecordBytes, 0);
+    empty[0] = 'B', empty[1] = 'W', empty[2] = 'T';
+    ReplaceTable({}, empty);
+}
+
+void Editor::ReplaceTable(const std::string& path, std::span<const uint8_t> bytes) {
     ResetToolButtons();
     StopPlay();
     ForgetPieces();
@@ -258,7 +270,6 @@ bool Editor::OpenTable(const std::string& path, std::span<const uint8_t> bytes) 
     saved = true;
     view_.DiscardRecovery();
     view_.FileChanged();
-    return true;
 }
 
 SaveResult Editor::PrepareSave() {

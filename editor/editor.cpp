@@ -191,7 +191,9 @@ void Editor::DrawCurrentPiece(bool xorMode) {
 }
 
 void Editor::ToggleSelectionFrame(Surface* given) {
-    if (!currentPiece || currentPiece->kind == kGroup || currentPiece->kind == kBorderSegment) return;
+    // Every selected piece is framed, a border too; the segment under the
+    // mouse while a border is drawn is no selection.
+    if (!currentPiece || mode == EditMode::DrawingBorder) return;
     bw::Rect box = currentPiece->region.Box();
     box.Inflate(5, 5);
     auto frame = [&](Surface& target) {

@@ -22,6 +22,7 @@
 #include "games/playtest.h"
 #include "games/replay.h"
 #include "model/history.h"
+#include "model/path_text.h"
 #include "model/table.h"
 
 namespace bw {
@@ -62,6 +63,7 @@ std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& t
 
 // The part of a path after its last backslash; empty for an empty path.
 std::string_view FileNamePart(std::string_view path);
+
 
 // The texts the editor shows itself, in the window's language.
 struct EditorTexts {
@@ -153,6 +155,9 @@ public:
     // The table file's bytes read from `path` become the table; false when
     // they are no table (after a message), the table then unchanged.
     bool OpenTable(const std::string& path, std::span<const uint8_t> bytes);
+    // File › New: an empty table without a file, saved, with a history of
+    // its own (the window has asked about unsaved changes first).
+    void NewTable();
     // What Save writes: ends a drag, play and a border first.
     SaveResult PrepareSave();
     // The file at `path` now holds the table: it is the table's file.
@@ -198,6 +203,8 @@ private:
     void InvalidatePiece(const TablePiece& piece, bool erase);
     void InvalidatePlayfield(bool erase);
     bool AdditionRefused(int32_t fileRecords, int32_t countedRecords);
+    // The table, its file and its history start over from a table file's bytes.
+    void ReplaceTable(const std::string& path, std::span<const uint8_t> bytes);
     void Tell(EditorMessage message, MessageIcon icon = MessageIcon::None, std::string argument = {},
               std::string detail = {});
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
 #include "win/message_box.h"
@@ -74,14 +75,14 @@ BOOL CMyFileDialog::OnFileNameOK() {
     HWND owner = DialogWindow();
     if (!PutExtension(path, name)) {
         // No room for the extension: refused, never cut short.
-        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path), caption,
+        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)), caption,
                             MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
 
     // The device library judges the name part.
     if (!TalvikIsValidFileNameA(name)) {
-        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), path), caption,
+        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::ShortPath(path)), caption,
                             MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
@@ -90,7 +91,7 @@ BOOL CMyFileDialog::OnFileNameOK() {
     // The system was not asked to confirm replacing a file: the question
     // comes here, once the extension is in place.
     if (NameExists(path)) {
-        const int answer = win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_REPLACE_FILE), path),
+        const int answer = win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_REPLACE_FILE), bw::ShortPath(path)),
                                                "Save As", MB_YESNO | MB_ICONEXCLAMATION);
         if (answer != IDYES) return TRUE;
     }

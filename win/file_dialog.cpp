@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "win/data_exchange.h"
 #include "win/message_box.h"
@@ -134,7 +135,8 @@ bool FileDialog::RefuseTooLongName() {
     if (path.size() >= added && lstrcmpiA(path.c_str() + path.size() - added, extension.c_str()) == 0) added = 0;
     else if (!path.empty() && path.back() == '.') added = extension.size() - 1;
     if (path.size() + added < kPathChars) return false;
-    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), path), open_ ? "Open" : "Save As",
+    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
+                   !title_.empty() ? title_ : open_ ? "Open" : "Save As",
                    MB_OK | MB_ICONEXCLAMATION);
     ++refusals_;
     if (hook_) PostMessageA(hook_, kWaitingForUser, 0, 0);

@@ -28,6 +28,11 @@ public:
     // (IDCANCEL).
     INT_PTR DoModal();
 
+    // A title of its own, in place of the system's "Open" or "Save As".
+    void SetTitle(const std::string& title) {
+        title_ = title;
+        ofn_.lpstrTitle = title_.c_str();
+    }
     bool IsOpenDialog() const { return open_; }
     // The chosen path, as OnFileNameOK left it.
     const char* PathName() const { return path_; }
@@ -57,6 +62,7 @@ private:
     char path_[kPathChars] = {};
     char name_[kNameChars] = {};
     std::string filter_;
+    std::string title_;
     std::string defaultExtension_;
     HWND dialog_ = nullptr;
     HWND hook_ = nullptr;

@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "tests/core/editor_session.h"
-#include "tests/core/test_util.h"
 
 namespace {
 
@@ -112,6 +111,13 @@ TEST(Paste, APastedCannonKeepsTheBallOnTheTable) {
     EXPECT_FALSE(bw::BallOffTable(*s.editor.state.ball));
 }
 
+std::string Times(const std::string& s, int n) {
+    std::string out;
+    out.reserve(s.size() * static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
 std::string Obstacles(int n) {
     std::string text;
     for (int i = 0; i < n; ++i) text += "obstacle10 " + std::to_string(10 + i % 100) + " " + std::to_string(10 + i / 100 * 9) + "\n";
@@ -136,8 +142,8 @@ TEST(Paste, TheBudgetIsWhatATableFileHolds) {
         {"one more on a full table", full.str(), "hole 60 60\n", false},
         {"a cannon onto 248 records", Obstacles(247), "cannon 60 60\n", true},
         {"300 pieces", "", Obstacles(300), false},
-        {"62,000 lines", "", bwtest::Repeat("obstacle10 3 3\n", 62000), false},
-        {"62,000 lines of a border", "", "border 1 1" + bwtest::Repeat(", 2 2", 62000) + "\n", false},
+        {"62,000 lines", "", Times("obstacle10 3 3\n", 62000), false},
+        {"62,000 lines of a border", "", "border 1 1" + Times(", 2 2", 62000) + "\n", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,7 +203,7 @@ TEST(Paste, TextThatIsNoTableIsRefusedWithItsLineQuotedReadably) {
         {"\xEF\xBB\xBFteapot 1 2\n", "line 1: unknown piece \"teapot\""},
         {longWord, "line 1: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
         {"hole 1 2\nborder 1 1, x\xC3\xA9\x01\xFF 2\n", "line 2: \"x\xC3\xA9??\" is not a coordinate from 0 to 255"},
-        {"hole 1 2\n" + longWord + " 1 2\n" + bwtest::Repeat("hole 3 3\n", 500), "line 2: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
+        {"hole 1 2\n" + longWord + " 1 2\n" + Times("hole 3 3\n", 500), "line 2: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.argument);
