@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "files/win/wide_text.h"
 #include "win/resources.h"
 
 namespace ui {
@@ -31,25 +32,25 @@ BOOL CheckDialog::OnInitDialog() {
     summary_ = PlaceOf(hwnd(), IDC_CHECK_SUMMARY);
     progress_ = PlaceOf(hwnd(), IDC_CHECK_PROGRESS);
     close_ = PlaceOf(hwnd(), IDCANCEL);
-    SetDlgItemTextA(hwnd(), IDC_CHECK_SUMMARY, win::LoadResString(IDS_CHECK_RUNNING).c_str());
-    SendDlgItemMessageA(hwnd(), IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, 1000);
+    SetDlgItemTextW(hwnd(), IDC_CHECK_SUMMARY, bw::Wide(win::LoadResString(IDS_CHECK_RUNNING)).c_str());
+    SendDlgItemMessageW(hwnd(), IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, 1000);
     return TRUE;
 }
 
 void CheckDialog::SetProgress(int64_t done, int64_t total) {
     const LPARAM pos = total > 0 ? static_cast<LPARAM>(done * 1000 / total) : 0;
-    SendDlgItemMessageA(hwnd(), IDC_CHECK_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+    SendDlgItemMessageW(hwnd(), IDC_CHECK_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
 }
 
 void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     running_ = false;
     HWND list = GetDlgItem(hwnd(), IDC_CHECK_FINDINGS);
     auto add = [&](const std::string& text, int data) {
-        const LRESULT i = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        if (i >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
+        const LRESULT i = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(bw::Wide(text).c_str()));
+        if (i >= 0) SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(i), data);
     };
     // Filled without a repaint per line: a full table can have hundreds.
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     // Traps first: a ball caught for good matters more than a piece it
     // never reaches, and a long list of those must not hide it.
     const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
@@ -65,32 +66,34 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     // The list scrolls sideways as far as its longest line reaches.
     {
         HDC dc = GetDC(list);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
         LONG widest = 0;
-        const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
-            char text[512] = {};
-            const LRESULT n = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            if (length <= 0) continue;
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            const LRESULT n = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
             SIZE size{};
-            if (n > 0 && GetTextExtentPoint32A(dc, text, static_cast<int>(n), &size)) widest = std::max(widest, size.cx);
+            if (n > 0 && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(n), &size)) widest = std::max(widest, size.cx);
         }
         SelectObject(dc, old);
         ReleaseDC(list, dc);
-        SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+        SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     std::string figures = bw::FiguresText(report);
     for (size_t at = 0; (at = figures.find('\n', at)) != std::string::npos;) figures.replace(at, 1, "\r\n"), at += 2;
-    SetDlgItemTextA(hwnd(), IDC_CHECK_SUMMARY, figures.c_str());
+    SetDlgItemTextW(hwnd(), IDC_CHECK_SUMMARY, bw::Wide(figures).c_str());
     ShowWindow(GetDlgItem(hwnd(), IDC_CHECK_PROGRESS), SW_HIDE);
-    SetDlgItemTextA(hwnd(), IDCANCEL, win::LoadResString(IDS_CHECK_CLOSE).c_str());
+    SetDlgItemTextW(hwnd(), IDCANCEL, bw::Wide(win::LoadResString(IDS_CHECK_CLOSE)).c_str());
 }
 
 bool CheckDialog::OnCommand(UINT id, UINT code, HWND control) {
     if (id == IDC_CHECK_FINDINGS && code == LBN_SELCHANGE) {
-        const LRESULT i = SendMessageA(control, LB_GETCURSEL, 0, 0);
-        if (i >= 0 && onChoose) onChoose(static_cast<int>(SendMessageA(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
+        const LRESULT i = SendMessageW(control, LB_GETCURSEL, 0, 0);
+        if (i >= 0 && onChoose) onChoose(static_cast<int>(SendMessageW(control, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)));
         return true;
     }
     return win::Dialog::OnCommand(id, code, control);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/resources.h"
@@ -25,8 +26,9 @@ constexpr Shortcut kShortcuts[] = {
     {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
-    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
-    {'K', true, false, ID_TABLE_CHECK},
+    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
+    {'S', true, true, ID_FILE_SAVE_AS},
+    {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
 };
 
 // The tools' keys: 1 to 9 (on the top row or the number pad) in the
@@ -51,7 +53,7 @@ constexpr EditItem kEditItems[] = {
 }  // namespace
 
 bool TableDialog::PreTranslateMessage(MSG& msg) {
-    if (toolTip_) SendMessageA(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
@@ -70,11 +72,11 @@ void TableDialog::ReleaseToolButtons(LPARAM position) {
     if (toolBar_) {
         for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
             RECT r{};
-            if (!SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
+            if (!SendMessageW(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
             if (PtInRect(&r, now) || !PtInRect(&r, previous)) continue;
-            if (!SendMessageA(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
-                SendMessageA(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
-                SendMessageA(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
+            if (!SendMessageW(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
+                SendMessageW(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
+                SendMessageW(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
         }
     }
     previous = now;
@@ -90,14 +92,14 @@ bool TableDialog::HandleShortcut(const MSG& msg) {
         if (s.command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
         // Check table runs a message loop of its own: not from inside this hook.
         if (s.command == ID_TABLE_CHECK)
-            PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         else
-            SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         return true;
     }
     if (const UINT tool = ctrl ? 0 : ToolForKey(msg.wParam)) {
         // As a click on its toolbar button does.
-        SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(tool, 0), 0);
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(tool, 0), 0);
         return true;
     }
     return false;
@@ -117,12 +119,13 @@ bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
     std::string text = editor_->statusText;
     if (!(flags == 0xFFFF && !menu))
         text = flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0 ? "" : win::LoadResString(item);
-    SetDlgItemTextA(hwnd(), IDC_STATUS, text.c_str());
+    SetDlgItemTextW(hwnd(), IDC_STATUS, bw::Wide(text).c_str());
     return false;
 }
 
 bool TableDialog::OnTimer(UINT_PTR id) {
     if (id == kRecoveryTimer) UpdateRecovery();
+    else if (id == kLiveCheckTimer) GiveIdleTime();
     else if (!IsIconic(hwnd())) editor_->PlayStep();
     return false;
 }
@@ -134,7 +137,7 @@ bool TableDialog::OnActivate(UINT how, HWND other) {
     // was active never reached this one.
     activationDefaultRunning_ = true;
     const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
-    DefDlgProcA(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
+    DefDlgProcW(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
     activationDefaultRunning_ = false;
     if (how != WA_INACTIVE) editor_->ReleaseKeys();
     return true;
