@@ -179,6 +179,14 @@ include(GoogleTest)
 # process would take the activation that mouse editing needs.
 gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX "window."
   PROPERTIES RESOURCE_LOCK desktop TIMEOUT 120)
+# The window at the screen's DPI, also at 144 and 192 dpi (150 % and 200 %):
+# the same tests with the screen set so, and set back to 96 afterwards.
+foreach(dpi 144 192)
+  add_test(NAME window.ScreenDpi.At${dpi}
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/win/at_dpi.sh ${dpi} ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR} ScreenDpi.*)
+  set_tests_properties(window.ScreenDpi.At${dpi} PROPERTIES RESOURCE_LOCK desktop RUN_SERIAL TRUE TIMEOUT 120
+    ENVIRONMENT WINEARCH=${BW_WINEARCH})
+endforeach()
 # Proof that a failing window test fails the run: this one always fails.
 add_test(NAME harness.failure_reaches_ctest
   COMMAND win_tests --gtest_also_run_disabled_tests --gtest_filter=ExitStatus.*)
