@@ -206,10 +206,6 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
             DragFinish(drop);
             break;
         }
-        case WM_SIZE: handled = OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); break;
-        case WM_GETMINMAXINFO:
-            if (lp) handled = OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
-            break;
         case kDpiChangedMessage:
             if (lp) handled = OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             break;

@@ -79,10 +79,6 @@ protected:
     virtual bool OnDrawItem(UINT /*controlId*/, const DRAWITEMSTRUCT&) { return false; }
     // Files dropped on the window (the drop is finished by the caller).
     virtual bool OnDropFiles(HDROP) { return false; }
-    // The window's size has changed (SIZE_RESTORED, SIZE_MAXIMIZED, ...).
-    virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
-    // The smallest and largest sizes the window may be given.
-    virtual bool OnGetMinMaxInfo(MINMAXINFO&) { return false; }
     // The window is on a screen of another DPI; `suggested` is the system's
     // proposal for its new place.
     virtual bool OnDpiChanged(UINT /*dpi*/, const RECT& /*suggested*/) { return false; }
