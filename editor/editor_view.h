@@ -25,6 +25,7 @@ enum class EditorMessage : int32_t {
     ClearQuestion,     // Clear asks before it empties the table
     PasteNotATable,    // the clipboard's text is no table: argument, why
     BadReplay,         // a file that is no whole replay: argument, path; detail, why
+    OutsideArea,       // an action would take a piece out of the playfield or its kind's area
 };
 
 enum class MessageButtons : int32_t { Ok, YesNo, YesNoCancel };

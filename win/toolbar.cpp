@@ -116,4 +116,14 @@ void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT l
     SendMessageA(tips, TTM_ACTIVATE, TRUE, 0);
 }
 
+void SetToolTipText(HWND tips, HWND toolbar, HINSTANCE instance, UINT id, UINT text) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.hwnd = toolbar;
+    info.uId = id;
+    info.hinst = instance;
+    info.lpszText = MAKEINTRESOURCEA(text);
+    SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 }  // namespace win
