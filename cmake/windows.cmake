@@ -59,6 +59,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/startup.cpp
   win/toolbar.cpp
   win/recent_tables.cpp
+  win/settings.cpp
 )
 target_compile_definitions(bw_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
 target_compile_options(bw_win32 PRIVATE ${BW_WARNINGS})

@@ -42,6 +42,8 @@ void Editor::TableChanged() {
     saved = history.AtSavedState();
     recoveryStale_ = true;
     if (saved) view_.DiscardRecovery();
+    // Findings describe the table they were found on, and no other.
+    if (findings_ && !FindingsCurrent()) DropFindings();
 }
 
 void Editor::ForgetPieces() {
@@ -146,7 +148,7 @@ void Editor::ShowTable(const std::vector<uint8_t>& from, const TableSnapshot& to
         if (item >= match.size() || match[item] < 0) changed.Unite(c->region);
     addFrames();
     view_.Invalidate(changed, true);
-    ShowSelectionCount();
+    ShowStatus();
 }
 
 void Editor::TakeBackCorner() {
@@ -248,7 +250,7 @@ bool Editor::AddPieces(std::string_view text) {
         for (TablePiece* c = before ? before->next.get() : root->FirstChild(); c; c = c->next.get())
             selection_.push_back(c);
         currentPiece = selection_.size() == 1 ? selection_.front() : nullptr;
-        ShowSelectionCount();
+        ShowStatus();
     }
     InvalidatePlayfield(true);
     RecordStep();

@@ -101,15 +101,13 @@ void Editor::SelectTool(int32_t newTool) {
     selection_.clear();
     currentPiece = nullptr;
     tool = newTool;
-    statusText = newTool >= 0 && newTool <= kPointerTool ? texts_.tools[static_cast<size_t>(newTool)] : "";
-    view_.TextsChanged();
+    ShowStatus();
     view_.ToolChanged();
 }
 
 void Editor::ResetToolButtons() {
     tool = kNoTool;
-    statusText.clear();
-    view_.TextsChanged();
+    ShowStatus();
     view_.ToolChanged();
 }
 
@@ -124,19 +122,21 @@ void Editor::Select(std::vector<TablePiece*> pieces) {
     selection_ = std::move(ordered);
     currentPiece = selection_.size() == 1 ? selection_.front() : nullptr;
     ToggleSelectionFrame(nullptr);
-    ShowSelectionCount();
+    ShowStatus();
 }
 
-void Editor::ShowSelectionCount() {
-    if (tool != kPointerTool) return;
-    std::string text = texts_.tools[kPointerTool];
-    if (selection_.size() >= 2) {
-        text = texts_.piecesSelected;
-        const size_t at = text.find("%d");
-        if (at != std::string::npos) text.replace(at, 2, std::to_string(selection_.size()));
+void Editor::ShowStatus() {
+    if (!summary_.empty()) {
+        statusText = summary_;
+    } else if (tool == kPointerTool && selection_.size() >= 2) {
+        statusText = texts_.piecesSelected;
+        const size_t at = statusText.find("%d");
+        if (at != std::string::npos) statusText.replace(at, 2, std::to_string(selection_.size()));
+    } else if (tool != kNoTool && tool >= 0 && tool <= kPointerTool) {
+        statusText = texts_.tools[static_cast<size_t>(tool)];
+    } else {
+        statusText.clear();
     }
-    if (text == statusText) return;
-    statusText = std::move(text);
     view_.TextsChanged();
 }
 
@@ -472,7 +472,7 @@ void Editor::DeleteSelected() {
     ToggleSelectionFrame(nullptr);
     selection_.clear();
     currentPiece = nullptr;
-    ShowSelectionCount();
+    ShowStatus();
 }
 
 // ---- keys -----------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "win/data_exchange.h"
 #include "win/message_box.h"
 #include "win/resources.h"
+#include "win/settings.h"
 #include "win/startup.h"
 #include "win/toolbar.h"
 
@@ -28,6 +29,11 @@ bw::EditorTexts LoadEditorTexts() {
         texts.tools[static_cast<size_t>(id - kToolCommandOffset)] = win::LoadResString(id);
     texts.replayPlaying = win::LoadResString(IDS_REPLAY_PLAYING);
     texts.piecesSelected = win::LoadResString(IDS_PIECES_SELECTED);
+    texts.checkClean = win::LoadResString(IDS_LIVE_CLEAN);
+    texts.checkUnreached = win::LoadResString(IDS_LIVE_UNREACHED);
+    texts.checkTrap = win::LoadResString(IDS_LIVE_TRAP);
+    texts.checkTraps = win::LoadResString(IDS_LIVE_TRAPS);
+    texts.findingsHint = win::LoadResString(IDS_LIVE_HINT);
     return texts;
 }
 
@@ -116,6 +122,8 @@ BOOL TableDialog::OnInitDialog() {
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
+    editor_->SetCheckAsYouEdit(win::ReadFlag(kCheckAsYouEditSetting, false));
+    ShowCheckAsYouEdit();
     win::WindowDc screen(hwnd());
     backBuffer_.reset(CreateCompatibleBitmap(screen.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight));
     memoryDC_.reset(CreateCompatibleDC(screen.get()));
@@ -191,6 +199,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_EDIT_MODE: e.StopPlay(); return true;
         case IDC_CLEAR: e.Clear(); return true;
         case ID_TABLE_CHECK: OnCheckTable(); return true;
+        case ID_TABLE_CHECK_AS_YOU_EDIT: OnCheckAsYouEdit(); return true;
         case ID_TABLE_OPEN_REPLAY: OnOpenReplay(); return true;
         case ID_TABLE_SAVE_REPLAY: OnSaveReplay(); return true;
         default: return win::Dialog::OnCommand(id, code, control);
@@ -343,6 +352,7 @@ void TableDialog::ToolChanged() {
 }
 
 void TableDialog::PlayStarted() {
+    KillTimer(hwnd(), kLiveCheckTimer);  // no checking while playing
     SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
@@ -350,6 +360,7 @@ void TableDialog::PlayStarted() {
 
 void TableDialog::PlayStopped() {
     KillTimer(hwnd(), kPlayTimer);
+    if (editor_->CheckAsYouEdit()) SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
 }
@@ -373,6 +384,7 @@ void TableDialog::OnDestroy() {
     editor_->DropFindings();
     KillTimer(hwnd(), kPlayTimer);
     KillTimer(hwnd(), kRecoveryTimer);
+    KillTimer(hwnd(), kLiveCheckTimer);
 }
 
 }  // namespace ui

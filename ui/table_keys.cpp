@@ -25,7 +25,7 @@ constexpr Shortcut kShortcuts[] = {
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
     {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
-    {'K', true, false, ID_TABLE_CHECK},
+    {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
     {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
     {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
@@ -111,6 +111,7 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
 
 bool TableDialog::OnTimer(UINT_PTR id) {
     if (id == kRecoveryTimer) UpdateRecovery();
+    else if (id == kLiveCheckTimer) GiveIdleTime();
     else if (!IsIconic(hwnd())) editor_->PlayStep();
     return false;
 }
