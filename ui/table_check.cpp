@@ -108,7 +108,7 @@ bool TableDialog::RunCheck(bw::Playtest& test) {
         checkDialog_->SetProgress(test.GamesDone(), test.Games());
         if (finished) return true;
         MSG msg;
-        while (checkDialog_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (checkDialog_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {  // for the loop that waits outside
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 checkDialog_.reset();
