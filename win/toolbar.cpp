@@ -117,13 +117,13 @@ void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT l
 }
 
 void SetToolTipText(HWND tips, HWND toolbar, HINSTANCE instance, UINT id, UINT text) {
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.hwnd = toolbar;
     info.uId = id;
     info.hinst = instance;
-    info.lpszText = MAKEINTRESOURCEA(text);
-    SendMessageA(tips, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    info.lpszText = MAKEINTRESOURCEW(text);
+    SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace win
