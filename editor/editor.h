@@ -22,6 +22,7 @@
 #include "games/playtest.h"
 #include "games/replay.h"
 #include "model/history.h"
+#include "model/path_text.h"
 #include "model/table.h"
 
 namespace bw {
@@ -56,13 +57,16 @@ enum class Alignment : int32_t { Left, Centre, Right, Top, Middle, Bottom };
 // (right and bottom edges outside).
 Rect AllowedClickArea(int32_t tool);
 
-// Whether a piece of `kind` may stand at table position (x, y): inside the
-// playfield and inside the area the kind is allowed (a flipper's blade and
-// a cannon's walls stay on the playfield). Border corners may stand
-// anywhere on the playfield. The rule of every click and every action.
-bool PlacementAllowed(int32_t kind, int32_t x, int32_t y);
-// The same for every piece and corner a list of file records describes.
-bool PlacementAllowed(std::span<const uint8_t> records);
+// The placement rule: whether a piece of `kind` may be placed at window
+// point `p` (made even), as a click places it.
+bool PlacementAllowed(int32_t kind, Point p);
+
+// Where pieces added to `table` as a whole (pasted, duplicated) go: the
+// smallest move, in table pixels, that brings each of them wholly inside
+// the playfield and to a place the placement rule allows, then a few
+// pixels further while one of them would lie exactly where a piece of the
+// table lies. None when no move brings all of them there at once.
+std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& table);
 
 // The x a table position goes to in a mirror image about the vertical line
 // at table x = axis / 2 (the mirror copy's line is kMirrorCopyAxis / 2, the
@@ -75,6 +79,7 @@ constexpr int32_t kDuplicateOffset = 4;
 
 // The part of a path after its last backslash; empty for an empty path.
 std::string_view FileNamePart(std::string_view path);
+
 
 // The texts the editor shows itself, in the window's language.
 struct EditorTexts {
@@ -200,6 +205,9 @@ public:
     // The table file's bytes read from `path` become the table; false when
     // they are no table (after a message), the table then unchanged.
     bool OpenTable(const std::string& path, std::span<const uint8_t> bytes);
+    // File › New: an empty table without a file, saved, with a history of
+    // its own (the window has asked about unsaved changes first).
+    void NewTable();
     // What Save writes: ends a drag, play and a border first.
     SaveResult PrepareSave();
     // The file at `path` now holds the table: it is the table's file.
@@ -293,6 +301,8 @@ private:
     // playfield, off the pieces they would cover), selected with the
     // pointer; false after a message when they are refused.
     bool AddPieces(std::string_view text);
+    // The table, its file and its history start over from a table file's bytes.
+    void ReplaceTable(const std::string& path, std::span<const uint8_t> bytes);
     void Tell(EditorMessage message, MessageIcon icon = MessageIcon::None, std::string argument = {},
               std::string detail = {});
 
