@@ -542,6 +542,7 @@ void Editor::DeleteSelected() {
 bool Editor::ArrowKey(int32_t key) {
     if (key != kKeyLeft && key != kKeyUp && key != kKeyRight && key != kKeyDown) return false;
     if (mode == EditMode::Playing || !PointerHasPiece()) return false;
+    if (mode == EditMode::Selecting) return true;  // not while a band is drawn
     const int32_t dx = key == kKeyLeft ? -2 : key == kKeyRight ? 2 : 0;
     const int32_t dy = key == kKeyUp ? -2 : key == kKeyDown ? 2 : 0;
     // A run of nudges of the same pieces is one step.

@@ -77,10 +77,10 @@ TEST(Selection, TheBandShiftClickAndTheKeysSelectAndActOnTheWhole) {
     EXPECT_EQ(w.ControlText(IDC_STATUS), "3 pieces selected");
 
     // A group drag: every piece follows, and leaves nothing behind.
-    w.Press(120, 120), w.Move(140, 130), w.Move(160, 140), w.Release(160, 140);
-    EXPECT_EQ(bw::TableToText(w.root()), "# Bumpwright table\nobstacle10 40 30\nhole 80 70\nobstacle100 120 90\n");
-    EXPECT_TRUE(PictureAt(w, bw::kHole, 80, 70));
-    EXPECT_TRUE(PictureAt(w, bw::kObstacle10, 40, 30));
+    w.Press(120, 120), w.Move(130, 125), w.Move(140, 130), w.Release(140, 130);
+    EXPECT_EQ(bw::TableToText(w.root()), "# Bumpwright table\nobstacle10 30 25\nhole 70 65\nobstacle100 110 85\n");
+    EXPECT_TRUE(PictureAt(w, bw::kHole, 70, 65));
+    EXPECT_TRUE(PictureAt(w, bw::kObstacle10, 30, 25));
     EXPECT_EQ(w.Pixel(40, 40), kWhite);
     EXPECT_EQ(w.Pixel(120, 120), kWhite);
 
@@ -88,10 +88,10 @@ TEST(Selection, TheBandShiftClickAndTheKeysSelectAndActOnTheWhole) {
     CtrlKey(w, 'D');
     EXPECT_EQ(test::Pieces(w.root()).size(), 6u);
     EXPECT_EQ(w.ed().Selection().size(), 3u);
-    EXPECT_TRUE(PictureAt(w, bw::kHole, 84, 74));
+    EXPECT_TRUE(PictureAt(w, bw::kHole, 74, 69));
     CtrlKey(w, 'Z');
     EXPECT_EQ(test::Pieces(w.root()).size(), 3u);
-    EXPECT_EQ(w.Pixel(176, 156), kWhite) << "the copy is gone from the screen";
+    EXPECT_EQ(w.Pixel(156, 146), kWhite) << "the copy is gone from the screen";
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
