@@ -33,6 +33,8 @@ constexpr Shortcut kShortcuts[] = {
     {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT}, {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
     {'0', true, false, ID_VIEW_ZOOM_DEFAULT},     {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
     {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
+    {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
+    {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
 
 // The tools' keys: 1 to 9 (on the top row or the number pad) in the
@@ -52,6 +54,12 @@ constexpr EditItem kEditItems[] = {
     {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
     {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
     {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
+    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll}, {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
+    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},        {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
+    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},     {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},   {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
+    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
 }  // namespace
@@ -63,9 +71,13 @@ bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
     if (msg.message != WM_KEYDOWN) return false;
     if (HandleShortcut(msg)) return true;
-    // Escape never closes the window; F1 is left to the system, whose help
-    // request (WM_HELP) opens the help once.
-    return msg.wParam == VK_ESCAPE || editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
+    // Escape never closes the window (it clears the selection); F1 is left
+    // to the system, whose help request (WM_HELP) opens the help once.
+    if (msg.wParam == VK_ESCAPE) {
+        editor_->Escape();
+        return true;
+    }
+    return editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
 }
 
 // A toolbar button shown pressed but not checked is released when the
