@@ -38,6 +38,7 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
     for (size_t j = 0; j < report.traps.size(); ++j)
         add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
+    if (report.EndlessFinding()) add(win::FormatArgument(win::LoadResString(IDS_CHECK_ENDLESS), bw::EndlessText(report)), -1);
     if (!report.HasFindings()) add(win::LoadResString(IDS_CHECK_CLEAN), -1);
     SendMessageA(list, LB_SETHORIZONTALEXTENT, 1600, 0);
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
