@@ -37,6 +37,8 @@ void Editor::TableChanged() {
     saved = history.AtSavedState();
     recoveryStale_ = true;
     if (saved) view_.DiscardRecovery();
+    // Findings describe the table they were found on, and no other.
+    if (findings_ && !FindingsCurrent()) DropFindings();
 }
 
 void Editor::ForgetPieces() {

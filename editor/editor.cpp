@@ -91,16 +91,21 @@ void Editor::SelectTool(int32_t newTool) {
     EndBorder();
     currentPiece = nullptr;
     tool = newTool;
-    statusText = newTool >= 0 && newTool <= kPointerTool ? texts_.tools[static_cast<size_t>(newTool)] : "";
-    view_.TextsChanged();
+    ShowStatus();
     view_.ToolChanged();
 }
 
 void Editor::ResetToolButtons() {
     tool = kNoTool;
-    statusText.clear();
-    view_.TextsChanged();
+    ShowStatus();
     view_.ToolChanged();
+}
+
+void Editor::ShowStatus() {
+    if (!summary_.empty()) statusText = summary_;
+    else if (tool != kNoTool && tool >= 0 && tool <= kPointerTool) statusText = texts_.tools[static_cast<size_t>(tool)];
+    else statusText.clear();
+    view_.TextsChanged();
 }
 
 // ---- window drawing ---------------------------------------------------------------

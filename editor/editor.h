@@ -56,7 +56,17 @@ std::string_view FileNamePart(std::string_view path);
 struct EditorTexts {
     std::array<std::string, kPointerTool + 1> tools;  // the status line of each tool
     std::string replayPlaying;                       // the status line while a replay plays
+    // The status line's summary of a check as you edit: no findings; else
+    // the counts ("%1" the number; a trap and traps apart), joined by
+    // ", " and put into `findingsHint`.
+    std::string checkClean;
+    std::string checkUnreached;
+    std::string checkTrap, checkTraps;
+    std::string findingsHint;
 };
+
+// The one-line summary of a check's findings, in the texts given.
+std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts);
 
 class Editor {
 public:
@@ -179,6 +189,29 @@ public:
     // replay. PlayBack then plays it, once play has started.
     bool OpenReplay(std::string_view text, const std::string& path);
     bool PlayBack();
+    // The options of every check (Check table and the check as you edit).
+    PlaytestOptions checkOptions;
+
+    // ---- check as you edit -------------------------------------------------------------------------
+    // While on, the table as it stands is checked in the window's idle
+    // time, a slice at a time, whenever it has no findings that describe
+    // it: after every change, after play, after a check was cancelled.
+    // The findings then show as a check's do, and their summary in the
+    // status line. Play stops the check under way; so does any change of
+    // the table, and a fresh one starts on the table as it then stands.
+    void SetCheckAsYouEdit(bool on);
+    bool CheckAsYouEdit() const { return checkAsYouEdit_; }
+    // Whether idle time is wanted now: a check is due or under way.
+    bool LiveCheckDue() const;
+    // One slice of idle time: starts the check when due, else plays at most
+    // `tickBudget` ticks of it, else shows its findings.
+    struct IdleStep {
+        bool more = false;  // more remains
+        int64_t ticks = 0;  // ticks played, when the budget was used up
+    };
+    IdleStep LiveCheckStep(int64_t tickBudget);
+    // Whether the findings describe the table as it stands.
+    bool FindingsCurrent() const;
 
 private:
     static bool InPlayfield(Point p);
@@ -221,6 +254,12 @@ private:
     std::unique_ptr<PlaytestReport> findings_;
     std::unique_ptr<FindingsOverlay> overlay_;
     std::string checkedTable_;  // the table as text when it was checked
+    bool checkAsYouEdit_ = false;
+    std::unique_ptr<Playtest> liveTest_;  // the check as you edit under way
+    std::string liveTable_;               // the table it plays, as text
+    std::string summary_;                 // the status line's summary, while shown
+    // The status line: the summary while one is shown, else the tool's text.
+    void ShowStatus();
     ReplayRecorder recorder_;
     std::unique_ptr<Replay> lastReplay_;
     std::unique_ptr<Replay> playback_;

@@ -28,6 +28,7 @@ void Editor::StartPlay() {
     // still gives its piece back before the table is reset.
     if (mode == EditMode::Dragging) PutBackDraggedPiece();
     DropFindings();
+    liveTest_.reset();  // play is no time for checking; a fresh check follows it
     // Every play is recorded, for Save replay.
     playback_.reset();
     playbackKeys_.reset();
@@ -164,6 +165,10 @@ void Editor::ShowFindings(PlaytestReport report) {
     overlay_ = std::make_unique<FindingsOverlay>(*findings_);
     checkedTable_ = TableToText(*root);
     view_.Invalidate(Region::FromRect(kPlayfield), false);
+    if (checkAsYouEdit_) {
+        summary_ = CheckSummary(*findings_, texts_);
+        ShowStatus();
+    }
 }
 
 void Editor::DropFindings() {
@@ -173,6 +178,10 @@ void Editor::DropFindings() {
     checkedTable_.clear();
     view_.FindingsDropped();
     if (had) InvalidatePlayfield(true);
+    if (!summary_.empty()) {
+        summary_.clear();
+        ShowStatus();
+    }
 }
 
 const Overlay* Editor::OverlayToPaint() {

@@ -1,4 +1,4 @@
-// The Table menu: Check table, and the replays of plays.
+// The Table menu: Check table, Check as you edit, and the replays of plays.
 //
 // The check runs the core's playtest (the same as bwtool check, with its
 // defaults: 1,000 games from seed 1) on the one thread, a slice of ticks at
@@ -6,8 +6,14 @@
 // progress shows and Cancel works. Meanwhile the main window is disabled:
 // the table cannot change under the games. The findings are painted over
 // the playfield until the table changes or play starts.
+//
+// Checking as you edit, the editor decides when a check starts, goes on or
+// is dropped; the window gives it the idle time: a timer whose messages
+// come only when no other message waits, each running slices of a few
+// milliseconds until a message waits again.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -18,6 +24,7 @@
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
 #include "win/resources.h"
+#include "win/settings.h"
 
 namespace ui {
 
@@ -27,6 +34,22 @@ namespace {
 // enough for the largest table.
 constexpr int64_t kCheckStep = 2000;
 constexpr double kCheckSliceSeconds = 0.015;
+
+// A slice of the check as you edit aims at this; input waits for one slice
+// at most, and the budget never grows more than twice at a time.
+constexpr double kIdleSliceSeconds = 0.004;
+constexpr int64_t kLeastIdleTicks = 50;
+constexpr int64_t kMostIdleTicks = 1000000;
+
+double Seconds() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Whether any message waits for the thread (input, posted, sent, paint or timer).
+bool MessagesWaiting() { return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0; }
 
 // Runs the playtest for about one slice; true when every game is over.
 bool RunSlice(bw::Playtest& test) {
@@ -46,7 +69,10 @@ bool RunSlice(bw::Playtest& test) {
 
 void TableDialog::OnCheckTable() {
     if (checking_) return;
-    editor_->PrepareCheck();
+    // Findings of the table as it stands (checked as you edit) are shown
+    // at once: the same games would only repeat them.
+    const bool current = editor_->mode == bw::EditMode::Editing && editor_->FindingsCurrent();
+    if (!current) editor_->PrepareCheck();
     auto dialog = std::make_unique<CheckDialog>();
     if (!dialog->Create(hwnd())) return;
     checkDialog_ = std::move(dialog);
@@ -58,8 +84,11 @@ void TableDialog::OnCheckTable() {
         editor_->ChooseFinding(finding);
     };
 
-    const bw::PlaytestOptions options;
-    bw::Playtest test(*editor_->root, options);
+    if (current) {
+        checkDialog_->ShowFindings(*editor_->Findings());
+        return;
+    }
+    bw::Playtest test(*editor_->root, editor_->checkOptions);
     checking_ = true;
     EnableWindow(hwnd(), FALSE);
     const bool finished = RunCheck(test);
@@ -79,7 +108,7 @@ bool TableDialog::RunCheck(bw::Playtest& test) {
         checkDialog_->SetProgress(test.GamesDone(), test.Games());
         if (finished) return true;
         MSG msg;
-        while (checkDialog_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (checkDialog_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {  // for the loop that waits outside
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 checkDialog_.reset();
@@ -89,6 +118,44 @@ bool TableDialog::RunCheck(bw::Playtest& test) {
         }
     }
     return false;
+}
+
+// ---- Check as you edit --------------------------------------------------------------
+
+void TableDialog::OnCheckAsYouEdit() {
+    const bool on = !editor_->CheckAsYouEdit();
+    editor_->SetCheckAsYouEdit(on);
+    win::WriteFlag(kCheckAsYouEditSetting, on);
+    ShowCheckAsYouEdit();
+}
+
+void TableDialog::ShowCheckAsYouEdit() {
+    const bool on = editor_->CheckAsYouEdit();
+    CheckMenuItem(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    if (on && editor_->mode != bw::EditMode::Playing)
+        SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
+    else
+        KillTimer(hwnd(), kLiveCheckTimer);
+}
+
+void TableDialog::GiveIdleTime() {
+    while (IdleSlice() && !MessagesWaiting()) {
+    }
+}
+
+bool TableDialog::IdleSlice() {
+    // Not while a message box or Check table holds the window.
+    if (checking_ || !IsWindowEnabled(hwnd())) return false;
+    const double start = Seconds();
+    const bw::Editor::IdleStep step = editor_->LiveCheckStep(idleTickBudget_);
+    const double took = Seconds() - start;
+    if (step.ticks > 0) {
+        // The next slice sized from this one's cost per tick.
+        const double fit = static_cast<double>(step.ticks) * kIdleSliceSeconds / std::max(took, 1e-6);
+        const double next = std::clamp(fit, static_cast<double>(step.ticks) / 4, static_cast<double>(step.ticks) * 2);
+        idleTickBudget_ = std::clamp(static_cast<int64_t>(next), kLeastIdleTicks, kMostIdleTicks);
+    }
+    return step.more;
 }
 
 // ---- replays ----------------------------------------------------------------------

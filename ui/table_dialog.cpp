@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
@@ -13,6 +14,7 @@
 #include "win/data_exchange.h"
 #include "win/message_box.h"
 #include "win/resources.h"
+#include "win/settings.h"
 #include "win/startup.h"
 #include "win/toolbar.h"
 
@@ -27,6 +29,11 @@ bw::EditorTexts LoadEditorTexts() {
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
         texts.tools[static_cast<size_t>(id - kToolCommandOffset)] = win::LoadResString(id);
     texts.replayPlaying = win::LoadResString(IDS_REPLAY_PLAYING);
+    texts.checkClean = win::LoadResString(IDS_LIVE_CLEAN);
+    texts.checkUnreached = win::LoadResString(IDS_LIVE_UNREACHED);
+    texts.checkTrap = win::LoadResString(IDS_LIVE_TRAP);
+    texts.checkTraps = win::LoadResString(IDS_LIVE_TRAPS);
+    texts.findingsHint = win::LoadResString(IDS_LIVE_HINT);
     return texts;
 }
 
@@ -36,7 +43,7 @@ TableDialog::TableDialog()
     : win::Dialog(IDD_TABLE),
       editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
                                            win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts())) {
-    icon_ = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    icon_ = LoadIconW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 TableDialog::~TableDialog() {
@@ -49,7 +56,7 @@ bool TableDialog::SetFilePath(const std::string& path) {
     // Kept absolute: a later change of the current folder (by anyone)
     // cannot move the table's file elsewhere.
     const std::string full = win::AbsolutePath(path);
-    if (full.size() >= MAX_PATH) return false;
+    if (bw::WideLength(full) >= MAX_PATH) return false;
     startupFile_ = full;
     return true;
 }
@@ -57,7 +64,7 @@ bool TableDialog::SetFilePath(const std::string& path) {
 // ---- start-up ---------------------------------------------------------------
 
 HWND TableDialog::CreateToolBarControl() {
-    return CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+    return CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                            WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER |
                                TBSTYLE_FLAT,
                            0, 0, 40, 320, hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TOOLBAR)),
@@ -65,7 +72,7 @@ HWND TableDialog::CreateToolBarControl() {
 }
 
 HWND TableDialog::CreateToolTipControl() {
-    return CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, win::Instance(), nullptr);
 }
 
@@ -92,10 +99,10 @@ bool TableDialog::CreateToolTips() {
 
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
-    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     smallIcon_.reset(static_cast<HICON>(
-        LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
+        LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
     if (!CreateToolBar()) {
         FailInitialisation(IDS_NO_TOOLBAR);
         return FALSE;
@@ -106,13 +113,15 @@ BOOL TableDialog::OnInitDialog() {
     }
     InitControls();
     helpPath = HelpPathFor(win::ModulePath());
-    SetWindowTextA(hwnd(), win::AppTitle().c_str());
+    SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
     recent_.Load();
     UpdateRecentMenu();
     DragAcceptFiles(hwnd(), TRUE);
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
+    editor_->SetCheckAsYouEdit(win::ReadFlag(kCheckAsYouEditSetting, false));
+    ShowCheckAsYouEdit();
     win::WindowDc screen(hwnd());
     backBuffer_.reset(CreateCompatibleBitmap(screen.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight));
     memoryDC_.reset(CreateCompatibleDC(screen.get()));
@@ -122,17 +131,17 @@ BOOL TableDialog::OnInitDialog() {
 
 void TableDialog::InitControls() {
     HMENU system = GetSystemMenu(hwnd(), FALSE);
-    ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-    ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-    for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
-        SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
-    SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
+    ModifyMenuW(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, L"Maximize");
+    ModifyMenuW(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, L"Size");
+    for (const wchar_t* port : {L"COM1", L"COM2", L"COM3", L"COM4"})
+        SendDlgItemMessageW(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
+    SendDlgItemMessageW(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
+    SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
     // The send button draws its label itself, in two lines.
     HWND send = GetDlgItem(hwnd(), IDC_SEND);
-    const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
-    SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+    const LONG_PTR style = GetWindowLongPtrW(send, GWL_STYLE);
+    SetWindowLongPtrW(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
@@ -176,6 +185,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case IDC_EDIT_MODE: e.StopPlay(); return true;
         case IDC_CLEAR: e.Clear(); return true;
         case ID_TABLE_CHECK: OnCheckTable(); return true;
+        case ID_TABLE_CHECK_AS_YOU_EDIT: OnCheckAsYouEdit(); return true;
         case ID_TABLE_OPEN_REPLAY: OnOpenReplay(); return true;
         case ID_TABLE_SAVE_REPLAY: OnSaveReplay(); return true;
         default: return win::Dialog::OnCommand(id, code, control);
@@ -198,7 +208,7 @@ bool TableDialog::OnHelpRequest(const HELPINFO&) {
     // F1 opens the help only without Shift, Ctrl or Alt.
     const bool modified =
         (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
-    if (!modified) SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    if (!modified) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
     return true;
 }
 
@@ -252,7 +262,7 @@ HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     win::DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
     return true;
 }
@@ -317,28 +327,30 @@ void TableDialog::TextsChanged() { UpdateData(false); }
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its
     // text would cost more than the tick.
-    SetDlgItemTextA(hwnd(), IDC_SCORE, editor_->scoreText.c_str());
+    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText).c_str());
 }
 
 void TableDialog::ToolChanged() {
     const UINT checked = editor_->tool != bw::kNoTool ? editor_->tool + kToolCommandOffset : 0;
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
-        SendMessageA(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
+        SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
 }
 
 void TableDialog::PlayStarted() {
-    SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
+    KillTimer(hwnd(), kLiveCheckTimer);  // no checking while playing
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
 }
 
 void TableDialog::PlayStopped() {
     KillTimer(hwnd(), kPlayTimer);
+    if (editor_->CheckAsYouEdit()) SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
 }
 
-void TableDialog::FileChanged() { SetWindowTextA(hwnd(), editor_->Title(win::AppTitle()).c_str()); }
+void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title(win::AppTitle())).c_str()); }
 
 bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
 
@@ -357,6 +369,7 @@ void TableDialog::OnDestroy() {
     editor_->DropFindings();
     KillTimer(hwnd(), kPlayTimer);
     KillTimer(hwnd(), kRecoveryTimer);
+    KillTimer(hwnd(), kLiveCheckTimer);
 }
 
 }  // namespace ui

@@ -59,6 +59,14 @@ public:
     static constexpr UINT_PTR kPlayTimer = 1;
     static constexpr UINT_PTR kRecoveryTimer = 2;  // the copy is written at most this far behind
     static constexpr UINT kRecoveryPeriod = 2000;  // ms
+    // While checking as you edit: the idle time, a slice at a time while
+    // no message waits.
+    static constexpr UINT_PTR kLiveCheckTimer = 3;
+    static constexpr char kCheckAsYouEditSetting[] = "Check as you edit";
+    // One slice of the check as you edit, timed: its tick budget is sized
+    // from the slices before so that none takes more than a few
+    // milliseconds. True while more remains.
+    bool IdleSlice();
     std::string helpPath;
 
     // Replaces the table with the table file at `path`; false when the file
@@ -154,6 +162,11 @@ private:
     bool RunCheck(bw::Playtest& test);
     void OnOpenReplay();
     void OnSaveReplay();
+    void OnCheckAsYouEdit();
+    // The menu item's check mark and the idle timer, as the setting is.
+    void ShowCheckAsYouEdit();
+    // The idle time one timer message gives: slices until a message waits.
+    void GiveIdleTime();
 
     // ---- the copy of unsaved changes (table_recovery.cpp) ----
     // At start: offers a copy left behind; true when the table was restored.
@@ -173,6 +186,7 @@ private:
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
+    int64_t idleTickBudget_ = 500;  // ticks in a slice of the check as you edit
     // True while the dialog manager's own handling of an activation runs.
     bool activationDefaultRunning_ = false;
 };

@@ -25,7 +25,7 @@ constexpr Shortcut kShortcuts[] = {
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
     {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
-    {'K', true, false, ID_TABLE_CHECK},
+    {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
 };
 
 struct EditItem {
@@ -42,7 +42,7 @@ constexpr EditItem kEditItems[] = {
 }  // namespace
 
 bool TableDialog::PreTranslateMessage(MSG& msg) {
-    if (toolTip_) SendMessageA(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
@@ -61,11 +61,11 @@ void TableDialog::ReleaseToolButtons(LPARAM position) {
     if (toolBar_) {
         for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
             RECT r{};
-            if (!SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
+            if (!SendMessageW(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
             if (PtInRect(&r, now) || !PtInRect(&r, previous)) continue;
-            if (!SendMessageA(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
-                SendMessageA(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
-                SendMessageA(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
+            if (!SendMessageW(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
+                SendMessageW(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
+                SendMessageW(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
         }
     }
     previous = now;
@@ -81,9 +81,9 @@ bool TableDialog::HandleShortcut(const MSG& msg) {
         if (s.command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
         // Check table runs a message loop of its own: not from inside this hook.
         if (s.command == ID_TABLE_CHECK)
-            PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         else
-            SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         return true;
     }
     return false;
@@ -99,6 +99,7 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
 
 bool TableDialog::OnTimer(UINT_PTR id) {
     if (id == kRecoveryTimer) UpdateRecovery();
+    else if (id == kLiveCheckTimer) GiveIdleTime();
     else if (!IsIconic(hwnd())) editor_->PlayStep();
     return false;
 }
@@ -110,7 +111,7 @@ bool TableDialog::OnActivate(UINT how, HWND other) {
     // was active never reached this one.
     activationDefaultRunning_ = true;
     const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
-    DefDlgProcA(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
+    DefDlgProcW(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
     activationDefaultRunning_ = false;
     if (how != WA_INACTIVE) editor_->ReleaseKeys();
     return true;

@@ -119,6 +119,11 @@ struct Session {
         bw::EditorTexts t;
         for (int i = 0; i <= bw::kPointerTool; ++i) t.tools[static_cast<size_t>(i)] = "tool " + std::to_string(i);
         t.replayPlaying = "replay";
+        t.checkClean = "no unreached pieces, no traps";
+        t.checkUnreached = "%1 unreached";
+        t.checkTrap = "%1 trap";
+        t.checkTraps = "%1 traps";
+        t.findingsHint = "%1: Ctrl+K for the list";
         return t;
     }
 
