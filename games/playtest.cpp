@@ -278,7 +278,9 @@ struct Playtest::Impl final : ContactObserver {
         const bool drained = PlayTick(st, false);
         if (keysSent) table.root->dirtyRegion.SetEmpty();
         const Ball& b = *st.ball;
-        const int32_t x = std::clamp(b.x, 0, kHeatWidth - 1), y = std::clamp(b.y, 0, kHeatHeight - 1);
+        // The ball's table position, as the tick left it (b.x, b.y), from
+        // its fixed position: read whole, the pair just stored stalls.
+        const int32_t x = std::clamp(TableX(b.fx).v, 0, kHeatWidth - 1), y = std::clamp(TableY(b.fy).v, 0, kHeatHeight - 1);
         ++report.heat[static_cast<size_t>(y) * kHeatWidth + x];
         if (drained) {
             ++drains;

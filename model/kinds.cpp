@@ -375,8 +375,8 @@ TableRoot::~TableRoot() {
 int32_t TableRoot::HandleMessage(PieceMessage code) {
     if (code == PieceMessage::Reset) {
         // The pieces' fixed positions are made anew: what play derived from
-        // the old ones is out of date.
-        ++state.treeVersion;
+        // the old ones must be looked at again.
+        ++state.resets;
         holeCount = 0;
         for (TablePiece* c = firstChild.get(); c; c = c->next.get())
             if (c->kind == kHole) ++holeCount;

@@ -145,9 +145,11 @@ struct TableState {
     uint32_t randomState = 1;
     ContactObserver* contacts = nullptr;  // none in play
     Collisions collisions = kNoCollisions;  // the physics, once play starts
-    // Counts the changes of the tree (a piece added, removed or moved), so
-    // that what is derived from it for play knows when it is out of date.
+    // Count the changes of the tree (a piece added, removed or moved) and
+    // the Resets of the root, so that what is derived from it for play
+    // knows when it may be out of date.
     uint32_t treeVersion = 0;
+    uint32_t resets = 0;
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;

@@ -23,7 +23,8 @@
 //     radius and a pixel (the clamps of yLow and yUp keep the wedge inside).
 //     A flipper with a stroke pending that is not sent Simulate would only
 //     have cleared the pending stroke: the pass clears it.
-//   * The cannon: its walls' boxes (its shot needs its top wall's test).
+//   * The cannon: without a shot pending its Simulate is its walls' as a
+//     group's; with one the pass goes down the tree (a tick in a serve).
 // - Where a box could not be bounded so (a segment too long for its
 //   products, constants from an older Reset, a piece of another kind) the
 //   box is the whole plane: the piece is always sent Simulate.
@@ -163,6 +164,10 @@ Box BoxOf(const TablePiece& p, int32_t ballRadius, bool& known) {
 struct Item {
     TablePiece* piece;
     int32_t group;  // the innermost flattened group holding it; -1: the root
+    // The piece as the kinds the boxes know (none for another kind).
+    const RoundPiece* round;
+    BorderSegment* segment;  // a segment: its Simulate is the physics' segment test
+    const Flipper* flipper;
 };
 
 struct Group {
@@ -173,36 +178,50 @@ struct Group {
 
 class Sweep final : public TableFastPath {
 public:
-    uint32_t version = 0;
+    uint32_t version = 0, resets = 0;
+    std::vector<int32_t> print;  // what the boxes were made from
     int32_t ballRadius = 0;
     bool known = true;
     std::vector<Box> boxes;  // by item
     std::vector<Item> items;
     std::vector<Group> groups;
-    std::vector<TablePiece*> watchers;
-    std::vector<KeyWatch*> watchKeys;
+    std::vector<TablePiece*> watchers;  // flippers and cannons, in tree order
+    std::vector<KeyWatch*> flipperKeys, cannonKeys;
+    // The groups' results while a pass puts them together.
+    std::vector<int32_t> stack, groupBest;
     std::vector<uint32_t> cellStart;  // kGridColumns * kGridRows + 1
     std::vector<uint32_t> cellItems;
 
     void Flatten(PieceGroup& group, int32_t parent) {
         for (TablePiece* c = group.FirstChild(); c; c = c->next.get()) {
-            if (IsA(*c, typeid(PieceGroup))) {
+            // A cannon without a shot pending is a group of walls.
+            const bool cannon = IsA(*c, typeid(Cannon));
+            if (cannon) {
+                watchers.push_back(c);
+                cannonKeys.push_back(&static_cast<Cannon*>(c)->keys);
+            }
+            if (cannon || IsA(*c, typeid(PieceGroup))) {
                 const int32_t g = static_cast<int32_t>(groups.size());
                 groups.push_back({c, parent, 0});
                 Flatten(static_cast<PieceGroup&>(*c), g);
                 groups[static_cast<size_t>(g)].end = static_cast<uint32_t>(items.size());
                 continue;
             }
-            items.push_back({c, parent});
+            Item item{c, parent, nullptr, nullptr, nullptr};
+            if (IsA(*c, typeid(BorderSegment))) item.segment = static_cast<BorderSegment*>(c);
+            if (IsA(*c, typeid(Flipper))) item.flipper = static_cast<const Flipper*>(c);
+            if (item.segment || item.flipper || IsA(*c, typeid(Obstacle)) || IsA(*c, typeid(Hole)) ||
+                IsA(*c, typeid(RoundPiece)))
+                item.round = static_cast<const RoundPiece*>(c);
+            items.push_back(item);
             boxes.push_back(BoxOf(*c, ballRadius, known));
             if (IsA(*c, typeid(Flipper))) {
                 watchers.push_back(c);
-                watchKeys.push_back(&static_cast<Flipper*>(c)->keys);
-            } else if (IsA(*c, typeid(Cannon))) {
-                watchers.push_back(c);
-                watchKeys.push_back(&static_cast<Cannon*>(c)->keys);
+                flipperKeys.push_back(&static_cast<Flipper*>(c)->keys);
             }
         }
+        stack.assign(groups.size() + 1, 0);
+        groupBest.assign(groups.size() + 1, 0);
     }
 
     void BuildGrid() {
@@ -235,8 +254,28 @@ public:
         }
     }
 
-    bool PendingKeys() const {
-        for (const KeyWatch* k : watchKeys)
+    // The fixed positions and sizes the boxes were made from, item by item.
+    std::vector<int32_t> Fingerprint(const Ball& ball) const {
+        std::vector<int32_t> out;
+        out.reserve(items.size() * 4 + 1);
+        out.push_back(ball.hitRadius);
+        auto segment = [&](const BorderSegment& s) {
+            out.insert(out.end(), {s.fx, s.fy, s.hitRadius, s.fx2, s.fy2, s.dx, s.dy, s.active});
+        };
+        for (const Item& item : items) {
+            if (item.round) out.insert(out.end(), {item.round->fx, item.round->fy, item.round->hitRadius});
+            if (item.segment) segment(*item.segment);
+            if (const Flipper* f = item.flipper) {
+                out.push_back(f->tipFx);
+                if (f->lowerEdge) segment(*f->lowerEdge);
+                if (f->upperEdge) segment(*f->upperEdge);
+            }
+        }
+        return out;
+    }
+
+    static bool Pending(const std::vector<KeyWatch*>& keys) {
+        for (const KeyWatch* k : keys)
             if (k->changed) return true;
         return false;
     }
@@ -246,7 +285,7 @@ Sweep* SweepOf(const TableState& st) {
     if (!st.root || !st.root->fastPath) return nullptr;
     // The physics is the only maker of a table's fast path.
     auto* sweep = static_cast<Sweep*>(st.root->fastPath.get());
-    return sweep->version == st.treeVersion ? sweep : nullptr;
+    return sweep->version == st.treeVersion && sweep->resets == st.resets ? sweep : nullptr;
 }
 
 bool PlayPhysics(const Collisions& c) {
@@ -261,7 +300,8 @@ bool InWindow(const Ball& b) { return b.fx >= kSafeX0 && b.fx <= kSafeX1 && b.fy
 // The results as the groups put them together, and what the observer hears.
 class Results {
 public:
-    Results(const Sweep& s, ContactObserver* contacts) : s_(s), contacts_(contacts) {}
+    Results(Sweep& s, ContactObserver* contacts)
+        : s_(s), contacts_(contacts), stack_(s.stack.data()), groupBest_(s.groupBest.data()) {}
 
     // Before item `i` acts: the groups that end before it report.
     void Before(uint32_t i) {
@@ -287,10 +327,7 @@ private:
             return;
         }
         if (open_ == 0 || stack_[open_ - 1] != g) {
-            if (open_ == stack_.size()) stack_.push_back(g);
-            else stack_[open_] = g;
-            ++open_;
-            groupBest_.resize(std::max(groupBest_.size(), s_.groups.size()), 0);
+            stack_[open_++] = g;  // nested in the groups open, so never more than there are
             groupBest_[static_cast<size_t>(g)] = 0;
         }
         Combine(groupBest_[static_cast<size_t>(g)], r);
@@ -305,10 +342,10 @@ private:
 
     const Sweep& s_;
     ContactObserver* contacts_;
-    int32_t best_ = 0;
-    std::vector<int32_t> stack_;
+    int32_t* stack_;
+    int32_t* groupBest_;
     size_t open_ = 0;
-    std::vector<int32_t> groupBest_;
+    int32_t best_ = 0;
 };
 
 }  // namespace
@@ -316,24 +353,39 @@ private:
 void PrepareFastPath(TableState& st) {
     TableRoot* root = st.root;
     if (!root) return;
-    root->fastPath.reset();
-    if (!st.ball) return;
+    if (!st.ball) {
+        root->fastPath.reset();
+        return;
+    }
+    // The same tree Reset again (the next game of a check): when every
+    // position and size is as the boxes were made from, they still hold.
+    if (root->fastPath) {
+        auto* old = static_cast<Sweep*>(root->fastPath.get());
+        if (old->version == st.treeVersion && old->Fingerprint(*st.ball) == old->print) {
+            old->resets = st.resets;
+            return;
+        }
+        root->fastPath.reset();
+    }
     auto sweep = std::make_unique<Sweep>();
     sweep->version = st.treeVersion;
+    sweep->resets = st.resets;
     sweep->ballRadius = st.ball->hitRadius;
     sweep->Flatten(*root, -1);
     sweep->BuildGrid();
+    sweep->print = sweep->Fingerprint(*st.ball);
     root->fastPath = std::move(sweep);
 }
 
 int32_t SimulateTable(TableState& st) {
     Sweep* sweep = SweepOf(st);
     Ball* ball = st.ball;
+    // A shot pending is the cannon's own: the pass goes down the tree.
     if (!sweep || !ball || st.excludeActive || ball->hitRadius != sweep->ballRadius || !PlayPhysics(st.collisions) ||
-        !InWindow(*ball))
+        !InWindow(*ball) || Sweep::Pending(sweep->cannonKeys))
         return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
 
-    const bool keysPending = sweep->PendingKeys();
+    const bool strokesPending = Sweep::Pending(sweep->flipperKeys);
     Results results(*sweep, st.contacts);
     const Box* boxes = sweep->boxes.data();
     const uint32_t n = static_cast<uint32_t>(sweep->items.size());
@@ -349,7 +401,8 @@ int32_t SimulateTable(TableState& st) {
         if (inGrid) {
             const size_t cell = static_cast<size_t>(cy) * kGridColumns + static_cast<size_t>(cx);
             const uint32_t* all = sweep->cellItems.data();
-            list = std::lower_bound(all + sweep->cellStart[cell], all + sweep->cellStart[cell + 1], next);
+            list = all + sweep->cellStart[cell];
+            if (next > 0) list = std::lower_bound(list, all + sweep->cellStart[cell + 1], next);
             listEnd = all + sweep->cellStart[cell + 1];
         }
         uint32_t acted = n;  // the item that moved the ball, if one did
@@ -365,7 +418,9 @@ int32_t SimulateTable(TableState& st) {
             }
             const Item& item = sweep->items[j];
             results.Before(j);
-            results.Add(item, item.piece->HandleMessage(PieceMessage::Simulate));
+            // A segment's Simulate is the segment test of the physics in
+            // the table state, which is this physics' own.
+            results.Add(item, item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
             if (ball->fx != bfx || ball->fy != bfy) {
                 acted = j;
                 break;
@@ -378,10 +433,10 @@ int32_t SimulateTable(TableState& st) {
         if (!InWindow(*ball)) everyPiece = true;
     }
     results.Before(n);
-    if (keysPending) {
-        // A pending stroke or shot of a piece the ball was not near is
-        // cleared, as its Simulate would have.
-        for (KeyWatch* k : sweep->watchKeys) k->changed = 0;
+    if (strokesPending) {
+        // A pending stroke of a flipper the ball was not near is cleared,
+        // as its Simulate would have.
+        for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
     }
     return results.Finish();
 }

@@ -13,7 +13,8 @@
 // groups would. The flippers and the cannon are the only pieces that follow
 // keys: a key goes to them alone. The list is out of date once the tree
 // changes or is Reset again; the message down the tree is used until the
-// next start of play.
+// next start of play, which keeps the list when the tree and every position
+// in it are as they were.
 #pragma once
 
 #include <cstdint>
