@@ -105,8 +105,8 @@ void BM_PlayTick200Pieces(benchmark::State& state) {
     std::string text = "border 40 92, 2 80, 2 2, 122 2, 122 80, 86 92\nleft-flipper 40 92\nright-flipper 86 92\n"
                        "cannon 63 90\nborder 112 92, 112 40\n";
     int n = 0;
-    for (int y = 8; y <= 70 && n < 195; y += 5)
-        for (int x = 8 + (y / 5) % 2 * 3; x <= 104 && n < 195; x += 7, ++n)
+    for (int y = 8; y <= 78 && n < 195; y += 5)
+        for (int x = 8 + (y / 5) % 2 * 3; x <= 108 && n < 195; x += 7, ++n)
             text += std::string(n % 3 == 0 ? "obstacle10 " : n % 3 == 1 ? "obstacle50 " : "obstacle100 ") +
                     std::to_string(x) + " " + std::to_string(y) + "\n";
     Table table(kLoader);
