@@ -162,17 +162,45 @@ void Editor::Paste() {
     if (!text) return;
     EndDrag();
     EndBorder();
-    const PasteResult paste = PreparePaste(*text, *root);
+    const PasteResult paste = PreparePaste(*text);
     if (!paste.ok) {
-        Tell(EditorMessage::PasteNotATable, MessageIcon::Exclamation, paste.error);
+        if (paste.tooMany) Tell(EditorMessage::TooComplex);
+        else Tell(EditorMessage::PasteNotATable, MessageIcon::Exclamation, paste.error);
         return;
     }
-    if (AdditionRefused(paste.fileRecords, paste.countedRecords)) return;
+    // Counted as the file counts them: whatever fits in a table file fits.
+    if (FileRecordsAfter(paste.fileRecords) > kMaxRecords) {
+        Tell(EditorMessage::TooComplex);
+        return;
+    }
+    // Each piece goes where a click could have placed it, wholly on the
+    // playfield, the pieces moved together as little as that needs.
+    std::vector<uint8_t> records = paste.records;
+    Point move;
+    {
+        Table pieces{NoImageLoader{}};
+        ReadRecords(*pieces.root, records);
+        pieces.root->HandleMessage(PieceMessage::RebuildRegion);
+        const std::optional<Point> offset = PlacementOffset(*pieces.root, *root);
+        if (!offset) {
+            Tell(EditorMessage::PasteNoRoom, MessageIcon::Exclamation);
+            return;
+        }
+        move = *offset;
+    }
+    int32_t cannons = 0;
+    for (size_t i = 0; i + kRecordBytes <= records.size(); i += kRecordBytes) {
+        if (records[i + 2] == kEndOfList || records[i + 2] == kGroup) continue;
+        if (records[i + 2] == kCannon) ++cannons;
+        records[i] = static_cast<uint8_t>(records[i] + move.x);
+        records[i + 1] = static_cast<uint8_t>(records[i + 1] + move.y);
+    }
     if (tool == kPointerTool) ToggleSelectionFrame(nullptr);
     TablePiece* before = root->LastChild();
-    ReadRecords(*root, paste.records);
+    ReadRecords(*root, records);
     root->HandleMessage(PieceMessage::RebuildRegion);
-    recordCount += paste.countedRecords;
+    // The editor's own count takes a cannon twice, as a click does.
+    recordCount += paste.fileRecords + cannons;
     // With the pointer, one pasted piece is selected, ready to be moved.
     TablePiece* first = before ? before->next.get() : root->FirstChild();
     currentPiece = tool == kPointerTool && first && !first->next ? first : nullptr;
@@ -215,6 +243,18 @@ bool Editor::OpenTable(const std::string& path, std::span<const uint8_t> bytes) 
         Tell(EditorMessage::NotATable);
         return false;
     }
+    ReplaceTable(path, bytes);
+    return true;
+}
+
+void Editor::NewTable() {
+    // An empty table file: the header and the end record.
+    std::vector<uint8_t> empty(kHeaderBytes + kRecordBytes, 0);
+    empty[0] = 'B', empty[1] = 'W', empty[2] = 'T';
+    ReplaceTable({}, empty);
+}
+
+void Editor::ReplaceTable(const std::string& path, std::span<const uint8_t> bytes) {
     ResetToolButtons();
     StopPlay();
     ForgetPieces();
@@ -232,7 +272,6 @@ bool Editor::OpenTable(const std::string& path, std::span<const uint8_t> bytes) 
     saved = true;
     view_.DiscardRecovery();
     view_.FileChanged();
-    return true;
 }
 
 SaveResult Editor::PrepareSave() {

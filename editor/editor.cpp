@@ -7,6 +7,7 @@
 // that changed, never the whole playfield.
 #include "editor/editor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "model/paint.h"
@@ -22,6 +23,79 @@ Rect AllowedClickArea(int32_t tool) {
         case kCannon: return {kPlayfield.left + 5, kPlayfield.top + 5, kPlayfield.right - 5, kPlayfield.bottom - 5};
         default: return kPlayfield;
     }
+}
+
+bool PlacementAllowed(int32_t kind, Point p) { return AllowedClickArea(kind).Contains(p.x, p.y); }
+
+namespace {
+
+constexpr int32_t kMaxPosition = 255;  // a table position's largest value
+
+int32_t FloorHalf(int32_t v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+int32_t CeilHalf(int32_t v) { return -FloorHalf(-v); }
+
+// The moves (table pixels) along one axis that keep pieces allowed.
+struct MoveRange {
+    int32_t lo = -kMaxPosition, hi = kMaxPosition;
+    void Keep(int32_t l, int32_t h) { lo = std::max(lo, l), hi = std::min(hi, h); }
+    bool Holds(int32_t v) const { return lo <= v && v <= hi; }
+    // The move nearest to none.
+    int32_t Least() const { return std::clamp(0, lo, hi); }
+};
+
+void KeepAllowed(const TablePiece& piece, MoveRange& mx, MoveRange& my) {
+    if (const auto* group = dynamic_cast<const PieceGroup*>(&piece)) {
+        for (const TablePiece* c = group->FirstChild(); c; c = c->next.get()) KeepAllowed(*c, mx, my);
+        return;
+    }
+    const PlacedPiece& p = Placed(piece);
+    // Where the placement rule allows the piece's position (made even, it
+    // is twice the table position)...
+    const Rect area = AllowedClickArea(piece.kind);
+    mx.Keep(CeilHalf(area.left) - p.x, FloorHalf(area.right - 1) - p.x);
+    my.Keep(CeilHalf(area.top) - p.y, FloorHalf(area.bottom - 1) - p.y);
+    // ...and all of its shape on the playfield.
+    const Rect box = piece.region.Box();
+    if (box.IsEmpty()) return;
+    mx.Keep(CeilHalf(kPlayfield.left - box.left), FloorHalf(kPlayfield.right - box.right));
+    my.Keep(CeilHalf(kPlayfield.top - box.top), FloorHalf(kPlayfield.bottom - box.bottom));
+}
+
+// Where each top-level piece of a table file starts (its first record).
+std::vector<Point> ItemPositions(const TableRoot& root) {
+    const std::vector<uint8_t> file = TableFileBytes(root);
+    std::vector<Point> at;
+    for (const auto& item : TopLevelItems(std::span(file).subspan(std::min(file.size(), kHeaderBytes))))
+        at.push_back({item[0], item[1]});
+    return at;
+}
+
+constexpr int32_t kPlacementStep = 5;  // table pixels between tries for a free spot
+
+}  // namespace
+
+std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& table) {
+    MoveRange mx, my;
+    for (const TablePiece* c = pieces.FirstChild(); c; c = c->next.get()) KeepAllowed(*c, mx, my);
+    if (mx.lo > mx.hi || my.lo > my.hi) return std::nullopt;
+    const Point least{mx.Least(), my.Least()};
+    const std::vector<Point> added = ItemPositions(pieces), taken = ItemPositions(table);
+    auto clashes = [&](Point d) {
+        for (const Point a : added)
+            for (const Point t : taken)
+                if (a.x + d.x == t.x && a.y + d.y == t.y) return true;
+        return false;
+    };
+    if (!clashes(least)) return least;
+    // Moved a few pixels at a time, diagonally, while a piece would lie
+    // exactly where a piece of the table lies; where no spot is free, it
+    // stays at the least move.
+    for (int32_t k = 1; k <= 2 * kTableWidth / kPlacementStep; ++k)
+        for (const Point d : {Point{1, 1}, Point{-1, -1}, Point{1, -1}, Point{-1, 1}}) {
+            const Point tried{least.x + d.x * k * kPlacementStep, least.y + d.y * k * kPlacementStep};
+            if (mx.Holds(tried.x) && my.Holds(tried.y) && !clashes(tried)) return tried;
+        }
+    return least;
 }
 
 std::string_view FileNamePart(std::string_view path) {
@@ -122,7 +196,9 @@ void Editor::DrawCurrentPiece(bool xorMode) {
 }
 
 void Editor::ToggleSelectionFrame(Surface* given) {
-    if (!currentPiece || currentPiece->kind == kGroup || currentPiece->kind == kBorderSegment) return;
+    // Every selected piece is framed, a border too; the segment under the
+    // mouse while a border is drawn is no selection.
+    if (!currentPiece || mode == EditMode::DrawingBorder) return;
     bw::Rect box = currentPiece->region.Box();
     box.Inflate(5, 5);
     auto frame = [&](Surface& target) {
@@ -203,7 +279,7 @@ bool Editor::PlaceOrSelect(Point p) {
         mode = EditMode::DrawingBorder;
         ++recordCount;
     } else {
-        if (!AllowedClickArea(tool).Contains(p.x, p.y)) return false;
+        if (!PlacementAllowed(tool, p)) return false;
         currentGroup = root.get();
     }
     currentPiece = CreatePiece(currentGroup, tool, p.x >> 1, p.y >> 1);

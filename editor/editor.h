@@ -22,6 +22,7 @@
 #include "games/playtest.h"
 #include "games/replay.h"
 #include "model/history.h"
+#include "model/path_text.h"
 #include "model/table.h"
 
 namespace bw {
@@ -49,8 +50,20 @@ enum class EditCommand : int32_t { Undo, Redo, Cut, Copy, Paste, Delete };
 // (right and bottom edges outside).
 Rect AllowedClickArea(int32_t tool);
 
+// The placement rule: whether a piece of `kind` may be placed at window
+// point `p` (made even), as a click places it.
+bool PlacementAllowed(int32_t kind, Point p);
+
+// Where pieces added to `table` as a whole (pasted, duplicated) go: the
+// smallest move, in table pixels, that brings each of them wholly inside
+// the playfield and to a place the placement rule allows, then a few
+// pixels further while one of them would lie exactly where a piece of the
+// table lies. None when no move brings all of them there at once.
+std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& table);
+
 // The part of a path after its last backslash; empty for an empty path.
 std::string_view FileNamePart(std::string_view path);
+
 
 // The texts the editor shows itself, in the window's language.
 struct EditorTexts {
@@ -152,6 +165,9 @@ public:
     // The table file's bytes read from `path` become the table; false when
     // they are no table (after a message), the table then unchanged.
     bool OpenTable(const std::string& path, std::span<const uint8_t> bytes);
+    // File › New: an empty table without a file, saved, with a history of
+    // its own (the window has asked about unsaved changes first).
+    void NewTable();
     // What Save writes: ends a drag, play and a border first.
     SaveResult PrepareSave();
     // The file at `path` now holds the table: it is the table's file.
@@ -220,6 +236,8 @@ private:
     void InvalidatePiece(const TablePiece& piece, bool erase);
     void InvalidatePlayfield(bool erase);
     bool AdditionRefused(int32_t fileRecords, int32_t countedRecords);
+    // The table, its file and its history start over from a table file's bytes.
+    void ReplaceTable(const std::string& path, std::span<const uint8_t> bytes);
     void Tell(EditorMessage message, MessageIcon icon = MessageIcon::None, std::string argument = {},
               std::string detail = {});
 

@@ -117,7 +117,7 @@ bool Editor::OpenReplay(std::string_view text, const std::string& path) {
     auto replay = std::make_unique<Replay>();
     std::string error;
     if (!ReadReplay(text, *replay, error)) {
-        Tell(EditorMessage::BadReplay, MessageIcon::Exclamation, path, error);
+        Tell(EditorMessage::BadReplay, MessageIcon::Exclamation, ShortPath(path), error);
         return false;
     }
     // The replay's table becomes the table, as a table not yet saved, with

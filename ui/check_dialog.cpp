@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "files/win/wide_text.h"
@@ -9,8 +10,28 @@
 
 namespace ui {
 
+namespace {
+
+RECT PlaceOf(HWND dialog, int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace
+
 BOOL CheckDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
+    RECT outer{}, client{};
+    GetWindowRect(hwnd(), &outer);
+    GetClientRect(hwnd(), &client);
+    smallest_ = {outer.right - outer.left, outer.bottom - outer.top};
+    client_ = {client.right, client.bottom};
+    list_ = PlaceOf(hwnd(), IDC_CHECK_FINDINGS);
+    summary_ = PlaceOf(hwnd(), IDC_CHECK_SUMMARY);
+    progress_ = PlaceOf(hwnd(), IDC_CHECK_PROGRESS);
+    close_ = PlaceOf(hwnd(), IDCANCEL);
     SetDlgItemTextW(hwnd(), IDC_CHECK_SUMMARY, bw::Wide(win::LoadResString(IDS_CHECK_RUNNING)).c_str());
     SendDlgItemMessageW(hwnd(), IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, 1000);
     return TRUE;
@@ -30,18 +51,38 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     };
     // Filled without a repaint per line: a full table can have hundreds.
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    // Traps first: a ball caught for good matters more than a piece it
+    // never reaches, and a long list of those must not hide it.
+    const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
+    for (size_t j = 0; j < report.traps.size(); ++j)
+        add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
+    // Then a ball that never drains: the games never end.
+    if (report.EndlessFinding()) add(win::FormatArgument(win::LoadResString(IDS_CHECK_ENDLESS), bw::EndlessText(report)), -1);
     const std::string unreached = win::LoadResString(IDS_CHECK_UNREACHED);
     for (int32_t i : report.Unreached()) {
         const bw::PieceFacts& p = report.pieces[static_cast<size_t>(i)];
         add(win::FormatArgument(unreached, p.kind + " at (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"),
             i);
     }
-    const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
-    for (size_t j = 0; j < report.traps.size(); ++j)
-        add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
-    if (report.EndlessFinding()) add(win::FormatArgument(win::LoadResString(IDS_CHECK_ENDLESS), bw::EndlessText(report)), -1);
     if (!report.HasFindings()) add(win::LoadResString(IDS_CHECK_CLEAN), -1);
-    SendMessageW(list, LB_SETHORIZONTALEXTENT, 1600, 0);
+    // The list scrolls sideways as far as its longest line reaches.
+    {
+        HDC dc = GetDC(list);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        LONG widest = 0;
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            if (length <= 0) continue;
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            const LRESULT n = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+            SIZE size{};
+            if (n > 0 && GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(n), &size)) widest = std::max(widest, size.cx);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+    }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     std::string figures = bw::FiguresText(report);
@@ -58,6 +99,27 @@ bool CheckDialog::OnCommand(UINT id, UINT code, HWND control) {
         return true;
     }
     return win::Dialog::OnCommand(id, code, control);
+}
+
+bool CheckDialog::OnSize(UINT type, int width, int height) {
+    if (type == SIZE_MINIMIZED || client_.cx == 0) return false;
+    const int dx = width - client_.cx, dy = height - client_.cy;
+    auto place = [&](int id, const RECT& r, bool wider, bool taller, bool moveX, bool moveY) {
+        SetWindowPos(GetDlgItem(hwnd(), id), nullptr, r.left + (moveX ? dx : 0), r.top + (moveY ? dy : 0),
+                     r.right - r.left + (wider ? dx : 0), r.bottom - r.top + (taller ? dy : 0), SWP_NOZORDER);
+    };
+    place(IDC_CHECK_SUMMARY, summary_, true, false, false, false);
+    place(IDC_CHECK_PROGRESS, progress_, true, false, false, false);
+    place(IDC_CHECK_FINDINGS, list_, true, true, false, false);
+    place(IDCANCEL, close_, false, false, true, true);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    return true;
+}
+
+bool CheckDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
+    if (smallest_.cx == 0) return false;
+    info.ptMinTrackSize = {smallest_.cx, smallest_.cy};
+    return true;
 }
 
 void CheckDialog::OnCancel() {

@@ -4,6 +4,7 @@
 
 #include "files/win/wide_text.h"
 
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
 #include "win/message_box.h"
@@ -82,14 +83,14 @@ BOOL CMyFileDialog::OnFileNameOK() {
     HWND owner = DialogWindow();
     if (!PutExtension(path, name)) {
         // No room for the extension: refused, never cut short.
-        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::Utf8(path)),
+        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(bw::Utf8(path))),
                             caption, MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
 
     // The device library judges the name part.
     if (!IsTalvikName(bw::Utf8(name))) {
-        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::Utf8(path)), caption,
+        win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::ShortPath(bw::Utf8(path))), caption,
                             MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
@@ -98,7 +99,7 @@ BOOL CMyFileDialog::OnFileNameOK() {
     // The system was not asked to confirm replacing a file: the question
     // comes here, once the extension is in place.
     if (NameExists(path)) {
-        const int answer = win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_REPLACE_FILE), bw::Utf8(path)),
+        const int answer = win::ShowMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_REPLACE_FILE), bw::ShortPath(bw::Utf8(path))),
                                                "Save As", MB_YESNO | MB_ICONEXCLAMATION);
         if (answer != IDYES) return TRUE;
     }

@@ -57,7 +57,8 @@ bool TableDialog::SetFilePath(const std::string& path) {
     // cannot move the table's file elsewhere.
     const std::string full = win::AbsolutePath(path);
     if (bw::WideLength(full) >= MAX_PATH) return false;
-    startupFile_ = full;
+    // A device's name (CON.bwt) is kept as typed: the refusal names it so.
+    startupFile_ = full.rfind("\\\\.\\", 0) == 0 ? path : full;
     return true;
 }
 
@@ -168,6 +169,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_HELP_FINDER: OnHelp(); return true;
         case ID_APP_ABOUT: AboutDialog().DoModal(hwnd()); return true;
         case ID_APP_EXIT: CloseWindow(IDOK); return true;
+        case ID_FILE_NEW: OnFileNew(); return true;
         case ID_FILE_OPEN: OnFileOpen(); return true;
         case ID_FILE_SAVE: SaveTable(false); return true;
         case ID_FILE_SAVE_AS: SaveTable(true); return true;
@@ -293,6 +295,7 @@ UINT TextOf(bw::EditorMessage message) {
         case M::NotATable: return IDS_NOT_A_TABLE;
         case M::ClearQuestion: return IDS_CLEAR_QUESTION;
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
+        case M::PasteNoRoom: return IDS_PASTE_NO_ROOM;
         case M::BadReplay: return IDS_BAD_REPLAY;
     }
     return 0;
@@ -332,8 +335,11 @@ void TableDialog::ScoreChanged() {
 
 void TableDialog::ToolChanged() {
     const UINT checked = editor_->tool != bw::kNoTool ? editor_->tool + kToolCommandOffset : 0;
-    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
+    HMENU menu = GetMenu(hwnd());
+    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
         SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
+    }
 }
 
 void TableDialog::PlayStarted() {

@@ -50,6 +50,7 @@ UINT FileErrorText(bw::FileErrorCause cause) {
         case C::DiskFull: return IDS_FILE_DISK_FULL;
         case C::EndOfFile: return IDS_FILE_END_OF_FILE;
         case C::PathTooLong: return IDS_PATH_TOO_LONG;
+        case C::IsFolder: return IDS_FILE_IS_FOLDER;
         case C::None:
         case C::Generic: break;
     }
@@ -59,12 +60,12 @@ UINT FileErrorText(bw::FileErrorCause cause) {
 }  // namespace
 
 void ReportFileError(HWND owner, const bw::FileError& error) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), error.path),
+    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), bw::ShortPath(error.path)),
                        MB_OK | MB_ICONSTOP);
 }
 
 void ReportPathTooLong(HWND owner, const std::string& path) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path),
+    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
                        MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -137,6 +138,10 @@ bool TableDialog::QuerySaveChanges() {
 
 // ---- opening ---------------------------------------------------------------------------
 
+void TableDialog::OnFileNew() {
+    if (QuerySaveChanges()) editor_->NewTable();
+}
+
 void TableDialog::OnFileOpen() {
     if (!QuerySaveChanges()) return;
     CMyFileDialog dialog(true, "bwt", "*.bwt", OFN_HIDEREADONLY, kTableFilter, hwnd());
@@ -165,8 +170,11 @@ bool TableDialog::LoadTable(const std::string& path) {
 bool TableDialog::OpenNamedTable(const std::string& path) {
     const std::string full = win::AbsolutePath(path);
     if (!IsTalvikName(bw::FileNamePart(full))) {
-        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), full), "Open",
-                            MB_OK | MB_ICONEXCLAMATION);
+        // A device's name (CON.bwt) comes back as the device ("\\.\CON"):
+        // the message names what was typed.
+        const std::string& named = full.rfind("\\\\.\\", 0) == 0 ? path : full;
+        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::ShortPath(named)),
+                            "Open", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return LoadTable(full);
@@ -177,7 +185,7 @@ void TableDialog::OnOpenRecent(size_t index) {
     const std::string path = recent_.Paths()[index];
     if (!QuerySaveChanges()) return;
     if (GetFileAttributesW(bw::Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
-        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), path),
+        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), bw::ShortPath(path)),
                            MB_OK | MB_ICONEXCLAMATION);
         recent_.Remove(path);
         UpdateRecentMenu();

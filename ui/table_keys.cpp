@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
+#include "win/resources.h"
 
 namespace ui {
 
@@ -24,9 +26,18 @@ constexpr Shortcut kShortcuts[] = {
     {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
-    {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
+    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
+    {'S', true, true, ID_FILE_SAVE_AS},
     {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
 };
+
+// The tools' keys: 1 to 9 (on the top row or the number pad) in the
+// toolbar's order, as the Tools menu shows them.
+UINT ToolForKey(WPARAM key) {
+    if (key >= '1' && key <= '9') return kFirstToolCommand + static_cast<UINT>(key - '1');
+    if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9) return kFirstToolCommand + static_cast<UINT>(key - VK_NUMPAD1);
+    return 0;
+}
 
 struct EditItem {
     UINT command;
@@ -86,6 +97,11 @@ bool TableDialog::HandleShortcut(const MSG& msg) {
             SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         return true;
     }
+    if (const UINT tool = ctrl ? 0 : ToolForKey(msg.wParam)) {
+        // As a click on its toolbar button does.
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(tool, 0), 0);
+        return true;
+    }
     return false;
 }
 
@@ -94,6 +110,16 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
     HMENU bar = GetMenu(hwnd());
     for (const EditItem& item : kEditItems)
         EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
+    return false;
+}
+
+bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
+    // While a menu item is highlighted the status line says what it does;
+    // once the menus close it shows the editor's text again.
+    std::string text = editor_->statusText;
+    if (!(flags == 0xFFFF && !menu))
+        text = flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0 ? "" : win::LoadResString(item);
+    SetDlgItemTextW(hwnd(), IDC_STATUS, bw::Wide(text).c_str());
     return false;
 }
 

@@ -187,6 +187,13 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITMENUPOPUP:
             handled = OnInitMenuPopup(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
             break;
+        case WM_SIZE: handled = OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); break;
+        case WM_GETMINMAXINFO:
+            if (lp) handled = OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+            break;
+        case WM_MENUSELECT:
+            handled = OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+            break;
         case WM_DRAWITEM:
             if (lp) handled = OnDrawItem(static_cast<UINT>(wp), *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
             result = TRUE;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "win/data_exchange.h"
 #include "win/message_box.h"
@@ -131,6 +132,12 @@ LRESULT CALLBACK FileDialog::DialogWindowProc(HWND dialog, UINT msg, WPARAM wp, 
     return CallWindowProcW(systemProc, dialog, msg, wp, lp);
 }
 
+void FileDialog::SetTitle(const std::string& title) {
+    title_ = title;
+    wideTitle_ = bw::Wide(title);
+    ofn_.lpstrTitle = wideTitle_.c_str();
+}
+
 bool FileDialog::RefuseTooLongName() {
     HWND field = NameField(dialog_);
     if (!field) return false;
@@ -151,7 +158,8 @@ bool FileDialog::RefuseTooLongName() {
     if (wide.size() >= added && lstrcmpiW(wide.c_str() + wide.size() - added, extension.c_str()) == 0) added = 0;
     else if (!wide.empty() && wide.back() == L'.') added = extension.size() - 1;
     if (wide.size() + added < kPathChars) return false;
-    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), path), open_ ? "Open" : "Save As",
+    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
+                   !title_.empty() ? title_ : open_ ? "Open" : "Save As",
                    MB_OK | MB_ICONEXCLAMATION);
     ++refusals_;
     if (hook_) PostMessageW(hook_, kWaitingForUser, 0, 0);

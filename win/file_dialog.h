@@ -29,6 +29,8 @@ public:
     // (IDCANCEL).
     INT_PTR DoModal();
 
+    // A title of its own, in place of the system's "Open" or "Save As".
+    void SetTitle(const std::string& title);
     bool IsOpenDialog() const { return open_; }
     // The chosen path, as OnFileNameOK left it.
     std::string PathName() const;
@@ -58,6 +60,8 @@ private:
     wchar_t path_[kPathChars] = {};
     wchar_t name_[kNameChars] = {};
     std::wstring filter_;
+    std::string title_;
+    std::wstring wideTitle_;
     std::wstring defaultExtension_;
     HWND dialog_ = nullptr;
     HWND hook_ = nullptr;

@@ -128,6 +128,7 @@ std::string FileErrorMessage(const FileError& error) {
         case FileErrorCause::TooManyOpenFiles:
             return Replace("%1 could not be opened because there are too many open files.", p);
         case FileErrorCause::AccessDenied: return Replace("Access to %1 was denied.", p);
+        case FileErrorCause::IsFolder: return Replace("%1 is a folder, not a table file.", p);
         case FileErrorCause::InvalidFile: return Replace("An invalid file handle was used with %1.", p);
         case FileErrorCause::DirectoryFull: return Replace("%1 could not be created because the folder is full.", p);
         case FileErrorCause::BadSeek: return Replace("An error occurred while setting the position in %1.", p);
@@ -149,6 +150,11 @@ bool ReadFilePrefix(const std::string& path, size_t limit, std::vector<uint8_t>&
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) {
         error = Fail(path, GetLastError());
+        // A folder cannot be opened as a file: said as it is, not as the
+        // access denied that the system reports.
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            error.cause = FileErrorCause::IsFolder;
         return false;
     }
     out.resize(limit);

@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include "app/table_app.h"
+#include "model/path_text.h"
 #include "version.h"
 #include "win/startup.h"
 
@@ -32,7 +33,7 @@ TEST(App, TheFirstArgumentThatIsNoSwitchNamesTheFileAndAPathTooLongIsRefused) {
     app::TableApp application;
     EXPECT_FALSE(application.InitInstance({"/x", tooLong}));
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, tooLong + "\nThis path is too long.");
+    EXPECT_EQ(boxes.Shown()[0].text, bw::ShortPath(tooLong) + "\nThis path is too long.");
     EXPECT_EQ(title, "Bumpwright") << "the window opened without a file";
 }
 
