@@ -102,6 +102,30 @@ int main() {
               GdiFlush();
           }));
 
+    // The same full repaint at the zooms a larger screen scale gives, beside
+    // the drawing's own zoom, in the same run: at 3x and 4x the table is
+    // drawn into the back buffer and shown enlarged pixel for pixel.
+    for (int zoom : {2, 3, 4}) {
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_ZOOM_DEFAULT, 0), 0);
+        for (int z = 2; z < zoom; ++z) SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_ZOOM_IN, 0), 0);
+        Pump(hwnd);
+        if (dlg.Zoom() != zoom) {
+            std::fprintf(stderr, "win_bench: the window did not take zoom %d\n", zoom);
+            return 1;
+        }
+        const RECT shown{0, 0, (249 * zoom + 1) / 2, (199 * zoom + 1) / 2};
+        char what[96];
+        std::snprintf(what, sizeof what, "full repaint at %dx, %ld x %ld (WM_PAINT after invalidation)", zoom,
+                      shown.right, shown.bottom);
+        Print(what, Time(repeats, [&](int) {
+                  InvalidateRect(hwnd, &shown, FALSE);
+                  UpdateWindow(hwnd);
+                  GdiFlush();
+              }));
+    }
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_VIEW_ZOOM_DEFAULT, 0), 0);
+    Pump(hwnd);
+
     // One drag step: pick an obstacle with the pointer and move it back and
     // forth by one table pixel.
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(ID_TOOL_POINTER, 0), 0);
