@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
+#include "model/path_text.h"
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
 #include "win/recovery_store.h"
@@ -21,7 +22,7 @@ bool TableApp::InitInstance(const std::vector<std::string>& arguments) {
     const std::string file = win::FileArgument(arguments);
     if (!window.SetFilePath(file)) {
         // Refused rather than cut short: the window starts without a file.
-        win::AppMessageBox(nullptr, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), file),
+        win::AppMessageBox(nullptr, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(file)),
                            MB_OK | MB_ICONEXCLAMATION);
     }
     window.DoModal(nullptr);

@@ -35,6 +35,24 @@ target_include_directories(bw_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${BW_GEN
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h;${BW_GENERATED}/version.h")
 add_dependencies(bw_resources bw_pictures)
 
+# The application manifest, in the program and the window benchmarks as it
+# is. The window tests carry it without its UTF-8 code page: they run with
+# the system's own code page, as on a system that ignores that setting, so
+# that every path they take through the program proves its wide calls.
+add_library(bw_manifest OBJECT res/manifest.rc)
+target_include_directories(bw_manifest PRIVATE ${CMAKE_SOURCE_DIR}/res)
+set_source_files_properties(res/manifest.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/Bumpwright.manifest)
+file(READ ${CMAKE_SOURCE_DIR}/res/Bumpwright.manifest BW_MANIFEST)
+string(REGEX REPLACE "[ ]*<activeCodePage[^\n]*\n" "" BW_TEST_MANIFEST "${BW_MANIFEST}")
+if(BW_TEST_MANIFEST STREQUAL BW_MANIFEST)
+  message(FATAL_ERROR "res/Bumpwright.manifest names no activeCodePage")
+endif()
+file(CONFIGURE OUTPUT ${BW_GENERATED}/test-manifest/Bumpwright.manifest CONTENT "${BW_TEST_MANIFEST}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Bumpwright.manifest)
+add_library(bw_test_manifest OBJECT ${BW_GENERATED}/test-manifest/manifest.rc)
+configure_file(${CMAKE_SOURCE_DIR}/res/manifest.rc ${BW_GENERATED}/test-manifest/manifest.rc COPYONLY)
+target_include_directories(bw_test_manifest PRIVATE ${BW_GENERATED}/test-manifest)
+
 # ---- the program: everything but WinMain in libraries the tests share --------
 # In layers over the core's (see cmake/layers.cmake): the Win32 layer sees
 # the model and the resources' identifiers; the window sees everything below
@@ -61,9 +79,9 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/recent_tables.cpp
   win/settings.cpp
 )
-target_compile_definitions(bw_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 _WIN32_IE=0x0600)
+target_compile_definitions(bw_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 _WIN32_IE=0x0600)
 target_compile_options(bw_win32 PRIVATE ${BW_WARNINGS})
-target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 shell32)
+target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 shell32 ole32 uuid)
 
 bw_layer(bwwin SEES ui BELOW bw_win32 bw_editor bwfiles_win tvcomm_import SOURCES
   ui/table_dialog.cpp
@@ -81,7 +99,7 @@ target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
 bw_layer(bw_app SEES app BELOW bwwin SOURCES app/table_app.cpp)
 target_compile_options(bw_app PRIVATE ${BW_WARNINGS})
 
-add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources>)
+add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_manifest>)
 target_link_libraries(Bumpwright PRIVATE bw_app)
 target_compile_options(Bumpwright PRIVATE ${BW_WARNINGS})
 target_link_options(Bumpwright PRIVATE $<$<CONFIG:Release>:-s>)
@@ -144,8 +162,8 @@ endif()
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/gtest-build EXCLUDE_FROM_ALL)
 
 file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources>)
-target_link_libraries(win_tests PRIVATE bw_app gtest)
+add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_test_manifest>)
+target_link_libraries(win_tests PRIVATE bw_app gtest psapi)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})
 bw_view(win_tests PRIVATE tests/win tests/tvcomm)
@@ -174,7 +192,7 @@ set_tests_properties(e2e.editor PROPERTIES RESOURCE_LOCK desktop TIMEOUT 180
 
 # ---- window benchmarks (not tests: they print figures) ----------------------------
 function(bw_window_bench name source)
-  add_executable(${name} ${source} $<TARGET_OBJECTS:bw_resources>)
+  add_executable(${name} ${source} $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_manifest>)
   target_link_libraries(${name} PRIVATE bwwin)
   bw_view(${name} PRIVATE bench/win)
   set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
@@ -186,3 +204,4 @@ bw_window_bench(win_play_bench bench/win/play_bench.cpp)
 bw_window_bench(win_check_bench bench/win/check_bench.cpp)
 bw_window_bench(win_undo_bench bench/win/undo_bench.cpp)
 bw_window_bench(win_live_check_bench bench/win/live_check_bench.cpp)
+bw_window_bench(win_selection_bench bench/win/selection_bench.cpp)

@@ -38,7 +38,7 @@ void Editor::StartPlay() {
     ResetToolButtons();
     view_.PlayStarted();
     EndBorder();
-    currentPiece = nullptr;
+    ForgetPieces();
     // The copy of unsaved changes is brought up to date now: in play the
     // table does not change and the copy is not written.
     view_.UpdateRecovery();
@@ -117,7 +117,7 @@ bool Editor::OpenReplay(std::string_view text, const std::string& path) {
     auto replay = std::make_unique<Replay>();
     std::string error;
     if (!ReadReplay(text, *replay, error)) {
-        Tell(EditorMessage::BadReplay, MessageIcon::Exclamation, path, error);
+        Tell(EditorMessage::BadReplay, MessageIcon::Exclamation, ShortPath(path), error);
         return false;
     }
     // The replay's table becomes the table, as a table not yet saved, with
@@ -209,7 +209,7 @@ void Editor::ChooseFinding(int finding) {
             // Selected as the pointer tool selects it.
             SelectTool(kPointerTool);
             currentGroup = root.get();
-            currentPiece = piece;
+            Select({piece});
         }
         Rect box = piece->region.Box();
         box.Inflate(2, 2);

@@ -111,114 +111,49 @@ std::string PieceToText(const TablePiece& piece) {
 
 namespace {
 
-// The playfield in table pixels, bounds included.
-constexpr int32_t kFieldRight = kTableWidth - 1;
-constexpr int32_t kFieldBottom = kTableHeight - 1;
-constexpr int32_t kPasteStep = 5;  // table pixels between tries for a free spot
-
 std::span<const uint8_t> RecordsOf(const std::vector<uint8_t>& file) {
     return std::span<const uint8_t>(file).subspan(std::min(file.size(), kHeaderBytes));
 }
 
-bool HasPosition(uint8_t kind) { return kind != kEndOfList && kind != kGroup; }
-
-}  // namespace
-
-PasteResult PreparePaste(std::string_view text, const TableRoot& table) {
-    PasteResult result;
-    Table scratch{NoImageLoader{}};
-    if (!TextToTable(text, *scratch.root, result.error)) return result;
-    std::vector<uint8_t> file = TableFileBytes(*scratch.root);
-    const auto items = TopLevelItems(RecordsOf(file));
-    if (items.empty()) {
-        result.error = "there are no pieces in it";
-        return result;
-    }
-    std::vector<uint8_t> records(RecordsOf(file).begin(), RecordsOf(file).end());
-    int32_t minX = 255, minY = 255, maxX = 0, maxY = 0;
-    for (size_t i = 0; i + kRecordBytes <= records.size(); i += kRecordBytes) {
-        if (!HasPosition(records[i + 2])) continue;
-        minX = std::min<int32_t>(minX, records[i]);
-        maxX = std::max<int32_t>(maxX, records[i]);
-        minY = std::min<int32_t>(minY, records[i + 1]);
-        maxY = std::max<int32_t>(maxY, records[i + 1]);
-    }
-    if (maxX - minX > kFieldRight || maxY - minY > kFieldBottom) {
-        result.error = "the pieces do not fit on the playfield together";
-        return result;
-    }
-    // Kept inside the playfield.
-    int32_t dx = std::min(0, kFieldRight - maxX), dy = std::min(0, kFieldBottom - maxY);
-    minX += dx, maxX += dx, minY += dy, maxY += dy;
-
-    // Moved a few pixels at a time while a pasted piece would lie exactly
-    // where a piece of the table lies.
-    struct Spot {
-        int32_t x, y;
-    };
-    std::vector<Spot> taken;
-    const std::vector<uint8_t> tableFile = TableFileBytes(table);
-    for (const auto& item : TopLevelItems(RecordsOf(tableFile))) taken.push_back({item[0], item[1]});
-    auto clashes = [&](int32_t ox, int32_t oy) {
-        for (const auto& item : items)
-            for (const Spot& t : taken)
-                if (item[0] + dx + ox == t.x && item[1] + dy + oy == t.y) return true;
-        return false;
-    };
-    auto inside = [&](int32_t ox, int32_t oy) {
-        return minX + ox >= 0 && maxX + ox <= kFieldRight && minY + oy >= 0 && maxY + oy <= kFieldBottom;
-    };
-    int32_t ox = 0, oy = 0;
-    if (clashes(0, 0)) {
-        bool found = false;
-        for (int32_t k = 1; k <= 2 * kFieldRight / kPasteStep && !found; ++k)
-            for (const Spot d : {Spot{1, 1}, Spot{-1, -1}, Spot{1, -1}, Spot{-1, 1}}) {
-                const int32_t tx = d.x * k * kPasteStep, ty = d.y * k * kPasteStep;
-                if (inside(tx, ty) && !clashes(tx, ty)) {
-                    ox = tx, oy = ty, found = true;
-                    break;
-                }
-            }
-    }
-    dx += ox, dy += oy;
-    for (size_t i = 0; i + kRecordBytes <= records.size(); i += kRecordBytes) {
-        if (!HasPosition(records[i + 2])) continue;
-        records[i] = static_cast<uint8_t>(records[i] + dx);
-        records[i + 1] = static_cast<uint8_t>(records[i + 1] + dy);
-        if (records[i + 2] == kCannon) ++result.countedRecords;
-    }
-    result.fileRecords = static_cast<int32_t>(records.size() / kRecordBytes) - 1;  // its terminator stays behind
-    result.countedRecords += result.fileRecords;
-    result.records = std::move(records);
-    result.ok = true;
-    return result;
+// The length of the UTF-8 sequence that starts `text`, or 0 when it is
+// not one.
+size_t Utf8Length(std::string_view text) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char c = b(0);
+    size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 && c >= 0xC2 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || n > text.size()) return 0;
+    for (size_t i = 1; i < n; ++i)
+        if ((b(i) & 0xC0) != 0x80) return 0;
+    if (n == 3 && ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))) return 0;  // overlong, surrogate
+    if (n == 4 && ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))) return 0;
+    return n;
 }
 
-bool NextLine(std::string_view text, size_t& pos, std::string_view& line) {
-    if (pos >= text.size()) return false;
-    size_t eol = text.find('\n', pos);
-    if (eol == std::string_view::npos) eol = text.size();
-    line = text.substr(pos, eol - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos = eol + 1;
-    return true;
-}
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
+// What the reader makes of a text: a table, a line it refuses, or more
+// pieces than it builds (the rest of the text is still read for its form).
+enum class TextRead { Table, Refused, TooMany };
+
+TextRead ReadText(std::string_view text, TableRoot& root, std::string& error, int32_t recordLimit) {
     root.DeleteChildren();
+    if (text.substr(0, 3) == kByteOrderMark) text.remove_prefix(3);
     std::vector<PieceGroup*> open{&root};
-    // Far more than a table file holds; text from anywhere (the clipboard)
+    // The records the pieces read so far would take; past the limit no
+    // more pieces are built, so that text from anywhere (the clipboard)
     // cannot make the reader build without end.
-    constexpr size_t kMaxPieces = 4000;
-    size_t pieces = 0;
+    int64_t records = 1;
+    bool over = false;
     int lineNo = 0;
     size_t pos = 0;
     auto fail = [&](const std::string& what) {
         error = "line " + std::to_string(lineNo) + ": " + what;
         root.DeleteChildren();
         root.HandleMessage(PieceMessage::RebuildRegion);
-        return false;
+        return TextRead::Refused;
     };
+    // Past the limit, groups are still opened and closed, on a stand-in.
+    PieceGroup* const none = nullptr;
     std::string_view line;
     while (NextLine(text, pos, line)) {
         ++lineNo;
@@ -227,30 +162,42 @@ bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
         if (words.empty()) continue;
         const std::string_view head = words[0];
         PieceGroup* parent = open.back();
-        if (head != "end" && (pieces += words.size() / 2 + 1) > kMaxPieces) return fail("too many pieces");
+        if (!over && records > recordLimit) {
+            over = true;
+            root.DeleteChildren();
+        }
         if (head == "end") {
-            if (words.size() != 1) return fail("'end' takes nothing after it");
-            if (open.size() == 1) return fail("'end' without a group or polyline to close");
+            if (words.size() != 1) return fail(Quoted("end") + " takes nothing after it");
+            if (open.size() == 1) return fail(Quoted("end") + " without a group or polyline to close");
             open.pop_back();
+            ++records;
             continue;
         }
         if (head == "group") {
-            if (words.size() != 1) return fail("'group' takes nothing after it");
+            if (words.size() != 1) return fail(Quoted("group") + " takes nothing after it");
             if (open.size() > 200) return fail("groups nested too deeply");
-            open.push_back(AsGroup(CreatePiece(parent, kGroup, 0, 0)));
-            if (!open.back()) return fail("out of memory");
+            PieceGroup* g = over ? none : AsGroup(CreatePiece(parent, kGroup, 0, 0));
+            if (!over && !g) return fail("out of memory");
+            open.push_back(g);
             continue;
         }
         if (head == "border" || head == "polyline") {
             const size_t numbers = words.size() - 1;
-            if (numbers < 2 || numbers % 2 != 0 || (head == "polyline" && numbers != 2))
-                return fail(head == "border" ? "'border' needs pairs of coordinates: X Y, X Y, ..."
-                                             : "'polyline' needs one position: X Y");
+            if (head == "polyline" && numbers > 2)
+                return fail(Quoted(head) + " has too many numbers: it takes one position, X Y");
+            if (numbers < 2 || numbers % 2 != 0)
+                return fail(head == "border" ? Quoted(head) + " needs pairs of coordinates: X Y, X Y, ..."
+                                             : Quoted(head) + " needs one position: X Y");
             std::vector<int32_t> v(numbers);
             for (size_t i = 0; i < numbers; ++i)
                 if (!Coordinate(words[i + 1], v[i]))
-                    return fail("'" + std::string(words[i + 1]) + "' is not a coordinate from 0 to 255");
+                    return fail(Quoted(words[i + 1]) + " is not a coordinate from 0 to 255");
             if (open.size() > 200) return fail("groups nested too deeply");
+            records += static_cast<int64_t>(numbers / 2) + (head == "border" ? 1 : 0);
+            if (over) {
+                if (head == "polyline") open.push_back(none);
+                continue;
+            }
             auto* g = AsGroup(CreatePiece(parent, kBorderStart, v[0], v[1]));
             if (!g) return fail("out of memory");
             for (size_t i = 2; i < numbers; i += 2) CreatePiece(g, kBorderSegment, v[i], v[i + 1]);
@@ -258,21 +205,90 @@ bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
             continue;
         }
         const PieceKind kind = KindNamed(head);
-        if (kind == kEndOfList) return fail("unknown piece '" + std::string(head) + "'");
+        if (kind == kEndOfList) return fail("unknown piece " + Quoted(head));
         int32_t x, y;
-        if (words.size() != 3) return fail("'" + std::string(head) + "' needs a position: X Y");
+        if (words.size() > 3) return fail(Quoted(head) + " has too many numbers: it takes one position, X Y");
+        if (words.size() != 3) return fail(Quoted(head) + " needs a position: X Y");
         if (!Coordinate(words[1], x) || !Coordinate(words[2], y))
             return fail("the position must be two numbers from 0 to 255");
+        ++records;
+        if (over) continue;
         if (kind == kBorderSegment && !parent->LastChild())
             return fail("a segment needs a piece before it to join");
         if (!CreatePiece(parent, kind, x, y)) return fail("out of memory");
     }
     if (open.size() > 1) {
         ++lineNo;
-        return fail("missing 'end'");
+        return fail(Quoted("end") + " is missing");
+    }
+    if (over || records > recordLimit) {
+        root.DeleteChildren();
+        root.HandleMessage(PieceMessage::RebuildRegion);
+        error = "line " + std::to_string(lineNo) + ": too many pieces";
+        return TextRead::TooMany;
     }
     root.HandleMessage(PieceMessage::RebuildRegion);
+    return TextRead::Table;
+}
+
+// Far more than a table file holds: what the reader builds at most.
+constexpr int32_t kMaxTextRecords = 8000;
+
+}  // namespace
+
+std::string Quoted(std::string_view text) {
+    constexpr size_t kShown = 40;  // characters
+    std::string out = "\"";
+    size_t shown = 0, i = 0;
+    while (i < text.size() && shown < kShown) {
+        const size_t n = Utf8Length(text.substr(i));
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (n == 0 || c < 0x20 || c == 0x7F) {
+            out += '?';
+            i += n == 0 ? 1 : n;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+        ++shown;
+    }
+    if (i < text.size()) out += "\xE2\x80\xA6";  // …
+    return out + "\"";
+}
+
+PasteResult PreparePaste(std::string_view text) {
+    PasteResult result;
+    Table scratch{NoImageLoader{}};
+    // Text that would need more records than a table file holds cannot be
+    // added to any table, however well-formed: it is read only for its form.
+    const TextRead read = ReadText(text, *scratch.root, result.error, kMaxRecords);
+    if (read != TextRead::Table) {
+        result.tooMany = read == TextRead::TooMany;
+        return result;
+    }
+    const std::vector<uint8_t> file = TableFileBytes(*scratch.root);
+    if (TopLevelItems(RecordsOf(file)).empty()) {
+        result.error = "there are no pieces in it";
+        return result;
+    }
+    result.records.assign(RecordsOf(file).begin(), RecordsOf(file).end());
+    result.fileRecords = static_cast<int32_t>(result.records.size() / kRecordBytes) - 1;  // its terminator stays behind
+    result.ok = true;
+    return result;
+}
+
+bool NextLine(std::string_view text, size_t& pos, std::string_view& line) {
+    if (pos >= text.size()) return false;
+    size_t eol = text.find_first_of("\r\n", pos);
+    if (eol == std::string_view::npos) eol = text.size();
+    line = text.substr(pos, eol - pos);
+    pos = eol + 1;
+    if (eol < text.size() && text[eol] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
     return true;
+}
+
+bool TextToTable(std::string_view text, TableRoot& root, std::string& error) {
+    return ReadText(text, root, error, kMaxTextRecords) == TextRead::Table;
 }
 
 }  // namespace bw

@@ -26,25 +26,29 @@ std::string TableToText(const TableRoot& root);
 // same header as TableToText.
 std::string PieceToText(const TablePiece& piece);
 
-// The pieces of a table text, made ready to be added to `table`: moved
-// into the playfield if they lie outside it, and a few pixels further
-// while one of them would lie exactly where a piece of the table lies.
+// The pieces of a table text as the clipboard holds it, read into records
+// ready to be added to a table (where they go is the editor's rule).
 struct PasteResult {
     bool ok = false;
+    bool tooMany = false;          // when not ok: well-formed, but more than a table file holds
     std::string error;             // when not ok: what is wrong with the text
     std::vector<uint8_t> records;  // the pieces' records and a terminator
     int32_t fileRecords = 0;       // records they add to a table file
-    int32_t countedRecords = 0;    // records they add to the editor's count
 };
-PasteResult PreparePaste(std::string_view text, const TableRoot& table);
+PasteResult PreparePaste(std::string_view text);
+
+// A piece of text to show in a message: in double quotes, cut to a
+// readable length (an ellipsis marks the cut), control characters and
+// broken UTF-8 shown as question marks.
+std::string Quoted(std::string_view text);
 
 // Replaces the table's pieces with those the text describes; false with a
 // message naming the line when the text is malformed (the table is then
 // left empty).
 bool TextToTable(std::string_view text, TableRoot& root, std::string& error);
 
-// The line of `text` that starts at `pos`, without its line end ("\n" or
-// "\r\n"); `pos` moves past it. False when no line is left.
+// The line of `text` that starts at `pos`, without its line end ("\n",
+// "\r\n" or "\r"); `pos` moves past it. False when no line is left.
 bool NextLine(std::string_view text, size_t& pos, std::string_view& line);
 
 }  // namespace bw

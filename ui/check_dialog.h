@@ -19,7 +19,7 @@ public:
     // True until Cancel is pressed or the window is closed.
     bool Running() const { return running_ && hwnd() != nullptr; }
     void SetProgress(int64_t done, int64_t total);
-    // Fills the list: unreached pieces, then traps; each item's data is the
+    // Fills the list: traps, then unreached pieces; each item's data is the
     // finding as TableDialog::ChooseFinding takes it.
     void ShowFindings(const bw::PlaytestReport& report);
 
@@ -29,9 +29,15 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(UINT id, UINT code, HWND control) override;
     void OnCancel() override;
+    // The window can be made larger: the list grows with it.
+    bool OnSize(UINT type, int width, int height) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
 
 private:
     bool running_ = true;
+    SIZE smallest_{};  // the window's size as it opens
+    SIZE client_{};    // the client area's size as it opens
+    RECT list_{}, summary_{}, progress_{}, close_{};  // the controls' places then
 };
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "win/file_dialog.h"
 
@@ -24,10 +25,14 @@ protected:
     BOOL OnFileNameOK() override;
 
 private:
-    std::unique_ptr<char[]> fileTitle_;
+    std::unique_ptr<wchar_t[]> fileTitle_;
 };
 
 // The filter of table files.
 extern const char kTableFilter[];
+
+// Does the Talvik accept `name` (UTF-8, no folder) as a file name? The
+// device library judges; a letter outside its alphabet never reaches it.
+bool IsTalvikName(std::string_view name);
 
 }  // namespace ui

@@ -8,7 +8,7 @@
 namespace ui {
 
 HWND ShowHelp(HWND owner, const std::string& helpPath) {
-    HWND window = win::ProcessHtmlHelp().Call(owner, helpPath.c_str(), win::kHelpDisplayTopic, 0);
+    HWND window = win::ProcessHtmlHelp().Call(owner, helpPath, win::kHelpDisplayTopic, 0);
     if (!window) win::AppMessageBox(owner, IDS_MISSING_HELP, MB_OK);
     return window;
 }

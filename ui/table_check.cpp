@@ -78,7 +78,12 @@ void TableDialog::OnCheckTable() {
     checkDialog_ = std::move(dialog);
     RECT outer{};
     GetWindowRect(hwnd(), &outer);
-    SetWindowPos(checkDialog_->hwnd(), nullptr, outer.right, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Beside the main window, as far as the screen allows.
+    RECT own{}, work{};
+    GetWindowRect(checkDialog_->hwnd(), &own);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG x = std::max(work.left, std::min(outer.right, work.right - (own.right - own.left)));
+    SetWindowPos(checkDialog_->hwnd(), nullptr, x, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(checkDialog_->hwnd(), SW_SHOW);
     checkDialog_->onChoose = [this](int finding) {
         editor_->ChooseFinding(finding);
@@ -108,7 +113,7 @@ bool TableDialog::RunCheck(bw::Playtest& test) {
         checkDialog_->SetProgress(test.GamesDone(), test.Games());
         if (finished) return true;
         MSG msg;
-        while (checkDialog_ && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (checkDialog_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {  // for the loop that waits outside
                 PostQuitMessage(static_cast<int>(msg.wParam));
                 checkDialog_.reset();
@@ -173,6 +178,7 @@ void TableDialog::OnSaveReplay() {
     }
     const std::string filter = win::LoadResString(IDS_REPLAY_FILTER);
     FileDialog dialog(false, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), hwnd());
+    dialog.SetTitle(win::LoadResString(IDS_SAVE_REPLAY_TITLE));
     if (dialog.DoModal() != IDOK) return;
     const std::string text = bw::WriteReplay(*replay);
     bw::FileError error;
@@ -185,6 +191,7 @@ void TableDialog::OnOpenReplay() {
     if (!QuerySaveChanges()) return;
     const std::string filter = win::LoadResString(IDS_REPLAY_FILTER);
     FileDialog dialog(true, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.c_str(), hwnd());
+    dialog.SetTitle(win::LoadResString(IDS_OPEN_REPLAY_TITLE));
     if (dialog.DoModal() != IDOK) return;
     const std::string path = dialog.PathName();
     std::vector<uint8_t> bytes;

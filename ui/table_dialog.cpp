@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
@@ -28,6 +29,7 @@ bw::EditorTexts LoadEditorTexts() {
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
         texts.tools[static_cast<size_t>(id - kToolCommandOffset)] = win::LoadResString(id);
     texts.replayPlaying = win::LoadResString(IDS_REPLAY_PLAYING);
+    texts.piecesSelected = win::LoadResString(IDS_PIECES_SELECTED);
     texts.checkClean = win::LoadResString(IDS_LIVE_CLEAN);
     texts.checkUnreached = win::LoadResString(IDS_LIVE_UNREACHED);
     texts.checkTrap = win::LoadResString(IDS_LIVE_TRAP);
@@ -42,7 +44,7 @@ TableDialog::TableDialog()
     : win::Dialog(IDD_TABLE),
       editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
                                            win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts())) {
-    icon_ = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    icon_ = LoadIconW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 TableDialog::~TableDialog() {
@@ -55,15 +57,16 @@ bool TableDialog::SetFilePath(const std::string& path) {
     // Kept absolute: a later change of the current folder (by anyone)
     // cannot move the table's file elsewhere.
     const std::string full = win::AbsolutePath(path);
-    if (full.size() >= MAX_PATH) return false;
-    startupFile_ = full;
+    if (bw::WideLength(full) >= MAX_PATH) return false;
+    // A device's name (CON.bwt) is kept as typed: the refusal names it so.
+    startupFile_ = full.rfind("\\\\.\\", 0) == 0 ? path : full;
     return true;
 }
 
 // ---- start-up ---------------------------------------------------------------
 
 HWND TableDialog::CreateToolBarControl() {
-    return CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+    return CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                            WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER |
                                TBSTYLE_FLAT,
                            0, 0, 40, 320, hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TOOLBAR)),
@@ -71,7 +74,7 @@ HWND TableDialog::CreateToolBarControl() {
 }
 
 HWND TableDialog::CreateToolTipControl() {
-    return CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, win::Instance(), nullptr);
 }
 
@@ -93,15 +96,17 @@ bool TableDialog::CreateToolTips() {
     toolTip_.reset(CreateToolTipControl());
     if (!toolTip_) return false;
     win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
+    // The pointer's tip also tells how to select several pieces.
+    win::SetToolTipText(toolTip_.get(), toolBar_.get(), win::Instance(), ID_TOOL_POINTER, IDS_POINTER_TIP);
     return true;
 }
 
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
-    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     smallIcon_.reset(static_cast<HICON>(
-        LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
+        LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
     if (!CreateToolBar()) {
         FailInitialisation(IDS_NO_TOOLBAR);
         return FALSE;
@@ -112,7 +117,7 @@ BOOL TableDialog::OnInitDialog() {
     }
     InitControls();
     helpPath = HelpPathFor(win::ModulePath());
-    SetWindowTextA(hwnd(), win::AppTitle().c_str());
+    SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
     recent_.Load();
     UpdateRecentMenu();
     DragAcceptFiles(hwnd(), TRUE);
@@ -130,17 +135,17 @@ BOOL TableDialog::OnInitDialog() {
 
 void TableDialog::InitControls() {
     HMENU system = GetSystemMenu(hwnd(), FALSE);
-    ModifyMenuA(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, "Maximize");
-    ModifyMenuA(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, "Size");
-    for (const char* port : {"COM1", "COM2", "COM3", "COM4"})
-        SendDlgItemMessageA(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
-    SendDlgItemMessageA(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
-    SendDlgItemMessageA(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
+    ModifyMenuW(system, SC_MAXIMIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_MAXIMIZE, L"Maximize");
+    ModifyMenuW(system, SC_SIZE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, SC_SIZE, L"Size");
+    for (const wchar_t* port : {L"COM1", L"COM2", L"COM3", L"COM4"})
+        SendDlgItemMessageW(hwnd(), IDC_PORT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(port));
+    SendDlgItemMessageW(hwnd(), IDC_PORT, CB_SETCURSEL, 0, 0);
+    SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
+    SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
     // The send button draws its label itself, in two lines.
     HWND send = GetDlgItem(hwnd(), IDC_SEND);
-    const LONG_PTR style = GetWindowLongPtrA(send, GWL_STYLE);
-    SetWindowLongPtrA(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+    const LONG_PTR style = GetWindowLongPtrW(send, GWL_STYLE);
+    SetWindowLongPtrW(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
@@ -167,6 +172,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_HELP_FINDER: OnHelp(); return true;
         case ID_APP_ABOUT: AboutDialog().DoModal(hwnd()); return true;
         case ID_APP_EXIT: CloseWindow(IDOK); return true;
+        case ID_FILE_NEW: OnFileNew(); return true;
         case ID_FILE_OPEN: OnFileOpen(); return true;
         case ID_FILE_SAVE: SaveTable(false); return true;
         case ID_FILE_SAVE_AS: SaveTable(true); return true;
@@ -176,6 +182,18 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_EDIT_COPY: e.Copy(); return true;
         case ID_EDIT_PASTE: e.Paste(); return true;
         case ID_EDIT_DELETE: e.Delete(); return true;
+        case ID_EDIT_SELECT_ALL: e.SelectAll(); return true;
+        case ID_EDIT_DUPLICATE: e.Duplicate(); return true;
+        case ID_EDIT_MIRROR: e.Mirror(); return true;
+        case ID_EDIT_MIRROR_COPY: e.MirrorCopy(); return true;
+        case ID_EDIT_ALIGN_LEFT:
+        case ID_EDIT_ALIGN_CENTRE:
+        case ID_EDIT_ALIGN_RIGHT:
+        case ID_EDIT_ALIGN_TOP:
+        case ID_EDIT_ALIGN_MIDDLE:
+        case ID_EDIT_ALIGN_BOTTOM: e.Align(static_cast<bw::Alignment>(id - ID_EDIT_ALIGN_LEFT)); return true;
+        case ID_EDIT_DISTRIBUTE_ACROSS: e.Distribute(false); return true;
+        case ID_EDIT_DISTRIBUTE_DOWN: e.Distribute(true); return true;
         case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
         case IDC_SEND:
             if (code == BN_CLICKED) OnSendToDevice();
@@ -207,7 +225,7 @@ bool TableDialog::OnHelpRequest(const HELPINFO&) {
     // F1 opens the help only without Shift, Ctrl or Alt.
     const bool modified =
         (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
-    if (!modified) SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    if (!modified) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
     return true;
 }
 
@@ -218,8 +236,8 @@ void TableDialog::OnHelp() {
 
 // ---- the mouse: to the editor ---------------------------------------------------
 
-bool TableDialog::OnLButtonDown(UINT, POINT p) {
-    editor_->LButtonDown(PointOf(p));
+bool TableDialog::OnLButtonDown(UINT keys, POINT p) {
+    editor_->LButtonDown(PointOf(p), (keys & MK_SHIFT) != 0);
     return false;
 }
 
@@ -261,7 +279,7 @@ HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     win::DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
     return true;
 }
@@ -292,7 +310,9 @@ UINT TextOf(bw::EditorMessage message) {
         case M::NotATable: return IDS_NOT_A_TABLE;
         case M::ClearQuestion: return IDS_CLEAR_QUESTION;
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
+        case M::PasteNoRoom: return IDS_PASTE_NO_ROOM;
         case M::BadReplay: return IDS_BAD_REPLAY;
+        case M::OutsideArea: return IDS_OUTSIDE_AREA;
     }
     return 0;
 }
@@ -326,18 +346,21 @@ void TableDialog::TextsChanged() { UpdateData(false); }
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its
     // text would cost more than the tick.
-    SetDlgItemTextA(hwnd(), IDC_SCORE, editor_->scoreText.c_str());
+    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText).c_str());
 }
 
 void TableDialog::ToolChanged() {
     const UINT checked = editor_->tool != bw::kNoTool ? editor_->tool + kToolCommandOffset : 0;
-    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
-        SendMessageA(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
+    HMENU menu = GetMenu(hwnd());
+    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
+        SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
+    }
 }
 
 void TableDialog::PlayStarted() {
     KillTimer(hwnd(), kLiveCheckTimer);  // no checking while playing
-    SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
 }
@@ -349,7 +372,7 @@ void TableDialog::PlayStopped() {
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
 }
 
-void TableDialog::FileChanged() { SetWindowTextA(hwnd(), editor_->Title(win::AppTitle()).c_str()); }
+void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title(win::AppTitle())).c_str()); }
 
 bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
 

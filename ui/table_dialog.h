@@ -105,6 +105,7 @@ protected:
     bool OnHelpRequest(const HELPINFO& info) override;
     HICON OnQueryDragIcon() override;
     bool OnInitMenuPopup(HMENU menu, UINT index, bool systemMenu) override;
+    bool OnMenuSelect(UINT item, UINT flags, HMENU menu) override;
     bool OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) override;
     bool OnDropFiles(HDROP drop) override;
     void OnDestroy() override;
@@ -147,6 +148,7 @@ private:
     int32_t SaveTable(bool saveAs);
     static constexpr int32_t kSaveCancelled = -1;
     static constexpr int32_t kSaveFailed = -2;
+    void OnFileNew();
     void OnFileOpen();
     void OnOpenRecent(size_t index);
     bool OpenNamedTable(const std::string& path);

@@ -14,6 +14,7 @@
 
 #include "files/table_file.h"
 #include "files/win/table_file_win.h"
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
 #include "ui/file_dialog.h"
@@ -49,6 +50,7 @@ UINT FileErrorText(bw::FileErrorCause cause) {
         case C::DiskFull: return IDS_FILE_DISK_FULL;
         case C::EndOfFile: return IDS_FILE_END_OF_FILE;
         case C::PathTooLong: return IDS_PATH_TOO_LONG;
+        case C::IsFolder: return IDS_FILE_IS_FOLDER;
         case C::None:
         case C::Generic: break;
     }
@@ -58,22 +60,53 @@ UINT FileErrorText(bw::FileErrorCause cause) {
 }  // namespace
 
 void ReportFileError(HWND owner, const bw::FileError& error) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), error.path),
+    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), bw::ShortPath(error.path)),
                        MB_OK | MB_ICONSTOP);
 }
 
 void ReportPathTooLong(HWND owner, const std::string& path) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), path),
+    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
                        MB_OK | MB_ICONEXCLAMATION);
 }
 
 namespace {
 
-// Hands one file to the device library's upload wizard.
-void SendToTalvik(HWND owner, const char* path) {
+// A path as the device library, which takes the system's code page, can
+// open it: the path itself under the UTF-8 code page, otherwise in the code
+// page when every letter has its place there, otherwise its short form
+// when that has one. Empty when there is none.
+std::string DeviceLibraryPath(const std::string& path) {
+    if (GetACP() == CP_UTF8) return path;
+    auto inCodePage = [](const std::wstring& wide) -> std::string {
+        if (wide.empty()) return {};
+        BOOL lost = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+        if (n <= 1 || lost) return {};
+        std::string text(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), n, nullptr, &lost);
+        text.resize(static_cast<size_t>(n - 1));
+        return lost ? std::string() : text;
+    };
+    const std::wstring wide = bw::Wide(path);
+    if (std::string plain = inCodePage(wide); !plain.empty()) return plain;
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? inCodePage(shortPath) : std::string();
+}
+
+// Hands one file to the device library's upload wizard. The name it gets
+// on the Talvik is the path's name part, which the Talvik's rule has
+// passed, so it is plain letters in any code page.
+void SendToTalvik(HWND owner, const std::string& path) {
+    const std::string libraryPath = DeviceLibraryPath(path);
+    if (libraryPath.empty()) {
+        win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_SEND_FOLDER), path),
+                           MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     TalvikUploadInfo info{};
     info.cbSize = sizeof info;
-    info.pszPath = path;
+    info.pszPath = libraryPath.c_str();
     const std::string name(bw::FileNamePart(path));
     info.pszName = name.c_str();
     info.dwReserved1 = 0;
@@ -105,6 +138,10 @@ bool TableDialog::QuerySaveChanges() {
 
 // ---- opening ---------------------------------------------------------------------------
 
+void TableDialog::OnFileNew() {
+    if (QuerySaveChanges()) editor_->NewTable();
+}
+
 void TableDialog::OnFileOpen() {
     if (!QuerySaveChanges()) return;
     CMyFileDialog dialog(true, "bwt", "*.bwt", OFN_HIDEREADONLY, kTableFilter, hwnd());
@@ -114,7 +151,7 @@ void TableDialog::OnFileOpen() {
 
 bool TableDialog::LoadTable(const std::string& path) {
     const std::string chosen = win::AbsolutePath(path);
-    if (chosen.size() >= MAX_PATH) {
+    if (bw::WideLength(chosen) >= MAX_PATH) {
         ReportPathTooLong(hwnd(), chosen);
         return false;
     }
@@ -132,9 +169,12 @@ bool TableDialog::LoadTable(const std::string& path) {
 
 bool TableDialog::OpenNamedTable(const std::string& path) {
     const std::string full = win::AbsolutePath(path);
-    if (!TalvikIsValidFileNameA(std::string(bw::FileNamePart(full)).c_str())) {
-        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), full), "Open",
-                            MB_OK | MB_ICONEXCLAMATION);
+    if (!IsTalvikName(bw::FileNamePart(full))) {
+        // A device's name (CON.bwt) comes back as the device ("\\.\CON"):
+        // the message names what was typed.
+        const std::string& named = full.rfind("\\\\.\\", 0) == 0 ? path : full;
+        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::ShortPath(named)),
+                            "Open", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     return LoadTable(full);
@@ -144,8 +184,8 @@ void TableDialog::OnOpenRecent(size_t index) {
     if (index >= recent_.Paths().size()) return;
     const std::string path = recent_.Paths()[index];
     if (!QuerySaveChanges()) return;
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), path),
+    if (GetFileAttributesW(bw::Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), bw::ShortPath(path)),
                            MB_OK | MB_ICONEXCLAMATION);
         recent_.Remove(path);
         UpdateRecentMenu();
@@ -155,11 +195,15 @@ void TableDialog::OnOpenRecent(size_t index) {
 }
 
 bool TableDialog::OnDropFiles(HDROP drop) {
-    char path[MAX_PATH] = {};
-    // One table at a time: the first file dropped.
-    if (DragQueryFileA(drop, 0, path, sizeof path) == 0) return true;
+    // One table at a time: the first file dropped, of any length (a path
+    // too long is refused when it is opened).
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (length == 0) return true;
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    if (path.empty()) return true;
     SetForegroundWindow(hwnd());
-    if (QuerySaveChanges()) OpenNamedTable(path);
+    if (QuerySaveChanges()) OpenNamedTable(bw::Utf8(path));
     return true;
 }
 
@@ -173,9 +217,9 @@ void TableDialog::UpdateRecentMenu() {
         if (GetMenuItemID(file, i) == ID_APP_EXIT) at = i;
     const auto& paths = recent_.Paths();
     for (size_t i = 0; i < paths.size(); ++i)
-        InsertMenuA(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
-                    win::RecentTables::MenuText(i, paths[i]).c_str());
-    if (!paths.empty()) InsertMenuA(file, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, ID_FILE_RECENT_SEPARATOR, nullptr);
+        InsertMenuW(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
+                    bw::Wide(win::RecentTables::MenuText(i, paths[i])).c_str());
+    if (!paths.empty()) InsertMenuW(file, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, ID_FILE_RECENT_SEPARATOR, nullptr);
 }
 
 void TableDialog::OpenStartupFile() {
@@ -195,7 +239,7 @@ int32_t TableDialog::SaveTable(bool saveAs) {
                              hwnd());
         if (dialog.DoModal() != IDOK) return kSaveCancelled;
         path = win::AbsolutePath(dialog.PathName());
-        if (path.size() >= MAX_PATH) {
+        if (bw::WideLength(path) >= MAX_PATH) {
             ReportPathTooLong(hwnd(), dialog.PathName());
             return kSaveFailed;
         }
@@ -250,16 +294,16 @@ void TableDialog::OnSendToDevice() {
         if (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL) != IDYES) return;
         if (SaveTable(false) < 0) return;
     }
-    if (editor_->tool == bw::kPointerTool) editor_->ToggleSelectionFrame(nullptr);
     editor_->EndBorder();
+    editor_->Select({});
     editor_->currentPiece = nullptr;
-    SendToTalvik(hwnd(), editor_->FilePath().c_str());
+    SendToTalvik(hwnd(), editor_->FilePath());
 }
 
 void TableDialog::OnDownloadPlayer() {
     const std::string player = PlayerProgramPath(win::HelpFilePath(win::ModulePath()));
     if (player.empty()) return;
-    SendToTalvik(hwnd(), player.c_str());
+    SendToTalvik(hwnd(), player);
 }
 
 }  // namespace ui

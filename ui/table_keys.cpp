@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
+#include "win/resources.h"
 
 namespace ui {
 
@@ -24,9 +26,20 @@ constexpr Shortcut kShortcuts[] = {
     {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
     {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
-    {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},   {'S', true, true, ID_FILE_SAVE_AS},
+    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
+    {'S', true, true, ID_FILE_SAVE_AS},
     {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
+    {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
+    {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
+
+// The tools' keys: 1 to 9 (on the top row or the number pad) in the
+// toolbar's order, as the Tools menu shows them.
+UINT ToolForKey(WPARAM key) {
+    if (key >= '1' && key <= '9') return kFirstToolCommand + static_cast<UINT>(key - '1');
+    if (key >= VK_NUMPAD1 && key <= VK_NUMPAD9) return kFirstToolCommand + static_cast<UINT>(key - VK_NUMPAD1);
+    return 0;
+}
 
 struct EditItem {
     UINT command;
@@ -37,6 +50,12 @@ constexpr EditItem kEditItems[] = {
     {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
     {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
     {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
+    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll}, {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
+    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},        {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
+    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},     {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},   {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
+    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
 }  // namespace
@@ -48,15 +67,19 @@ bool TableDialog::PreTranslateMessage(MSG& msg) {
         // Posted behind this message: it comes once the messages before it are handled.
         idleResumePosted_ = PostMessageA(hwnd(), WM_TIMER, kLiveCheckTimer, 0) != 0;
     }
-    if (toolTip_) SendMessageA(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
+    if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
     if (msg.message != WM_KEYDOWN) return false;
     if (HandleShortcut(msg)) return true;
-    // Escape never closes the window; F1 is left to the system, whose help
-    // request (WM_HELP) opens the help once.
-    return msg.wParam == VK_ESCAPE || editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
+    // Escape never closes the window (it clears the selection); F1 is left
+    // to the system, whose help request (WM_HELP) opens the help once.
+    if (msg.wParam == VK_ESCAPE) {
+        editor_->Escape();
+        return true;
+    }
+    return editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
 }
 
 // A toolbar button shown pressed but not checked is released when the
@@ -67,11 +90,11 @@ void TableDialog::ReleaseToolButtons(LPARAM position) {
     if (toolBar_) {
         for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
             RECT r{};
-            if (!SendMessageA(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
+            if (!SendMessageW(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
             if (PtInRect(&r, now) || !PtInRect(&r, previous)) continue;
-            if (!SendMessageA(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
-                SendMessageA(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
-                SendMessageA(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
+            if (!SendMessageW(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
+                SendMessageW(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
+                SendMessageW(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
         }
     }
     previous = now;
@@ -87,9 +110,14 @@ bool TableDialog::HandleShortcut(const MSG& msg) {
         if (s.command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
         // Check table runs a message loop of its own: not from inside this hook.
         if (s.command == ID_TABLE_CHECK)
-            PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
         else
-            SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+            SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
+        return true;
+    }
+    if (const UINT tool = ctrl ? 0 : ToolForKey(msg.wParam)) {
+        // As a click on its toolbar button does.
+        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(tool, 0), 0);
         return true;
     }
     return false;
@@ -100,6 +128,16 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
     HMENU bar = GetMenu(hwnd());
     for (const EditItem& item : kEditItems)
         EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
+    return false;
+}
+
+bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
+    // While a menu item is highlighted the status line says what it does;
+    // once the menus close it shows the editor's text again.
+    std::string text = editor_->statusText;
+    if (!(flags == 0xFFFF && !menu))
+        text = flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0 ? "" : win::LoadResString(item);
+    SetDlgItemTextW(hwnd(), IDC_STATUS, bw::Wide(text).c_str());
     return false;
 }
 
@@ -117,7 +155,7 @@ bool TableDialog::OnActivate(UINT how, HWND other) {
     // was active never reached this one.
     activationDefaultRunning_ = true;
     const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
-    DefDlgProcA(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
+    DefDlgProcW(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
     activationDefaultRunning_ = false;
     if (how != WA_INACTIVE) editor_->ReleaseKeys();
     return true;

@@ -41,15 +41,22 @@ bool TableDialog::OfferRecovery() {
     // is removed (its window is gone).
     while (std::optional<win::LeftCopy> copy = recovery->ClaimLeftCopy()) {
         const std::string_view name = bw::FileNamePart(copy->TablePath());
-        const std::string named = name.empty() ? win::LoadResString(IDS_UNTITLED_TABLE) : std::string(name);
-        const int answer = win::AppMessageBox(
-            hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_QUESTION), named), MB_YESNO | MB_ICONQUESTION);
+        const std::string named =
+            name.empty() ? win::LoadResString(IDS_UNTITLED_TABLE) : bw::ShortPath(name);
+        // A table named on the command line as well: the user chooses
+        // which of the two the window opens with.
+        std::string question = win::FormatArgument(
+            win::LoadResString(startupFile_.empty() ? IDS_RESTORE_QUESTION : IDS_RESTORE_OR_OPEN), named);
+        for (size_t at; (at = question.find("%2")) != std::string::npos;)
+            question.replace(at, 2, bw::ShortPath(startupFile_));
+        const int answer = win::AppMessageBox(hwnd(), question, MB_YESNO | MB_ICONQUESTION);
         if (answer == IDYES && editor_->Restore(copy->TablePath(), copy->TableText())) {
             // The copy is this window's now.
             recovery->Adopt(std::move(*copy));
             return true;
         }
         recovery->Discard(std::move(*copy));
+        if (!startupFile_.empty()) break;  // the named table it is
     }
     return false;
 }

@@ -1,22 +1,23 @@
 #include "win/data_exchange.h"
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "win/message_box.h"
 
 namespace win {
 
 std::string ControlText(HWND control) {
-    const int length = GetWindowTextLengthA(control);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int n = GetWindowTextA(control, text.data(), length + 1);
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(control, text.data(), length + 1);
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return text;
+    return bw::Utf8(text);
 }
 
 // A control is given a text only when it shows another one: setting the
 // same text again would only repaint it.
 void SetText(HWND control, const std::string& text) {
-    if (ControlText(control) != text) SetWindowTextA(control, text.c_str());
+    if (ControlText(control) != text) SetWindowTextW(control, bw::Wide(text).c_str());
 }
 
 std::optional<int32_t> ParseInteger(std::string_view text) {

@@ -59,14 +59,14 @@ Dialog::~Dialog() {
 INT_PTR Dialog::DoModal(HWND parent) {
     modal_ = true;
     const INT_PTR result =
-        DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc, reinterpret_cast<LPARAM>(this));
+        DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId_), parent, DialogProc, reinterpret_cast<LPARAM>(this));
     modal_ = false;
     return result;
 }
 
 bool Dialog::Create(HWND parent) {
     modal_ = false;
-    HWND h = CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId_), parent, DialogProc,
+    HWND h = CreateDialogParamW(Instance(), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
                                 reinterpret_cast<LPARAM>(this));
     return h != nullptr && hwnd_ == h;
 }
@@ -110,14 +110,14 @@ void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void Dialog::Attach(HWND hwnd) {
     hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
     LiveDialogs().push_back(this);
     if (!FilterHookHandle())
-        FilterHookHandle().reset(SetWindowsHookExA(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
+        FilterHookHandle().reset(SetWindowsHookExW(WH_MSGFILTER, FilterHook, nullptr, GetCurrentThreadId()));
 }
 
 void Dialog::Detach() {
-    if (hwnd_ && IsWindow(hwnd_)) SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    if (hwnd_ && IsWindow(hwnd_)) SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
     auto& live = LiveDialogs();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (live.empty()) FilterHookHandle().reset();
@@ -145,7 +145,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self = reinterpret_cast<Dialog*>(lp);
         self->Attach(hwnd);
     } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (!self || self->hwnd_ != hwnd) return FALSE;
     if (msg == WM_NCDESTROY) {
@@ -187,6 +187,13 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_INITMENUPOPUP:
             handled = OnInitMenuPopup(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
             break;
+        case WM_SIZE: handled = OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); break;
+        case WM_GETMINMAXINFO:
+            if (lp) handled = OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+            break;
+        case WM_MENUSELECT:
+            handled = OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+            break;
         case WM_DRAWITEM:
             if (lp) handled = OnDrawItem(static_cast<UINT>(wp), *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
             result = TRUE;
@@ -202,15 +209,15 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (!handled) return FALSE;
     if (ReturnsDirectly(msg)) return result;
-    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
 void PumpDialogMessage(HWND dialog, MSG& msg) {
-    if (CallMsgFilterA(&msg, MSGF_DIALOGBOX)) return;
-    if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) return;
+    if (CallMsgFilterW(&msg, MSGF_DIALOGBOX)) return;
+    if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &msg)) return;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
 }
 
 }  // namespace win

@@ -69,6 +69,12 @@ protected:
     virtual HICON OnQueryDragIcon() { return nullptr; }
     // A drop-down menu is about to open.
     virtual bool OnInitMenuPopup(HMENU /*menu*/, UINT /*index*/, bool /*systemMenu*/) { return false; }
+    // A menu item highlighted (flags as WM_MENUSELECT gives them), or the
+    // menus closed (flags 0xFFFF, no menu).
+    virtual bool OnMenuSelect(UINT /*item*/, UINT /*flags*/, HMENU /*menu*/) { return false; }
+    // The client area's new size; the smallest size the window may take.
+    virtual bool OnSize(UINT /*type*/, int /*width*/, int /*height*/) { return false; }
+    virtual bool OnGetMinMaxInfo(MINMAXINFO&) { return false; }
     // An owner-drawn control is to be drawn.
     virtual bool OnDrawItem(UINT /*controlId*/, const DRAWITEMSTRUCT&) { return false; }
     // Files dropped on the window (the drop is finished by the caller).

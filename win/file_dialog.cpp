@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "files/win/wide_text.h"
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "win/data_exchange.h"
 #include "win/message_box.h"
@@ -17,7 +19,7 @@ namespace {
 constexpr UINT kWaitingForUser = WM_APP + 0x21;
 
 // Where the system's dialog window keeps its FileDialog while subclassed.
-constexpr char kDialogProperty[] = "Bumpwright.FileDialog";
+constexpr wchar_t kDialogProperty[] = L"Bumpwright.FileDialog";
 
 // The file-name field of the system's dialog (an edit box inside a combo
 // box on newer systems, a plain edit box on older ones).
@@ -26,28 +28,39 @@ HWND NameField(HWND dialog) {
     return GetDlgItem(dialog, edt1);
 }
 
+// The folder the dialog shows; empty when it does not say.
+std::string ShownFolder(HWND dialog) {
+    wchar_t folder[MAX_PATH] = {};
+    if (SendMessageW(dialog, CDM_GETFOLDERPATH, std::size(folder), reinterpret_cast<LPARAM>(folder)) <= 0) return {};
+    folder[MAX_PATH - 1] = L'\0';
+    return bw::Utf8(folder);
+}
+
 }  // namespace
 
 // ---- the system's dialog ------------------------------------------------------
 
 FileDialog::FileDialog(bool open, const char* defaultExtension, const char* initialName, DWORD flags,
                        const char* filter, HWND parent)
-    : open_(open), filter_(filter ? filter : ""), defaultExtension_(defaultExtension ? defaultExtension : "") {
+    : open_(open),
+      filter_(bw::Wide(filter ? filter : "")),
+      defaultExtension_(bw::Wide(defaultExtension ? defaultExtension : "")) {
     // "Name|pattern|" becomes "Name\0pattern\0\0".
-    for (char& c : filter_)
-        if (c == '|') c = '\0';
-    filter_.push_back('\0');
+    for (wchar_t& c : filter_)
+        if (c == L'|') c = L'\0';
+    filter_.push_back(L'\0');
 
-    if (initialName && std::strlen(initialName) < sizeof path_) std::strcpy(path_, initialName);
+    const std::wstring initial = bw::Wide(initialName ? initialName : "");
+    if (initial.size() < std::size(path_)) initial.copy(path_, initial.size());
 
     ofn_.lStructSize = sizeof ofn_;
     ofn_.hwndOwner = parent;
     ofn_.lpstrFilter = filter_.size() > 1 ? filter_.c_str() : nullptr;
     ofn_.nFilterIndex = 1;
     ofn_.lpstrFile = path_;
-    ofn_.nMaxFile = sizeof path_;
+    ofn_.nMaxFile = static_cast<DWORD>(std::size(path_));
     ofn_.lpstrFileTitle = name_;
-    ofn_.nMaxFileTitle = sizeof name_;
+    ofn_.nMaxFileTitle = static_cast<DWORD>(std::size(name_));
     ofn_.lpstrDefExt = defaultExtension ? defaultExtension_.c_str() : nullptr;
     // The current folder is never changed: a path kept relative elsewhere
     // would move with it.
@@ -56,9 +69,13 @@ FileDialog::FileDialog(bool open, const char* defaultExtension, const char* init
     ofn_.lCustData = reinterpret_cast<LPARAM>(this);
 }
 
+std::string FileDialog::PathName() const { return bw::Utf8(path_); }
+
+std::string FileDialog::FileTitle() const { return ofn_.lpstrFileTitle ? bw::Utf8(ofn_.lpstrFileTitle) : std::string(); }
+
 INT_PTR FileDialog::DoModal() {
     refusals_ = 0;
-    const BOOL chosen = open_ ? GetOpenFileNameA(&ofn_) : GetSaveFileNameA(&ofn_);
+    const BOOL chosen = open_ ? GetOpenFileNameW(&ofn_) : GetSaveFileNameW(&ofn_);
     dialog_ = nullptr;
     hook_ = nullptr;
     return chosen ? IDOK : IDCANCEL;
@@ -66,35 +83,35 @@ INT_PTR FileDialog::DoModal() {
 
 UINT_PTR CALLBACK FileDialog::HookProc(HWND hook, UINT msg, WPARAM, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        const auto* record = reinterpret_cast<const OPENFILENAMEA*>(lp);
+        const auto* record = reinterpret_cast<const OPENFILENAMEW*>(lp);
         auto* self = record ? reinterpret_cast<FileDialog*>(record->lCustData) : nullptr;
-        SetWindowLongPtrA(hook, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(hook, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         if (self) {
             self->hook_ = hook;
             self->dialog_ = GetParent(hook);
             // The system's dialog window is subclassed to see its OK first.
-            SetPropA(self->dialog_, kDialogProperty, self);
-            self->systemProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            SetPropW(self->dialog_, kDialogProperty, self);
+            self->systemProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
                 self->dialog_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FileDialog::DialogWindowProc)));
         }
         return FALSE;
     }
-    auto* self = reinterpret_cast<FileDialog*>(GetWindowLongPtrA(hook, DWLP_USER));
+    auto* self = reinterpret_cast<FileDialog*>(GetWindowLongPtrW(hook, DWLP_USER));
     if (!self) return FALSE;
     if (msg == kWaitingForUser) {
         self->AskForAnswer();
         return TRUE;
     }
     if (msg != WM_NOTIFY || !lp) return FALSE;
-    const auto* note = reinterpret_cast<const OFNOTIFYA*>(lp);
+    const auto* note = reinterpret_cast<const OFNOTIFYW*>(lp);
     switch (note->hdr.code) {
-        case CDN_INITDONE: PostMessageA(hook, kWaitingForUser, 0, 0); return FALSE;
+        case CDN_INITDONE: PostMessageW(hook, kWaitingForUser, 0, 0); return FALSE;
         case CDN_FILEOK: {
             const BOOL refused = self->OnFileNameOK();
-            SetWindowLongPtrA(hook, DWLP_MSGRESULT, refused ? 1 : 0);
+            SetWindowLongPtrW(hook, DWLP_MSGRESULT, refused ? 1 : 0);
             if (refused) {
                 ++self->refusals_;
-                PostMessageA(hook, kWaitingForUser, 0, 0);
+                PostMessageW(hook, kWaitingForUser, 0, 0);
             }
             return TRUE;
         }
@@ -103,16 +120,22 @@ UINT_PTR CALLBACK FileDialog::HookProc(HWND hook, UINT msg, WPARAM, LPARAM lp) {
 }
 
 LRESULT CALLBACK FileDialog::DialogWindowProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = static_cast<FileDialog*>(GetPropA(dialog, kDialogProperty));
-    if (!self || !self->systemProc_) return DefWindowProcA(dialog, msg, wp, lp);
+    auto* self = static_cast<FileDialog*>(GetPropW(dialog, kDialogProperty));
+    if (!self || !self->systemProc_) return DefWindowProcW(dialog, msg, wp, lp);
     const WNDPROC systemProc = self->systemProc_;
     if (msg == WM_COMMAND && LOWORD(wp) == IDOK && self->RefuseTooLongName()) return 0;
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
-        RemovePropA(dialog, kDialogProperty);
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
+        RemovePropW(dialog, kDialogProperty);
         self->systemProc_ = nullptr;
     }
-    return CallWindowProcA(systemProc, dialog, msg, wp, lp);
+    return CallWindowProcW(systemProc, dialog, msg, wp, lp);
+}
+
+void FileDialog::SetTitle(const std::string& title) {
+    title_ = title;
+    wideTitle_ = bw::Wide(title);
+    ofn_.lpstrTitle = wideTitle_.c_str();
 }
 
 bool FileDialog::RefuseTooLongName() {
@@ -122,22 +145,24 @@ bool FileDialog::RefuseTooLongName() {
     // A name relative to the folder shown is put after that folder.
     const bool absolute = typed.size() >= 2 && (typed[1] == ':' || (typed[0] == '\\' && typed[1] == '\\'));
     std::string path = typed;
-    char folder[MAX_PATH] = {};
-    if (!absolute && SendMessageA(dialog_, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0) {
+    if (const std::string folder = ShownFolder(dialog_); !absolute && !folder.empty()) {
         path = folder;
-        if (!path.empty() && path.back() != '\\') path += '\\';
+        if (path.back() != '\\') path += '\\';
         path += typed;
     }
-    // Room is left for what the extension still needs.
-    const std::string extension = "." + defaultExtension_;
+    // Room is left for what the extension still needs; the system counts
+    // UTF-16 units.
+    const std::wstring wide = bw::Wide(path);
+    const std::wstring extension = L"." + defaultExtension_;
     size_t added = extension.size();
-    if (path.size() >= added && lstrcmpiA(path.c_str() + path.size() - added, extension.c_str()) == 0) added = 0;
-    else if (!path.empty() && path.back() == '.') added = extension.size() - 1;
-    if (path.size() + added < kPathChars) return false;
-    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), path), open_ ? "Open" : "Save As",
+    if (wide.size() >= added && lstrcmpiW(wide.c_str() + wide.size() - added, extension.c_str()) == 0) added = 0;
+    else if (!wide.empty() && wide.back() == L'.') added = extension.size() - 1;
+    if (wide.size() + added < kPathChars) return false;
+    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
+                   !title_.empty() ? title_ : open_ ? "Open" : "Save As",
                    MB_OK | MB_ICONEXCLAMATION);
     ++refusals_;
-    if (hook_) PostMessageA(hook_, kWaitingForUser, 0, 0);
+    if (hook_) PostMessageW(hook_, kWaitingForUser, 0, 0);
     return true;
 }
 
@@ -148,18 +173,16 @@ void FileDialog::AskForAnswer() {
     request.dialog = dialog_;
     request.title = win::ControlText(dialog_);
     request.nameField = field ? win::ControlText(field) : std::string();
-    char folder[MAX_PATH] = {};
-    if (SendMessageA(dialog_, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0)
-        request.folder = folder;
+    request.folder = ShownFolder(dialog_);
     request.attempt = refusals_;
     win::FileDialogAnswer answer;
     if (!win::AnswerFileDialog(request, answer)) return;  // the user answers
     if (answer.cancel || !field) {
-        PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return;
     }
-    SetWindowTextA(field, answer.name.c_str());
-    PostMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    SetWindowTextW(field, bw::Wide(answer.name).c_str());
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 }  // namespace win

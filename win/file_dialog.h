@@ -12,7 +12,8 @@ namespace win {
 
 // The system's common Open or Save As dialog (explorer style, with a hook
 // procedure) around one OPENFILENAME record and a path buffer of MAX_PATH
-// characters. The filter is given with "|" between its parts.
+// characters (UTF-16, as the system counts them). Names and the filter are
+// given in UTF-8, the filter with "|" between its parts.
 class FileDialog {
 public:
     static constexpr size_t kPathChars = MAX_PATH;
@@ -28,11 +29,13 @@ public:
     // (IDCANCEL).
     INT_PTR DoModal();
 
+    // A title of its own, in place of the system's "Open" or "Save As".
+    void SetTitle(const std::string& title);
     bool IsOpenDialog() const { return open_; }
     // The chosen path, as OnFileNameOK left it.
-    const char* PathName() const { return path_; }
+    std::string PathName() const;
     // Its name part (no folder), as OnFileNameOK left it.
-    const char* FileTitle() const { return ofn_.lpstrFileTitle; }
+    std::string FileTitle() const;
     // The system's dialog while it is open.
     HWND DialogWindow() const { return dialog_; }
 
@@ -41,8 +44,8 @@ protected:
     // buffer hold it. Nonzero refuses it and keeps the dialog open.
     virtual BOOL OnFileNameOK() { return FALSE; }
 
-    OPENFILENAMEA& ofn() { return ofn_; }
-    char* PathBuffer() { return path_; }
+    OPENFILENAMEW& ofn() { return ofn_; }
+    wchar_t* PathBuffer() { return path_; }
 
 private:
     static UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM wp, LPARAM lp);
@@ -53,11 +56,13 @@ private:
     bool RefuseTooLongName();
 
     bool open_;
-    OPENFILENAMEA ofn_{};
-    char path_[kPathChars] = {};
-    char name_[kNameChars] = {};
-    std::string filter_;
-    std::string defaultExtension_;
+    OPENFILENAMEW ofn_{};
+    wchar_t path_[kPathChars] = {};
+    wchar_t name_[kNameChars] = {};
+    std::wstring filter_;
+    std::string title_;
+    std::wstring wideTitle_;
+    std::wstring defaultExtension_;
     HWND dialog_ = nullptr;
     HWND hook_ = nullptr;
     WNDPROC systemProc_ = nullptr;

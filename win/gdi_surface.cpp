@@ -92,10 +92,10 @@ std::unique_ptr<bw::ImageList> ResourceImageLoader::LoadPieceImages() const {
     int32_t width = 0, height = 0;
     for (int i = 0; i < count_; ++i) {
         bitmaps.emplace_back(static_cast<HBITMAP>(
-            LoadImageA(instance_, MAKEINTRESOURCEA(firstId_ + i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+            LoadImageW(instance_, MAKEINTRESOURCEW(firstId_ + i), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
         if (bitmaps.back() && width <= 0) {
             BITMAP info{};
-            GetObjectA(bitmaps.back().get(), sizeof info, &info);
+            GetObjectW(bitmaps.back().get(), sizeof info, &info);
             width = info.bmWidth;
             height = info.bmHeight;
         }

@@ -1,5 +1,6 @@
 #include "win/message_box.h"
 
+#include "files/win/wide_text.h"
 #include "win/resources.h"
 
 namespace win {
@@ -13,7 +14,7 @@ MessageBoxAnswerer& Answerer() {
 
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
     if (const MessageBoxAnswerer& answer = Answerer()) return answer({owner, text, caption, type});
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+    return MessageBoxW(owner, bw::Wide(text).c_str(), bw::Wide(caption).c_str(), type);
 }
 
 int AppMessageBox(HWND owner, const std::string& text, UINT type) {

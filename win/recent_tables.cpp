@@ -2,15 +2,20 @@
 
 #include <algorithm>
 
+#include "files/win/wide_text.h"
 #include "win/handles.h"
 
 namespace win {
 
 namespace {
 
-bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+bool SamePath(const std::string& a, const std::string& b) {
+    const std::wstring wa = bw::Wide(a), wb = bw::Wide(b);
+    return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
+                                TRUE) == CSTR_EQUAL;
+}
 
-std::string ValueName(size_t index) { return "Table" + std::to_string(index + 1); }
+std::wstring ValueName(size_t index) { return L"Table" + std::to_wstring(index + 1); }
 
 constexpr size_t kLongestMenuPath = 48;
 
@@ -19,16 +24,16 @@ constexpr size_t kLongestMenuPath = 48;
 void RecentTables::Load() {
     paths_.clear();
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, bw::Wide(kRegistryKey).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
     win::OwnedRegKey key(raw);
     for (size_t i = 0; i < kMaxTables; ++i) {
-        char value[MAX_PATH] = {};
-        DWORD size = sizeof value - 1;  // room for a terminator the value may lack
+        wchar_t value[MAX_PATH + 1] = {};
+        DWORD size = sizeof value - sizeof value[0];  // room for a terminator the value may lack
         DWORD type = 0;
-        if (RegQueryValueExA(key.get(), ValueName(i).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
+        if (RegQueryValueExW(key.get(), ValueName(i).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
                              &size) != ERROR_SUCCESS || type != REG_SZ)
             continue;
-        const std::string path(value);
+        const std::string path = bw::Utf8(value);
         const bool seen = std::any_of(paths_.begin(), paths_.end(), [&](const auto& p) { return SamePath(p, path); });
         if (!path.empty() && !seen) paths_.push_back(path);
     }
@@ -49,17 +54,19 @@ void RecentTables::Remove(const std::string& path) {
 
 void RecentTables::Store() const {
     HKEY raw = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, bw::Wide(kRegistryKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
         ERROR_SUCCESS)
         return;
     win::OwnedRegKey key(raw);
     for (size_t i = 0; i < kMaxTables; ++i) {
-        const std::string name = ValueName(i);
-        if (i < paths_.size())
-            RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(paths_[i].c_str()),
-                           static_cast<DWORD>(paths_[i].size() + 1));
-        else
-            RegDeleteValueA(key.get(), name.c_str());
+        const std::wstring name = ValueName(i);
+        if (i < paths_.size()) {
+            const std::wstring path = bw::Wide(paths_[i]);
+            RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                           static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key.get(), name.c_str());
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "files/win/table_file_win.h"
+#include "files/win/wide_text.h"
 
 namespace win {
 
@@ -19,7 +20,11 @@ constexpr char kSlotPrefix[] = "Recovery-";
 constexpr size_t kLongestCopy = 1 << 20;
 constexpr int kMostSlots = 1000;  // far more windows than anyone runs
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) { return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeFolder(const std::string& path) { CreateDirectoryW(bw::Wide(path).c_str(), nullptr); }
+
+void RemoveFile(const std::string& path) { DeleteFileW(bw::Wide(path).c_str()); }
 
 // The slot a file of the folder is the copy of: "Recovery" for
 // "Recovery.txt", "Recovery-<n>" for "Recovery-<n>.txt"; empty for any
@@ -39,14 +44,16 @@ std::string SlotOfCopy(const std::string& file) {
 }  // namespace
 
 std::string RecoveryStore::DefaultFolder() {
-    char folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]) return {};
-    return std::string(folder) + "\\Bumpwright";
+    PWSTR folder = nullptr;
+    const HRESULT got = SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder);
+    const std::string path = SUCCEEDED(got) && folder ? bw::Utf8(folder) : std::string();
+    CoTaskMemFree(folder);
+    return path.empty() ? path : path + "\\Bumpwright";
 }
 
 std::unique_ptr<RecoveryStore> RecoveryStore::Open(const std::string& folder) {
     if (folder.empty()) return nullptr;
-    CreateDirectoryA(folder.c_str(), nullptr);
+    MakeFolder(folder);
     std::unique_ptr<RecoveryStore> store(new RecoveryStore(folder));
     for (int n = 1; n <= kMostSlots; ++n) {
         RecoverySlot slot{kSlotPrefix + std::to_string(n), {}};
@@ -68,7 +75,7 @@ std::string RecoveryStore::PathOf(const std::string& slot, const char* extension
 bool RecoveryStore::Lock(RecoverySlot& slot) const {
     // Deleted on close, by the system too when the process ends however it
     // ends; no sharing, so a second open fails while it is held.
-    const HANDLE h = CreateFileA(PathOf(slot.name, ".lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    const HANDLE h = CreateFileW(bw::Wide(PathOf(slot.name, ".lock")).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     slot.lock.reset(h);
@@ -77,24 +84,24 @@ bool RecoveryStore::Lock(RecoverySlot& slot) const {
 
 bool RecoveryStore::Write(const std::string& tablePath, const std::string& tableText) {
     const std::string text = kFirstLine + tablePath + "\n" + tableText;
-    CreateDirectoryA(folder_.c_str(), nullptr);
+    MakeFolder(folder_);
     bw::FileError error;
     return bw::WriteFileReplacing(CopyPath(), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()),
                                   error);
 }
 
-void RecoveryStore::Remove() { DeleteFileA(CopyPath().c_str()); }
+void RecoveryStore::Remove() { RemoveFile(CopyPath()); }
 
 std::optional<LeftCopy> RecoveryStore::ClaimLeftCopy() {
     std::vector<std::string> slots;
-    WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(PathOf("Recovery*", ".txt").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(bw::Wide(PathOf("Recovery*", ".txt")).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string slot = SlotOfCopy(found.cFileName);
+            const std::string slot = SlotOfCopy(bw::Utf8(found.cFileName));
             if (!slot.empty() && slot != own_.name && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 slots.push_back(slot);
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     std::sort(slots.begin(), slots.end());
@@ -111,7 +118,7 @@ std::optional<LeftCopy> RecoveryStore::ClaimLeftCopy() {
         const std::string text(bytes.begin(), bytes.end());
         const size_t eol = text.find('\n');
         if (text.rfind(kFirstLine, 0) != 0 || eol == std::string::npos) {
-            DeleteFileA(path.c_str());  // not a copy of ours
+            RemoveFile(path);  // not a copy of ours
             continue;
         }
         copy.tablePath_ = text.substr(sizeof kFirstLine - 1, eol - (sizeof kFirstLine - 1));
@@ -127,6 +134,6 @@ void RecoveryStore::Adopt(LeftCopy copy) {
     own_ = std::move(copy.slot_);
 }
 
-void RecoveryStore::Discard(LeftCopy copy) { DeleteFileA(PathOf(copy.slot_.name, ".txt").c_str()); }
+void RecoveryStore::Discard(LeftCopy copy) { RemoveFile(PathOf(copy.slot_.name, ".txt")); }
 
 }  // namespace win

@@ -1,16 +1,17 @@
 #include "win/resources.h"
 
+#include "files/win/wide_text.h"
 #include "res/resource.h"
 
 namespace win {
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 std::string LoadResString(UINT id) {
     // A string resource is at most 4097 characters long.
-    char buffer[4100];
-    const int n = LoadStringA(Instance(), id, buffer, sizeof buffer);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    wchar_t buffer[4100];
+    const int n = LoadStringW(Instance(), id, buffer, static_cast<int>(std::size(buffer)));
+    return n > 0 ? bw::Utf8(std::wstring_view(buffer, static_cast<size_t>(n))) : std::string();
 }
 
 const std::string& AppTitle() {
@@ -33,13 +34,13 @@ std::string FormatArgument(std::string_view text, std::string_view argument) {
 }
 
 std::string ModulePath(HMODULE module) {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
-            return path;
+            return bw::Utf8(path);
         }
         path.resize(path.size() * 2);
     }

@@ -1,5 +1,6 @@
 #include "win/send_button.h"
 
+#include "files/win/wide_text.h"
 #include "win/handles.h"
 
 namespace win {
@@ -22,8 +23,8 @@ void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label,
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     const auto [first, second] = SendButtonLines(label);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
     const int lineHeight = metrics.tmHeight;
     const int lines = second.empty() ? 1 : 2;
     const int shift = pushed ? 1 : 0;
@@ -33,10 +34,10 @@ void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label,
     line.left += shift;
     line.right += shift;
     const UINT format = DT_CENTER | DT_SINGLELINE | DT_TOP;
-    DrawTextA(dc, first.c_str(), -1, &line, format);
+    DrawTextW(dc, bw::Wide(first).c_str(), -1, &line, format);
     if (lines == 2) {
         OffsetRect(&line, 0, lineHeight);
-        DrawTextA(dc, second.c_str(), -1, &line, format);
+        DrawTextW(dc, bw::Wide(second).c_str(), -1, &line, format);
     }
     if (state & ODS_FOCUS) {
         RECT focus = r;

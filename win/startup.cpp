@@ -2,16 +2,24 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <shellapi.h>
+
+#include "files/win/wide_text.h"
 
 namespace win {
 
-std::vector<std::string> CommandLineArguments() {
+std::vector<std::string> CommandLineArguments(const wchar_t* commandLine) {
     std::vector<std::string> args;
-    for (int i = 1; i < __argc; ++i)
-        if (__argv && __argv[i]) args.emplace_back(__argv[i]);
+    if (!commandLine) return args;
+    int count = 0;
+    LPWSTR* parts = CommandLineToArgvW(commandLine, &count);
+    if (!parts) return args;
+    for (int i = 1; i < count; ++i) args.push_back(bw::Utf8(parts[i]));
+    LocalFree(parts);
     return args;
 }
+
+std::vector<std::string> CommandLineArguments() { return CommandLineArguments(GetCommandLineW()); }
 
 std::string FileArgument(const std::vector<std::string>& arguments) {
     for (const std::string& a : arguments)
@@ -21,13 +29,14 @@ std::string FileArgument(const std::vector<std::string>& arguments) {
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return path;
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = bw::Wide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
-    std::string full(needed, '\0');
-    const DWORD got = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD got = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     if (got == 0 || got >= needed) return path;
     full.resize(got);
-    return full;
+    return bw::Utf8(full);
 }
 
 std::string HelpFilePath(std::string_view programPath) {

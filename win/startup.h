@@ -8,9 +8,11 @@
 
 namespace win {
 
-// The command line's arguments (the program name not included) as the
-// C runtime splits them.
+// The arguments of the process's command line (the program name not
+// included), split as the system splits them, in UTF-8.
 std::vector<std::string> CommandLineArguments();
+// The same for a given command line.
+std::vector<std::string> CommandLineArguments(const wchar_t* commandLine);
 
 // The first argument that is not a switch (a switch begins with "/" or
 // "-"); empty when there is none. Switches are otherwise ignored.

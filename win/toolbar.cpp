@@ -12,7 +12,7 @@ constexpr WORD kToolBarResourceType = 241;  // RT_TOOLBAR
 }
 
 bool ReadToolBarResource(HINSTANCE instance, UINT id, ToolBarResource& out) {
-    HRSRC info = FindResourceA(instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(kToolBarResourceType));
+    HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(kToolBarResourceType));
     if (!info) return false;
     HGLOBAL loaded = LoadResource(instance, info);
     const auto* bytes = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
@@ -54,10 +54,10 @@ bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical) {
     int images = 0;
     for (UINT c : res.commands)
         if (c != 0) ++images;
-    SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(res.buttonWidth, res.buttonHeight));
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(res.buttonWidth, res.buttonHeight));
     TBADDBITMAP bitmap{instance, id};
-    if (SendMessageA(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
+    if (SendMessageW(toolbar, TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap)) < 0) return false;
     std::vector<TBBUTTON> buttons;
     int image = 0;
     for (UINT c : res.commands) {
@@ -73,15 +73,15 @@ bool LoadToolBar(HWND toolbar, HINSTANCE instance, UINT id, bool vertical) {
         }
         buttons.push_back(b);
     }
-    return SendMessageA(toolbar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
+    return SendMessageW(toolbar, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data())) != 0;
 }
 
 void PlaceOnRightEdge(HWND window, HWND toolbar) {
-    const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0));
     int width = 0;
     for (int i = 0; i < count; ++i) {
         RECT item{};
-        if (SendMessageA(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+        if (SendMessageW(toolbar, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
             width = std::max<int>(width, item.right + 2);
     }
     RECT client{}, outer{};
@@ -94,26 +94,36 @@ void PlaceOnRightEdge(HWND window, HWND toolbar) {
 
 void MakeCheckGroup(HWND toolbar, UINT first, UINT last) {
     for (UINT id = first; id <= last; ++id) {
-        TBBUTTONINFOA info{};
+        TBBUTTONINFOW info{};
         info.cbSize = sizeof info;
         info.dwMask = TBIF_STYLE;
         info.fsStyle = BTNS_CHECKGROUP;
-        SendMessageA(toolbar, TB_SETBUTTONINFOA, id, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(toolbar, TB_SETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info));
     }
 }
 
 void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last) {
     for (UINT id = first; id <= last; ++id) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        TOOLINFOW info{};
+        info.cbSize = TTTOOLINFOW_V2_SIZE;
         info.hwnd = toolbar;
         info.uId = id;
         info.hinst = instance;
-        info.lpszText = MAKEINTRESOURCEA(id);
-        SendMessageA(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
-        SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+        info.lpszText = MAKEINTRESOURCEW(id);
+        SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&info.rect));
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
-    SendMessageA(tips, TTM_ACTIVATE, TRUE, 0);
+    SendMessageW(tips, TTM_ACTIVATE, TRUE, 0);
+}
+
+void SetToolTipText(HWND tips, HWND toolbar, HINSTANCE instance, UINT id, UINT text) {
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = toolbar;
+    info.uId = id;
+    info.hinst = instance;
+    info.lpszText = MAKEINTRESOURCEW(text);
+    SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace win

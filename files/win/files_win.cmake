@@ -1,7 +1,7 @@
 # The Windows side of the table files: reading and safe replacing, with
 # errors by cause. Included by the top CMakeLists.txt for Windows builds;
 # its tests are among the window tests.
-add_library(bwfiles_win STATIC ${CMAKE_CURRENT_LIST_DIR}/table_file_win.cpp)
+add_library(bwfiles_win STATIC ${CMAKE_CURRENT_LIST_DIR}/table_file_win.cpp ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp)
 bw_view(bwfiles_win PUBLIC files/win)
 target_compile_options(bwfiles_win PRIVATE -Wall -Wextra -Werror=return-type)
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "files/win/wide_text.h"
+
 namespace bw {
 
 namespace {
@@ -40,13 +42,17 @@ std::string Replace(const char* pattern, const std::string& path) {
 // "<path>.saving", or, when that name would be too long, a new name beside
 // it no longer than the file's own name, so that it fits wherever the file
 // fits. A file that exists under the short name is never touched.
-HANDLE CreateWorkingFile(const std::string& path, std::string& temp) {
-    temp = path + ".saving";
-    if (temp.size() < MAX_PATH)
-        return CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Lengths are counted as the system counts them, in UTF-16 units.
+HANDLE CreateWorkingFile(const std::string& utf8Path, std::string& temp) {
+    const std::wstring path = Wide(utf8Path);
+    const std::wstring saving = path + L".saving";
+    if (saving.size() < MAX_PATH) {
+        temp = Utf8(saving);
+        return CreateFileW(saving.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     temp.clear();
-    const size_t slash = path.find_last_of("\\/");
-    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
     const size_t nameLength = path.size() - nameStart;
     if (nameLength == 0 || path.size() >= MAX_PATH) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -61,10 +67,10 @@ HANDLE CreateWorkingFile(const std::string& path, std::string& temp) {
         if (digits > 0)
             std::snprintf(name + 1, sizeof name - 1, "%0*lx", digits,
                           static_cast<unsigned long>((seed + static_cast<DWORD>(attempt)) & mask));
-        const std::string candidate = path.substr(0, nameStart) + name;
-        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::wstring candidate = path.substr(0, nameStart) + Wide(name);
+        HANDLE h = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
-            temp = candidate;
+            temp = Utf8(candidate);
             return h;
         }
         const DWORD why = GetLastError();
@@ -122,6 +128,7 @@ std::string FileErrorMessage(const FileError& error) {
         case FileErrorCause::TooManyOpenFiles:
             return Replace("%1 could not be opened because there are too many open files.", p);
         case FileErrorCause::AccessDenied: return Replace("Access to %1 was denied.", p);
+        case FileErrorCause::IsFolder: return Replace("%1 is a folder, not a table file.", p);
         case FileErrorCause::InvalidFile: return Replace("An invalid file handle was used with %1.", p);
         case FileErrorCause::DirectoryFull: return Replace("%1 could not be created because the folder is full.", p);
         case FileErrorCause::BadSeek: return Replace("An error occurred while setting the position in %1.", p);
@@ -139,10 +146,15 @@ std::string FileErrorMessage(const FileError& error) {
 bool ReadFilePrefix(const std::string& path, size_t limit, std::vector<uint8_t>& out, FileError& error) {
     out.clear();
     error = {};
-    FileHandle f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FileHandle f(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) {
         error = Fail(path, GetLastError());
+        // A folder cannot be opened as a file: said as it is, not as the
+        // access denied that the system reports.
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            error.cause = FileErrorCause::IsFolder;
         return false;
     }
     out.resize(limit);
@@ -166,7 +178,7 @@ bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
     error = {};
     // A folder standing where the file should be is refused before anything
     // is written.
-    const DWORD attrs = GetFileAttributesA(path.c_str());
+    const DWORD attrs = GetFileAttributesW(Wide(path).c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) {
         error = FileError{FileErrorCause::AccessDenied, path, ERROR_ACCESS_DENIED};
         return false;
@@ -179,7 +191,7 @@ bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
         // The file that will be replaced must be writable and not held by
         // another program; asking now names the real cause (read-only,
         // sharing violation) instead of a failed rename at the end.
-        FileHandle probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+        FileHandle probe(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe.valid()) {
             error = Fail(path, GetLastError());
@@ -194,7 +206,7 @@ bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
     }
     auto abandon = [&](DWORD os) {
         f.Close();
-        DeleteFileA(temp.c_str());
+        DeleteFileW(Wide(temp).c_str());
         error = Fail(path, os);
         return false;
     };
@@ -210,9 +222,9 @@ bool WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes,
     }
     if (!FlushFileBuffers(f.get())) return abandon(GetLastError());
     if (!f.Close()) return abandon(GetLastError());
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD os = GetLastError();
-        DeleteFileA(temp.c_str());
+        DeleteFileW(Wide(temp).c_str());
         error = Fail(path, os);
         return false;
     }

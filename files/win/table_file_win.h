@@ -28,6 +28,7 @@ enum class FileErrorCause {
     DiskFull,
     EndOfFile,
     PathTooLong,
+    IsFolder,  // the path names a folder, not a file
 };
 
 struct FileError {

@@ -72,7 +72,7 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
         {"render t.bwt t.png", 0, "", ""},
         {"text t.bwt", 0, "~border 10 10, 50 10, 50 60\ncannon 60 90\nleft-flipper 40 90\n", ""},
         {"build a.txt a.bwt", 2, "", "line 3"},
-        {"build b.txt b.bwt", 2, "", "line 2: unknown piece 'teapot'"},
+        {"build b.txt b.bwt", 2, "", "line 2: unknown piece \"teapot\""},
         {"build long.txt long.bwt", 0, "", ""},
         {"simulate empty.bwt --ticks 10", 0, "score 0\n", ""},
         {"simulate classic.bwt --ticks 0 --keys 5:+Z", 0, "score 0\n", ""},

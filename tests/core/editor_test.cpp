@@ -197,7 +197,7 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\n"));
     s.view.clipboard = "hole 200 20\n";
     s.Run("V");
-    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 124 20\n"));
+    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 118 20\n"));
     s.view.clipboard = "hole 256 20\n";
     s.Run("V");
     ASSERT_EQ(s.view.asked.size(), 1u) << "positions go from 0 to 255";
@@ -302,6 +302,28 @@ TEST(Replays, AReplaysTableComesWithAHistoryOfItsOwn) {
     EXPECT_EQ(s.editor.FilePath(), "");
     EXPECT_FALSE(s.editor.OpenReplay("no replay", "C:\\x.bwr"));
     EXPECT_EQ(s.view.asked.back().message, bw::EditorMessage::BadReplay);
+}
+
+TEST(Document, NewGivesAnEmptyTableWithoutAFile) {
+    Session s;
+    s.Load("obstacle10 20 20\ncannon 60 90\n");
+    s.Run("t12 c40,40 D t11 c20,20 c60,20");
+    ASSERT_FALSE(s.editor.saved);
+    const int changes = s.view.fileChanges;
+    s.editor.NewTable();
+    s.view.Paint();
+    EXPECT_EQ(s.Text(), kHead);
+    EXPECT_EQ(s.editor.FilePath(), "");
+    EXPECT_EQ(s.editor.Title("Bumpwright"), "Bumpwright");
+    EXPECT_EQ(s.view.fileChanges, changes + 1);
+    EXPECT_TRUE(s.editor.saved);
+    EXPECT_FALSE(s.editor.RecoveryDue());
+    EXPECT_EQ(s.editor.recordCount, 1);
+    EXPECT_EQ(s.editor.mode, bw::EditMode::Editing);
+    EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo)) << "the history starts over";
+    EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
+    s.Run("t5 c100,100 !C:\\new.bwt");
+    EXPECT_EQ(s.editor.Title("Bumpwright"), "new.bwt - Bumpwright");
 }
 
 TEST(Document, SavingNamesTheFileAndRecoveryCopiesTheTable) {

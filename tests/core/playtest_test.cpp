@@ -166,7 +166,7 @@ TEST(ReplayFile, TamperedReplayIsRefused) {
         {head + "keys 10:+Z\n" + tail, "comes after the last tick"},
         {"# Bumpwright replay\nticks 9\nscore 0\nchecksum 00000000\ntable\n", "line 4: 'checksum' needs"},
         {head + "table-checksum 0000000000000000\ntable\ncannon 60 90\nflipper 1 2\nend replay\n",
-         "line 8: unknown piece 'flipper'"},
+         "line 8: unknown piece \"flipper\""},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ReadReplay(c.text, r, error)) << c.text;

@@ -42,18 +42,18 @@ TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
     test::MessageBoxes boxes;
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 200 30   # off to the right\ncannon 150 90\n"));
     w.Command(ID_EDIT_PASTE);
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n") << "kept inside the playfield";
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 118 30\ncannon 68 90\n") << "kept inside the playfield";
     EXPECT_EQ(w.ed().recordCount, 4);
 
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "Dear Sir,\nthank you\n"));
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text,
-              "The clipboard does not hold pieces of a Bumpwright table:\nline 1: unknown piece 'Dear'");
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n");
+              "The clipboard does not hold pieces of a Bumpwright table:\nline 1: unknown piece \"Dear\"");
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 118 30\ncannon 68 90\n");
 
-    // More than the budget holds: the too-complex message, nothing added.
-    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), test::ObstaclesText(247)));
+    // More than a table file holds: the too-complex message, nothing added.
+    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), test::ObstaclesText(248)));
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);

@@ -47,7 +47,7 @@ TEST_F(Files, TheDialogRefusesBadNamesAndAsksBeforeReplacing) {
     ASSERT_EQ(boxes.Shown().size(), 3u);
     EXPECT_EQ(boxes.Shown()[0].text, In("bad#name.bwt") + "\nThe above file name is invalid.");
     EXPECT_EQ(boxes.Shown()[0].owner, dialogs.Seen()[0].dialog) << "owned by the file dialog";
-    EXPECT_EQ(boxes.Shown()[1].text, deep + "\\table1\nThis path is too long.");
+    EXPECT_EQ(boxes.Shown()[1].text, bw::ShortPath(deep + "\\table1") + "\nThis path is too long.");
     EXPECT_EQ(boxes.Shown()[2].text, In("old.bwt") + " already exists.\nDo you want to replace it?");
     for (const auto& box : boxes.Shown()) EXPECT_EQ(box.caption, "Save As");
     EXPECT_EQ(test::ReadAll(In("old.bwt")), "old");
@@ -151,7 +151,8 @@ TEST_F(Files, AStartUpFileThatCannotBeOpenedLeavesTheWindowWithoutAFile) {
     test::WriteAll(In("notes.bwt"), "just notes");
     const std::pair<std::string, std::string> cases[] = {
         {In("missing.bwt"), In("missing.bwt") + " was not found."},
-        {In("folder.bwt"), "Access to " + In("folder.bwt") + " was denied."},
+        {In("folder.bwt"), In("folder.bwt") + " is a folder, not a table file."},
+        {"CON.bwt", "CON.bwt\nThe above file name is invalid."},  // a device's name, as typed
         {In("notes.bwt"), "This is not a Bumpwright file"},
         {In("bad#name.bwt"), In("bad#name.bwt") + "\nThe above file name is invalid."},
     };

@@ -106,6 +106,45 @@ TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving
     EXPECT_FALSE(test::Exists(copy));
 }
 
+TEST(Reopening, WithATableNamedAtStartTheUserChoosesBetweenItAndTheChanges) {
+    test::TempFolder folder;
+    const std::string table = folder.File("mine.bwt"), other = folder.File("other.bwt");
+    const std::string copy = folder.File("Recovery-1.txt");
+    test::WriteTableFile(table, "hole 10 10\n");
+    test::WriteTableFile(other, "obstacle10 30 30\n");
+    auto start = [&](const std::string& named) {
+        auto dialog = std::make_unique<ui::TableDialog>();
+        dialog->recovery = win::RecoveryStore::Open(folder.path());
+        dialog->SetFilePath(named);
+        return std::make_unique<Window>(std::move(dialog));
+    };
+    {
+        auto w = start(table);
+        w->ClickTool(ID_TOOL_OBSTACLE50);
+        w->Click(100, 100);
+        SendMessageA(w->hwnd(), WM_TIMER, ui::TableDialog::kRecoveryTimer, 0);
+        ASSERT_TRUE(test::Exists(copy));
+    }  // ended as in a crash
+    test::MessageBoxes boxes;
+    const std::string question = "Bumpwright was not closed properly last time.\n\nRestore the unsaved changes to "
+                                 "mine.bwt instead of opening " + other + "?\n\nNo opens " + other +
+                                 " and drops those changes.";
+    boxes.Answer(IDYES);
+    {
+        auto w = start(other);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{question});
+        EXPECT_EQ(w->Title(), "mine.bwt - Bumpwright") << "the changes, as chosen";
+        EXPECT_FALSE(w->ed().saved);
+    }  // ended as in a crash again: the copy stays
+    ASSERT_TRUE(test::Exists(copy));
+    boxes.Answer(IDNO);
+    auto w = start(other);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{question, question}));
+    EXPECT_EQ(w->Title(), "other.bwt - Bumpwright") << "the table named, as chosen";
+    EXPECT_TRUE(w->ed().saved);
+    EXPECT_FALSE(test::Exists(copy)) << "the changes were dropped, as the question said";
+}
+
 TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {
     test::TempFolder a, b;
     char previous[MAX_PATH] = {};

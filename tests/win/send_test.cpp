@@ -57,4 +57,17 @@ TEST_F(Sending, ThePlayerProgramBesideBumpwrightIsSentWithoutAnyQuestion) {
     EXPECT_TRUE(boxes.Shown().empty() && dialogs.Seen().empty());
 }
 
+// The device library takes the system's code page, which cannot hold every
+// folder's name; the table's own name follows the Talvik's rule.
+TEST_F(Sending, ATableInAFolderOfAnotherScriptArrivesUnderItsOwnName) {
+    test::TempFolder other(folder.File("Столы テーブル"));
+    const std::string table = other.File("demo.bwt");
+    test::WriteTableFile(table, "hole 10 10\n");
+    ASSERT_TRUE(w.dlg().LoadTable(table));
+    Send(IDC_SEND);
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(test::ListFolder(device), std::vector<std::string>{"demo.bwt"});
+    EXPECT_EQ(test::ReadAll(device + "\\demo.bwt"), test::ReadAll(table));
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "files/table_file.h"
 #include "files/table_text.h"
+#include "files/win/table_file_win.h"
+#include "files/win/wide_text.h"
 #include "model/soft_surface.h"
 #include "win/data_exchange.h"
 
@@ -118,30 +120,51 @@ std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group) {
 }
 
 TempFolder::TempFolder() {
-    char base[MAX_PATH], name[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    GetTempFileNameA(base, "bwt", 0, name);
-    DeleteFileA(name);
-    CreateDirectoryA(name, nullptr);
-    path_ = name;
+    wchar_t base[MAX_PATH], name[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    GetTempFileNameW(base, L"bwt", 0, name);
+    DeleteFileW(name);
+    CreateDirectoryW(name, nullptr);
+    path_ = bw::Utf8(name);
+}
+
+TempFolder::TempFolder(const std::string& path) : path_(path) {
+    EXPECT_FALSE(Exists(path)) << path << " is there before the test";
+    EXPECT_TRUE(CreateDirectoryW(bw::Wide(path).c_str(), nullptr)) << path;
 }
 
 TempFolder::~TempFolder() {
     std::error_code ignored;
-    for (const auto& f : std::filesystem::recursive_directory_iterator(path_, ignored))
-        SetFileAttributesA(f.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(path_, ignored);
+    const std::filesystem::path folder(bw::Wide(path_));
+    for (const auto& f : std::filesystem::recursive_directory_iterator(folder, ignored))
+        SetFileAttributesW(f.path().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(folder, ignored);
 }
 
+bool Exists(const std::string& path) { return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(none)";
+    std::vector<uint8_t> bytes;
+    bw::FileError error;
+    if (!bw::ReadFilePrefix(path, 1 << 24, bytes, error)) return "(none)";
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(bw::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    EXPECT_TRUE(ok && written == bytes.size()) << path;
 }
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ignored;
-    for (const auto& f : std::filesystem::directory_iterator(folder, ignored)) names.push_back(f.path().filename().string());
+    for (const auto& f : std::filesystem::directory_iterator(std::filesystem::path(bw::Wide(folder)), ignored))
+        names.push_back(bw::Utf8(f.path().filename().wstring()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -106,6 +106,8 @@ std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group);
 class TempFolder {
 public:
     TempFolder();
+    // The folder `path`, made by the test (it must not be there before).
+    explicit TempFolder(const std::string& path);
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
@@ -116,8 +118,9 @@ private:
 
 // Whole files as strings; "(none)" for a file that cannot be read.
 std::string ReadAll(const std::string& path);
-inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-inline void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+// Paths are UTF-8, as in the program.
+bool Exists(const std::string& path);
+void WriteAll(const std::string& path, const std::string& bytes);
 std::vector<std::string> ListFolder(const std::string& folder);  // sorted names
 // A table file: the header, then records of x, y and kind.
 std::string TableBytes(const std::vector<std::vector<int>>& records);

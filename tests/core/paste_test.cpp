@@ -1,0 +1,220 @@
+// Paste, driven through the editor: pasted pieces land where a click could
+// have placed them, wholly on the playfield, moved in as little as that
+// needs; the clipboard's text is read whatever its line ends, and refused
+// with a message that quotes it readably; the budget is the file's.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/core/editor_session.h"
+
+namespace {
+
+using bwtest::Session;
+
+constexpr char kHead[] = "# Bumpwright table\n";
+
+// The rule a pasted piece obeys, checked on the piece as it stands.
+bool Allowed(const bw::TablePiece& piece) {
+    if (const auto* g = dynamic_cast<const bw::PieceGroup*>(&piece)) {
+        for (const bw::TablePiece* c = g->FirstChild(); c; c = c->next.get())
+            if (!Allowed(*c)) return false;
+        return true;
+    }
+    const bw::PlacedPiece& p = bw::Placed(piece);
+    const bw::Rect box = piece.region.Box();
+    const bool onField = box.IsEmpty() || (box.left >= 0 && box.top >= 0 && box.right <= bw::kPlayfield.right &&
+                                           box.bottom <= bw::kPlayfield.bottom);
+    return onField && bw::PlacementAllowed(piece.kind, {2 * p.x, 2 * p.y});
+}
+
+// Whether a piece of `kind` at (x, y) obeys the rule.
+bool AllowedAt(const std::string& kind, int x, int y) {
+    bw::Table t(bw::NoImageLoader{});
+    std::string error;
+    EXPECT_TRUE(bw::TextToTable(kind + " " + std::to_string(x) + " " + std::to_string(y) + "\n", *t.root, error));
+    return Allowed(*t.root->FirstChild());
+}
+
+TEST(Paste, EveryKindLandsAllowedAndMovedInAsLittleAsNeeded) {
+    const char* kinds[] = {"obstacle10", "obstacle50", "obstacle100", "hole", "left-flipper", "right-flipper", "cannon"};
+    const int xs[] = {0, 1, 62, 124, 200, 255}, ys[] = {0, 1, 50, 99, 160, 255};
+    for (const char* kind : kinds)
+        for (int x : xs)
+            for (int y : ys) {
+                SCOPED_TRACE(std::string(kind) + " " + std::to_string(x) + " " + std::to_string(y));
+                Session s;
+                s.view.clipboard = std::string(kind) + " " + std::to_string(x) + " " + std::to_string(y) + "\n";
+                s.Run("V");
+                ASSERT_TRUE(s.view.asked.empty());
+                const bw::PlacedPiece& p = bw::Placed(*s.editor.root->FirstChild());
+                EXPECT_TRUE(Allowed(p)) << p.x << " " << p.y;
+                // Nearer to where it was, it would break the rule.
+                if (p.x != x) EXPECT_FALSE(AllowedAt(kind, p.x + (x > p.x ? 1 : -1), p.y));
+                if (p.y != y) EXPECT_FALSE(AllowedAt(kind, p.x, p.y + (y > p.y ? 1 : -1)));
+                if (AllowedAt(kind, x, y)) EXPECT_TRUE(p.x == x && p.y == y) << "an allowed place is kept";
+            }
+}
+
+TEST(Paste, PiecesAtTheEdgesLandWhereAClickCouldHavePlacedThem) {
+    struct Case {
+        const char* clipboard;
+        const char* pasted;
+    };
+    const Case cases[] = {
+        {"obstacle100 200 200\n", "obstacle100 118 93\n"},
+        {"obstacle10 255 0\n", "obstacle10 118 6\n"},
+        {"hole 0 255\n", "hole 6 93\n"},
+        {"cannon 0 0\n", "cannon 5 5\n"},
+        {"cannon 124 99\n", "cannon 119 94\n"},
+        {"left-flipper 124 99\n", "left-flipper 114 94\n"},
+        {"right-flipper 0 99\n", "right-flipper 11 94\n"},
+        {"border 200 10, 250 10, 250 50\n", "border 72 10, 122 10, 122 50\n"},
+        // Together: moved as one, each where it may stand.
+        {"hole 200 30\ncannon 150 90\n", "hole 118 30\ncannon 68 90\n"},
+        {"left-flipper 120 60\nright-flipper 30 60\n", "left-flipper 114 60\nright-flipper 24 60\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        Session s;
+        s.view.clipboard = c.clipboard;
+        s.Run("V");
+        EXPECT_TRUE(s.view.asked.empty());
+        EXPECT_EQ(s.Text(), kHead + std::string(c.pasted));
+        for (const bw::TablePiece* p = s.editor.root->FirstChild(); p; p = p->next.get()) EXPECT_TRUE(Allowed(*p));
+    }
+}
+
+TEST(Paste, ASetThatCannotStandTogetherIsRefusedWhole) {
+    for (const char* text : {"border 0 0, 255 0\n", "hole 0 0\nhole 124 0\n", "obstacle10 0 10\nobstacle10 10 255\n",
+                             "left-flipper 120 60\nright-flipper 0 60\n"}) {
+        SCOPED_TRACE(text);
+        Session s;
+        s.Load("hole 30 30\n");
+        s.view.clipboard = text;
+        s.Run("V");
+        ASSERT_EQ(s.view.asked.size(), 1u);
+        EXPECT_EQ(s.view.asked[0].message, bw::EditorMessage::PasteNoRoom);
+        EXPECT_EQ(s.Text(), kHead + std::string("hole 30 30\n"));
+        EXPECT_TRUE(s.editor.saved);
+        EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo));
+    }
+}
+
+TEST(Paste, APastedCannonKeepsTheBallOnTheTable) {
+    Session s;
+    s.view.clipboard = "cannon 0 0\n";
+    s.Run("V S");
+    for (int i = 0; i < 100; ++i) s.editor.PlayStep();
+    ASSERT_TRUE(s.editor.state.ball);
+    EXPECT_FALSE(bw::BallOffTable(*s.editor.state.ball));
+}
+
+std::string Times(const std::string& s, int n) {
+    std::string out;
+    out.reserve(s.size() * static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+std::string Obstacles(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += "obstacle10 " + std::to_string(10 + i % 100) + " " + std::to_string(10 + i / 100 * 9) + "\n";
+    return text;
+}
+
+TEST(Paste, TheBudgetIsWhatATableFileHolds) {
+    struct Case {
+        const char* name;
+        std::string before;  // the table first
+        std::string clipboard;
+        bool fits;
+    };
+    std::ifstream in(std::string(BW_SOURCE_DIR) + "/examples/full.txt", std::ios::binary);
+    std::stringstream full;
+    full << in.rdbuf();
+    const Case cases[] = {
+        {"249 records", "", Obstacles(248), true},
+        {"250 records", "", Obstacles(249), true},
+        {"251 records", "", Obstacles(250), false},
+        {"the shipped full table into an empty table", "", full.str(), true},
+        {"one more on a full table", full.str(), "hole 60 60\n", false},
+        {"a cannon onto 248 records", Obstacles(247), "cannon 60 60\n", true},
+        {"300 pieces", "", Obstacles(300), false},
+        {"62,000 lines", "", Times("obstacle10 3 3\n", 62000), false},
+        {"62,000 lines of a border", "", "border 1 1" + Times(", 2 2", 62000) + "\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        if (!c.before.empty()) s.Load(c.before);
+        const std::string before = s.Text();
+        s.view.clipboard = c.clipboard;
+        s.Run("V");
+        if (c.fits) {
+            EXPECT_TRUE(s.view.asked.empty());
+            EXPECT_NE(s.Text(), before);
+            EXPECT_LE(bw::RecordsNeeded(*s.editor.root), bw::kMaxRecords);
+        } else {
+            ASSERT_EQ(s.view.asked.size(), 1u);
+            EXPECT_EQ(s.view.asked[0].message, bw::EditorMessage::TooComplex);
+            EXPECT_EQ(s.Text(), before);
+        }
+    }
+    Session s;
+    s.view.clipboard = full.str();
+    s.Run("V");
+    EXPECT_EQ(s.Text(), [&] {
+        Session loaded;
+        loaded.Load(full.str());
+        return loaded.Text();
+    }()) << "the full table pasted into an empty one is the full table";
+}
+
+TEST(Paste, TheClipboardIsReadWhateverItsLineEnds) {
+    const char* texts[] = {
+        "obstacle50 30 30\nhole 40 40\n",
+        "obstacle50 30 30\r\nhole 40 40\r\n",
+        "obstacle50 30 30\rhole 40 40\r",
+        "\xEF\xBB\xBFobstacle50 30 30\nhole 40 40",
+        "\xEF\xBB\xBF# copied\r\nobstacle50 30 30\r\rhole 40 40",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        Session s;
+        s.view.clipboard = text;
+        s.Run("V");
+        EXPECT_TRUE(s.view.asked.empty()) << (s.view.asked.empty() ? "" : s.view.asked[0].argument);
+        EXPECT_EQ(s.Text(), kHead + std::string("obstacle50 30 30\nhole 40 40\n"));
+    }
+}
+
+TEST(Paste, TextThatIsNoTableIsRefusedWithItsLineQuotedReadably) {
+    const std::string longWord(1 << 20, 'a');
+    struct Case {
+        std::string clipboard;
+        std::string argument;
+    };
+    const Case cases[] = {
+        {"obstacle50 30 30 40\n", "line 1: \"obstacle50\" has too many numbers: it takes one position, X Y"},
+        {"hole 1 2\rpolyline 3 4 5 6\r", "line 2: \"polyline\" has too many numbers: it takes one position, X Y"},
+        {"obstacle50 30\n", "line 1: \"obstacle50\" needs a position: X Y"},
+        {"\xEF\xBB\xBFteapot 1 2\n", "line 1: unknown piece \"teapot\""},
+        {longWord, "line 1: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
+        {"hole 1 2\nborder 1 1, x\xC3\xA9\x01\xFF 2\n", "line 2: \"x\xC3\xA9??\" is not a coordinate from 0 to 255"},
+        {"hole 1 2\n" + longWord + " 1 2\n" + Times("hole 3 3\n", 500), "line 2: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argument);
+        Session s;
+        s.view.clipboard = c.clipboard;
+        s.Run("V");
+        ASSERT_EQ(s.view.asked.size(), 1u);
+        EXPECT_EQ(s.view.asked[0].message, bw::EditorMessage::PasteNotATable);
+        EXPECT_EQ(s.view.asked[0].argument, c.argument);
+        EXPECT_EQ(s.Text(), kHead);
+    }
+}
+
+}  // namespace
