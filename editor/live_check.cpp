@@ -28,7 +28,8 @@ std::string Filled(const std::string& text, const std::string& value) {
 
 std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts) {
     const size_t unreached = report.Unreached().size(), traps = report.traps.size();
-    if (unreached == 0 && traps == 0) return texts.checkClean;
+    const bool endless = report.EndlessFinding();
+    if (unreached == 0 && traps == 0 && !endless) return texts.checkClean;
     std::string counts;
     auto add = [&](const std::string& part) {
         if (!counts.empty()) counts += ", ";
@@ -36,6 +37,7 @@ std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts)
     };
     if (unreached > 0) add(Filled(texts.checkUnreached, std::to_string(unreached)));
     if (traps > 0) add(Filled(traps == 1 ? texts.checkTrap : texts.checkTraps, std::to_string(traps)));
+    if (endless) add(texts.checkEndless);
     return Filled(texts.findingsHint, counts);
 }
 

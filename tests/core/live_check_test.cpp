@@ -210,18 +210,23 @@ TEST(CheckAsYouEdit, TheStatusLineShowsTheSummaryOnlyWhileItHolds) {
 
 TEST(CheckAsYouEdit, TheSummaryCountsWhatWasFound) {
     struct Case {
-        int unreached, traps;
+        int unreached, traps, endless;  // endless games of 10
         const char* summary;
     };
     const Case cases[] = {
-        {0, 0, "no unreached pieces, no traps"},
-        {2, 1, "2 unreached, 1 trap: Ctrl+K for the list"},
-        {1, 0, "1 unreached: Ctrl+K for the list"},
-        {0, 3, "3 traps: Ctrl+K for the list"},
-        {12, 2, "12 unreached, 2 traps: Ctrl+K for the list"},
+        {0, 0, 0, "no unreached pieces, no traps"},
+        {2, 1, 0, "2 unreached, 1 trap: Ctrl+K for the list"},
+        {1, 0, 0, "1 unreached: Ctrl+K for the list"},
+        {0, 3, 0, "3 traps: Ctrl+K for the list"},
+        {12, 2, 0, "12 unreached, 2 traps: Ctrl+K for the list"},
+        {0, 0, 10, "the ball never drains: Ctrl+K for the list"},
+        {1, 1, 5, "1 unreached, 1 trap, the ball never drains: Ctrl+K for the list"},
+        {0, 0, 4, "no unreached pieces, no traps"},  // a few long games are no finding
     };
     for (const Case& c : cases) {
         bw::PlaytestReport r;
+        r.games = 10;
+        r.endless = c.endless;
         for (int i = 0; i < c.unreached + 2; ++i) r.pieces.push_back({"hole", i, i, i < 2 ? 5u : 0u, true});
         r.pieces.push_back({"border", 0, 0, 0, false});  // not a target: never counted
         r.traps.resize(static_cast<size_t>(c.traps));
