@@ -107,12 +107,6 @@ namespace {
 
 Point MadeEven(Point p) { return {p.x & ~1, p.y & ~1}; }
 
-size_t IndexOf(const PieceGroup& group, const TablePiece* piece) {
-    size_t i = 0;
-    for (const TablePiece* c = group.FirstChild(); c && c != piece; c = c->next.get()) ++i;
-    return i;
-}
-
 }  // namespace
 
 Editor::Editor(EditorView& view, const ImageLoader& loader, EditorTexts texts)
@@ -123,8 +117,9 @@ Editor::Editor(EditorView& view, const ImageLoader& loader, EditorTexts texts)
 }
 
 Editor::~Editor() {
-    // A piece being dragged is out of the tree: it goes before the table.
-    draggedPiece_.reset();
+    // Pieces being dragged are out of the tree: they go before the table.
+    selection_.clear();
+    dragged_.clear();
     currentPiece = nullptr;
     currentGroup = nullptr;
 }
@@ -163,6 +158,7 @@ void Editor::SelectTool(int32_t newTool) {
     if (mode == EditMode::Dragging) PutBackDraggedPiece();
     if (tool == kPointerTool) ToggleSelectionFrame(nullptr);
     EndBorder();
+    selection_.clear();
     currentPiece = nullptr;
     tool = newTool;
     ShowStatus();
@@ -175,55 +171,137 @@ void Editor::ResetToolButtons() {
     view_.ToolChanged();
 }
 
+// ---- the selection -----------------------------------------------------------------
+
+void Editor::Select(std::vector<TablePiece*> pieces) {
+    ToggleSelectionFrame(nullptr);
+    // In table order, each once.
+    std::vector<TablePiece*> ordered;
+    for (TablePiece* c = root->FirstChild(); c; c = c->next.get())
+        if (std::find(pieces.begin(), pieces.end(), c) != pieces.end()) ordered.push_back(c);
+    selection_ = std::move(ordered);
+    currentPiece = selection_.size() == 1 ? selection_.front() : nullptr;
+    ToggleSelectionFrame(nullptr);
+    ShowStatus();
+}
+
 void Editor::ShowStatus() {
-    if (!summary_.empty()) statusText = summary_;
-    else if (tool != kNoTool && tool >= 0 && tool <= kPointerTool) statusText = texts_.tools[static_cast<size_t>(tool)];
-    else statusText.clear();
+    if (!summary_.empty()) {
+        statusText = summary_;
+    } else if (tool == kPointerTool && selection_.size() >= 2) {
+        statusText = texts_.piecesSelected;
+        const size_t at = statusText.find("%d");
+        if (at != std::string::npos) statusText.replace(at, 2, std::to_string(selection_.size()));
+    } else if (tool != kNoTool && tool >= 0 && tool <= kPointerTool) {
+        statusText = texts_.tools[static_cast<size_t>(tool)];
+    } else {
+        statusText.clear();
+    }
     view_.TextsChanged();
+}
+
+void Editor::Escape() {
+    if (mode == EditMode::Editing && tool == kPointerTool && !selection_.empty()) Select({});
+}
+
+std::vector<TablePiece*> Editor::MovingPieces() const {
+    if (tool == kPointerTool) return selection_;
+    if (currentPiece) return {currentPiece};
+    return {};
 }
 
 // ---- window drawing ---------------------------------------------------------------
 
 void Editor::DrawCurrentPiece(bool xorMode) {
-    if (tool <= 0 || !currentPiece) return;
+    if (tool <= 0) return;
+    const std::vector<TablePiece*> pieces = MovingPieces();
+    if (pieces.empty()) return;
     view_.DrawNow([&](Surface& target) {
         target.SelectPen(kPiecePen);
         target.SetRasterMode(xorMode ? RasterMode::XorPen : RasterMode::CopyPen);
         state.drawTarget = &target;
-        currentPiece->HandleMessage(PieceMessage::Draw);
+        for (TablePiece* piece : pieces) {
+            target.SelectPen(kPiecePen);
+            target.SetRasterMode(xorMode ? RasterMode::XorPen : RasterMode::CopyPen);
+            piece->HandleMessage(PieceMessage::Draw);
+        }
         state.drawTarget = nullptr;
     });
 }
 
 void Editor::ToggleSelectionFrame(Surface* given) {
-    // Every selected piece is framed, a border too; the segment under the
-    // mouse while a border is drawn is no selection.
-    if (!currentPiece || mode == EditMode::DrawingBorder) return;
-    bw::Rect box = currentPiece->region.Box();
-    box.Inflate(5, 5);
+    // Every selected piece is framed, a border too (two pieces in the
+    // same place share a frame); the segment under the mouse while a
+    // border is drawn is no selection.
+    if (mode == EditMode::DrawingBorder) return;
+    std::vector<Rect> boxes;
+    for (const TablePiece* piece : selection_) {
+        Rect box = piece->region.Box();
+        box.Inflate(5, 5);
+        if (std::find(boxes.begin(), boxes.end(), box) == boxes.end()) boxes.push_back(box);
+    }
+    if (boxes.empty()) return;
     auto frame = [&](Surface& target) {
         target.SelectPen(kFramePen);
         target.SetRasterMode(RasterMode::XorPen);
-        target.Line(box.left, box.top, box.right, box.top);
-        target.Line(box.right, box.top, box.right, box.bottom);
-        target.Line(box.right, box.bottom, box.left, box.bottom);
-        target.Line(box.left, box.bottom, box.left, box.top);
+        for (const Rect& box : boxes) {
+            target.Line(box.left, box.top, box.right, box.top);
+            target.Line(box.right, box.top, box.right, box.bottom);
+            target.Line(box.right, box.bottom, box.left, box.bottom);
+            target.Line(box.left, box.bottom, box.left, box.top);
+        }
     };
     if (given) frame(*given);
     else view_.DrawNow(frame);
 }
 
+Rect Editor::BandRect() const {
+    return {std::min(bandStart_.x, lastMouse.x), std::min(bandStart_.y, lastMouse.y),
+            std::max(bandStart_.x, lastMouse.x) + 1, std::max(bandStart_.y, lastMouse.y) + 1};
+}
+
+void Editor::DrawBand(Surface* given) {
+    // A dotted outline in XOR: every other pixel of its edge, each once.
+    const Rect r = BandRect();
+    auto band = [&](Surface& target) {
+        target.SelectPen(Pen{kWhite, 1});
+        target.SetRasterMode(RasterMode::XorPen);
+        auto dot = [&](int32_t x, int32_t y) {
+            if (((x + y) & 1) == 0) target.Line(x, y, x + 1, y);
+        };
+        for (int32_t x = r.left; x < r.right; ++x) {
+            dot(x, r.top);
+            if (r.bottom - 1 > r.top) dot(x, r.bottom - 1);
+        }
+        for (int32_t y = r.top + 1; y < r.bottom - 1; ++y) {
+            dot(r.left, y);
+            if (r.right - 1 > r.left) dot(r.right - 1, y);
+        }
+    };
+    if (given) band(*given);
+    else view_.DrawNow(band);
+}
+
 bool Editor::MoveCurrentPiece(int32_t dx, int32_t dy, bool copy) {
-    if (!currentPiece) return false;
+    const std::vector<TablePiece*> pieces = MovingPieces();
+    if (pieces.empty()) return false;
     state.paramA = dx >> 1;
     state.paramB = dy >> 1;
-    if (!currentPiece->FitsIn(kPlayfield.left, kPlayfield.top, kPlayfield.right >> 1, kPlayfield.bottom >> 1))
-        return false;
-    if (tool == kBorderSegment) DrawCurrentPiece(true);
-    else InvalidatePiece(*currentPiece, false);
+    for (const TablePiece* piece : pieces)
+        if (!piece->FitsIn(kPlayfield.left, kPlayfield.top, kPlayfield.right >> 1, kPlayfield.bottom >> 1))
+            return false;
+    if (tool == kBorderSegment) {
+        DrawCurrentPiece(true);
+    } else {
+        Region old;
+        for (const TablePiece* piece : pieces) old.Unite(piece->region);
+        view_.Invalidate(old, false);
+    }
     ToggleSelectionFrame(nullptr);
-    if (mode == EditMode::DrawingBorder) Placed(*currentPiece).MoveBy(state.paramA, state.paramB);
-    else currentPiece->HandleMessage(PieceMessage::Move);
+    for (TablePiece* piece : pieces) {
+        if (mode == EditMode::DrawingBorder) Placed(*piece).MoveBy(state.paramA, state.paramB);
+        else piece->HandleMessage(PieceMessage::Move);
+    }
     if (mode == EditMode::Dragging) dragMoved_ = {dragMoved_.x + state.paramA, dragMoved_.y + state.paramB};
     DrawCurrentPiece(!copy);
     ToggleSelectionFrame(nullptr);
@@ -232,7 +310,7 @@ bool Editor::MoveCurrentPiece(int32_t dx, int32_t dy, bool copy) {
 
 // ---- the mouse ------------------------------------------------------------------------
 
-void Editor::LButtonDown(Point raw) {
+void Editor::LButtonDown(Point raw, bool shift) {
     if (!InPlayfield(raw) || !view_.IsActive()) return;
     const Point p = MadeEven(raw);
     if (mode == EditMode::DrawingBorder) {
@@ -244,28 +322,39 @@ void Editor::LButtonDown(Point raw) {
             saved = false;
         }
     } else if (mode == EditMode::Editing) {
-        if (!PlaceOrSelect(p)) return;
+        if (!PlaceOrSelect(p, shift)) return;
     }
     lastMouse = p;
 }
 
 // A click in Editing mode. False when the tool's allowed area refused the
 // click, which then changes nothing at all.
-bool Editor::PlaceOrSelect(Point p) {
+bool Editor::PlaceOrSelect(Point p, bool shift) {
     if (tool == kPointerTool) {
         TablePiece* hit = root->PieceAt(p.x, p.y);
-        if (!hit) return true;
-        if (hit != currentPiece) {
-            ToggleSelectionFrame(nullptr);
-            currentPiece = hit;
-            ToggleSelectionFrame(nullptr);
+        if (!hit) {
+            // Empty playfield: the selection goes (unless Shift adds to
+            // it) and a rubber band starts.
+            if (!shift) Select({});
+            mode = EditMode::Selecting;
+            bandStart_ = p;
+            lastMouse = p;
+            bandAdds_ = shift;
+            view_.CaptureMouse(true);
+            DrawBand(nullptr);
+            return true;
         }
-        mode = EditMode::Dragging;
-        view_.CaptureMouse(true);
-        dragIndex_ = IndexOf(*root, hit);
-        dragMoved_ = {};
-        draggedPiece_ = root->RemoveChild(hit);
-        saved = false;
+        const bool selected = std::find(selection_.begin(), selection_.end(), hit) != selection_.end();
+        if (shift) {
+            std::vector<TablePiece*> pieces = selection_;
+            if (selected) pieces.erase(std::find(pieces.begin(), pieces.end(), hit));
+            else pieces.push_back(hit);
+            Select(std::move(pieces));
+            return true;
+        }
+        pressedPiece_ = selected && selection_.size() > 1 ? hit : nullptr;
+        if (!selected) Select({hit});
+        StartDrag(hit);
         return true;
     }
     if (tool < kObstacle10 || tool > kBorderSegment) return true;
@@ -292,6 +381,20 @@ bool Editor::PlaceOrSelect(Point p) {
     return true;
 }
 
+void Editor::StartDrag(TablePiece*) {
+    mode = EditMode::Dragging;
+    view_.CaptureMouse(true);
+    dragMoved_ = {};
+    // Every selected piece leaves the table, remembering its place.
+    dragged_.clear();
+    size_t index = 0;
+    for (TablePiece* c = root->FirstChild(); c; c = c->next.get(), ++index)
+        if (std::find(selection_.begin(), selection_.end(), c) != selection_.end())
+            dragged_.push_back({index, nullptr});
+    for (size_t i = 0; i < selection_.size(); ++i) dragged_[i].piece = root->RemoveChild(selection_[i]);
+    saved = false;
+}
+
 void Editor::MouseMove(Point raw) {
     const Point p = MadeEven(raw);
     if (!InPlayfield(p) || !view_.IsActive()) return;
@@ -301,10 +404,21 @@ void Editor::MouseMove(Point raw) {
     view_.TextsChanged();
     if (mode == EditMode::DrawingBorder || mode == EditMode::Dragging)
         MoveCurrentPiece(p.x - lastMouse.x, p.y - lastMouse.y, false);
+    if (mode == EditMode::Selecting && (p.x != lastMouse.x || p.y != lastMouse.y)) {
+        DrawBand(nullptr);
+        lastMouse = p;
+        DrawBand(nullptr);
+    }
     lastMouse = p;
 }
 
-void Editor::LButtonUp() { EndDrag(); }
+void Editor::LButtonUp() {
+    if (mode == EditMode::Selecting) {
+        if (view_.IsActive()) FinishBand(true);
+        return;
+    }
+    EndDrag();
+}
 
 void Editor::RButtonDown() {
     if (view_.IsActive() && mode == EditMode::DrawingBorder) EndBorder();
@@ -318,17 +432,42 @@ void Editor::LButtonDblClk(Point raw) {
 
 // ---- ending operations ------------------------------------------------------------------
 
+void Editor::FinishBand(bool select) {
+    view_.CaptureMouse(false);
+    DrawBand(nullptr);
+    mode = EditMode::Editing;
+    if (!select) return;
+    // Every piece whose shape, as the playfield shows it, lies wholly inside.
+    const Rect band = BandRect();
+    std::vector<TablePiece*> pieces = bandAdds_ ? selection_ : std::vector<TablePiece*>{};
+    for (TablePiece* c = root->FirstChild(); c; c = c->next.get()) {
+        if (c->region.IsEmpty() || std::find(pieces.begin(), pieces.end(), c) != pieces.end()) continue;
+        Rect box = c->region.Box();
+        box = {std::max(box.left, kPlayfield.left), std::max(box.top, kPlayfield.top),
+               std::min(box.right, kPlayfield.right), std::min(box.bottom, kPlayfield.bottom)};
+        if (box.left >= band.left && box.top >= band.top && box.right <= band.right && box.bottom <= band.bottom)
+            pieces.push_back(c);
+    }
+    Select(std::move(pieces));
+}
+
 void Editor::PutBackDraggedPiece() {
     view_.CaptureMouse(false);
-    if (draggedPiece_) {
-        // A piece that went nowhere goes back to its place in the list: a
-        // click that moves nothing changes nothing.
-        if (dragMoved_.x == 0 && dragMoved_.y == 0) root->InsertChild(std::move(draggedPiece_), dragIndex_);
-        else root->AppendChild(std::move(draggedPiece_));
+    // Pieces that went nowhere go back to their places in the list: a
+    // click that moves nothing changes nothing. Moved, they go last.
+    const bool moved = dragMoved_.x != 0 || dragMoved_.y != 0;
+    for (Held& held : dragged_) {
+        if (!held.piece) continue;
+        if (moved) root->AppendChild(std::move(held.piece));
+        else root->InsertChild(std::move(held.piece), held.index);
     }
-    draggedPiece_.reset();
+    dragged_.clear();
     mode = EditMode::Editing;
     RecordStep();  // the drag, from press to release, is one step
+    TablePiece* pressed = pressedPiece_;
+    pressedPiece_ = nullptr;
+    // A click on one piece of several selects it alone.
+    if (!moved && pressed) Select({pressed});
 }
 
 void Editor::EndDrag() {
@@ -340,8 +479,9 @@ void Editor::EndDrag() {
 }
 
 void Editor::EndBorder() {
-    // A drag is never left hanging: its piece goes back into the table.
+    // A drag is never left hanging: its pieces go back into the table.
     if (mode == EditMode::Dragging) PutBackDraggedPiece();
+    if (mode == EditMode::Selecting) FinishBand(false);
     const bool drawing = mode == EditMode::DrawingBorder;
     if (drawing) {
         PieceGroup* group = currentGroup;
@@ -366,23 +506,35 @@ void Editor::EndBorder() {
 }
 
 void Editor::DeleteSelected() {
-    if (mode != EditMode::Editing || tool != kPointerTool || !currentPiece) return;
-    // What the file needs without the piece: a border segment that joined
-    // it becomes a border of its own, which takes more records.
+    if (mode != EditMode::Editing || tool != kPointerTool || selection_.empty()) return;
+    // What the file needs without the pieces: a border segment that joined
+    // one becomes a border of its own, which takes more records.
     const int32_t before = RecordsNeeded(*root);
-    const size_t index = IndexOf(*root, currentPiece);
-    std::unique_ptr<TablePiece> piece = root->RemoveChild(currentPiece);
+    std::vector<Held> removed;
+    size_t index = 0;
+    for (TablePiece* c = root->FirstChild(); c; c = c->next.get(), ++index)
+        if (std::find(selection_.begin(), selection_.end(), c) != selection_.end()) removed.push_back({index, nullptr});
+    for (size_t i = 0; i < selection_.size(); ++i) removed[i].piece = root->RemoveChild(selection_[i]);
     const int32_t after = RecordsNeeded(*root);
     if (after > kMaxRecords) {
-        root->InsertChild(std::move(piece), index);
+        for (Held& held : removed) root->InsertChild(std::move(held.piece), held.index);
         Tell(EditorMessage::TooComplex);
         return;
     }
     // The editor counts a cannon twice.
-    recordCount += after - before - (piece->kind == kCannon ? 1 : 0);
-    InvalidatePiece(*piece, true);
+    int32_t cannons = 0;
+    Region gone;
+    for (const Held& held : removed) {
+        cannons += held.piece->kind == kCannon ? 1 : 0;
+        gone.Unite(held.piece->region);
+    }
+    recordCount += after - before - cannons;
+    view_.Invalidate(gone, true);
+    // The frames go with their pieces: the pieces are still whole here.
     ToggleSelectionFrame(nullptr);
+    selection_.clear();
     currentPiece = nullptr;
+    ShowStatus();
 }
 
 // ---- keys -----------------------------------------------------------------------------------
@@ -390,12 +542,13 @@ void Editor::DeleteSelected() {
 bool Editor::ArrowKey(int32_t key) {
     if (key != kKeyLeft && key != kKeyUp && key != kKeyRight && key != kKeyDown) return false;
     if (mode == EditMode::Playing || !PointerHasPiece()) return false;
+    if (mode == EditMode::Selecting) return true;  // not while a band is drawn
     const int32_t dx = key == kKeyLeft ? -2 : key == kKeyRight ? 2 : 0;
     const int32_t dy = key == kKeyUp ? -2 : key == kKeyDown ? 2 : 0;
-    // A run of nudges of one piece is one step.
+    // A run of nudges of the same pieces is one step.
     if (MoveCurrentPiece(dx, dy, true)) {
         RecordStep(true);
-        lastNudged_ = currentPiece;
+        lastNudged_ = selection_;
     }
     return true;
 }
@@ -411,15 +564,19 @@ void Editor::PaintEditing(Surface& target) {
     }
     PaintTable(state, target, false, OverlayToPaint());
     state.excludeActive = 0;
-    if ((mode == EditMode::DrawingBorder || mode == EditMode::Dragging) && currentPiece) {
+    std::vector<TablePiece*> overDrawn;
+    if (mode == EditMode::DrawingBorder && currentPiece) overDrawn = {currentPiece};
+    if (mode == EditMode::Dragging) overDrawn = MovingPieces();
+    state.drawTarget = &target;
+    for (TablePiece* piece : overDrawn) {
         target.SelectPen(kPiecePen);
         target.SetRasterMode(RasterMode::XorPen);
-        state.drawTarget = &target;
-        currentPiece->HandleMessage(PieceMessage::Draw);
-        state.drawTarget = nullptr;
+        piece->HandleMessage(PieceMessage::Draw);
     }
-    if ((mode == EditMode::Editing || mode == EditMode::Dragging) && tool == kPointerTool)
+    state.drawTarget = nullptr;
+    if (mode != EditMode::DrawingBorder && mode != EditMode::Playing && tool == kPointerTool)
         ToggleSelectionFrame(&target);
+    if (mode == EditMode::Selecting) DrawBand(&target);
 }
 
 void Editor::PaintPlay(Surface& target) { PaintTable(state, target, true); }

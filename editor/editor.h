@@ -30,8 +30,9 @@ namespace bw {
 enum class EditMode : int32_t {
     Editing = 0,        // no mouse operation under way
     DrawingBorder = 1,  // a border polyline is being drawn
-    Dragging = 2,       // the selected piece follows the mouse
+    Dragging = 2,       // the selected pieces follow the mouse
     Playing = 3,        // the play timer runs
+    Selecting = 4,      // a rubber band is drawn from where the pointer was pressed
 };
 
 // `tool`: 0 none; 4 to 11 the piece kind a click places; 12 the pointer.
@@ -44,7 +45,13 @@ constexpr int32_t kKeyUp = 38;
 constexpr int32_t kKeyRight = 39;
 constexpr int32_t kKeyDown = 40;
 
-enum class EditCommand : int32_t { Undo, Redo, Cut, Copy, Paste, Delete };
+enum class EditCommand : int32_t {
+    Undo, Redo, Cut, Copy, Paste, Delete,
+    SelectAll, Duplicate, Mirror, MirrorCopy, Align, Distribute,
+};
+
+// Align's sides, by the selection's bounding box.
+enum class Alignment : int32_t { Left, Centre, Right, Top, Middle, Bottom };
 
 // Where a click with the tool may place its piece, in window pixels
 // (right and bottom edges outside).
@@ -61,6 +68,15 @@ bool PlacementAllowed(int32_t kind, Point p);
 // table lies. None when no move brings all of them there at once.
 std::optional<Point> PlacementOffset(const TableRoot& pieces, const TableRoot& table);
 
+// The x a table position goes to in a mirror image about the vertical line
+// at table x = axis / 2 (the mirror copy's line is kMirrorCopyAxis / 2, the
+// playfield's centre column 62).
+constexpr int32_t kMirrorCopyAxis = 124;
+constexpr int32_t MirroredX(int32_t axis, int32_t x) { return axis - x; }
+
+// How far right and down Duplicate puts its copy, in table pixels.
+constexpr int32_t kDuplicateOffset = 4;
+
 // The part of a path after its last backslash; empty for an empty path.
 std::string_view FileNamePart(std::string_view path);
 
@@ -69,6 +85,7 @@ std::string_view FileNamePart(std::string_view path);
 struct EditorTexts {
     std::array<std::string, kPointerTool + 1> tools;  // the status line of each tool
     std::string replayPlaying;                       // the status line while a replay plays
+    std::string piecesSelected;  // the status line with two or more selected: "%d" is their number
     // The status line's summary of a check as you edit: no findings; else
     // the counts ("%1" the number; a trap and traps apart), joined by
     // ", " and put into `findingsHint`.
@@ -106,7 +123,8 @@ public:
     History history;
 
     // ---- the mouse on the playfield, and the keys ---------------------------------
-    void LButtonDown(Point p);
+    // `shift`: the Shift key was held (the pointer adds to the selection).
+    void LButtonDown(Point p, bool shift = false);
     void MouseMove(Point p);
     void LButtonUp();
     void RButtonDown();
@@ -118,7 +136,16 @@ public:
     bool PlayKeyMessage(int32_t virtualKey, bool keyMessage, bool down);
     // Key-ups of Z, X and SPACE to the table, as if the keys were let go.
     void ReleaseKeys();
-    bool PointerHasPiece() const { return tool == kPointerTool && currentPiece; }
+    // Escape: the selection is cleared.
+    void Escape();
+    bool PointerHasPiece() const { return tool == kPointerTool && !selection_.empty(); }
+
+    // ---- the selection ----------------------------------------------------------
+    // The pieces the pointer has selected, in table order; currentPiece is
+    // the selected piece while there is exactly one.
+    const std::vector<TablePiece*>& Selection() const { return selection_; }
+    // The selection becomes `pieces` (children of the table, pointer tool).
+    void Select(std::vector<TablePiece*> pieces);
 
     // ---- tools and editing steps -------------------------------------------------
     void SelectTool(int32_t newTool);
@@ -128,8 +155,9 @@ public:
     void DeleteSelected();
     // Draws the selection frame in XOR on `target`, or at once on the window.
     void ToggleSelectionFrame(Surface* target);
-    // Moves currentPiece by (dx, dy) window pixels; false when the piece
-    // would leave the table and so stays where it is.
+    // Moves currentPiece (with the pointer: every selected piece) by (dx,
+    // dy) window pixels; false when a piece would leave the table and so
+    // nothing moves.
     bool MoveCurrentPiece(int32_t dx, int32_t dy, bool copy);
     void DrawCurrentPiece(bool xorMode);
     // The records a table file would need after an addition of `added`
@@ -145,6 +173,18 @@ public:
     void Paste();
     void Delete();
     void Clear();
+    void SelectAll();
+    // A copy of the selection, a few pixels off, becomes the selection.
+    void Duplicate();
+    // The selection is replaced by its mirror image about the middle of
+    // its bounding box.
+    void Mirror();
+    // A mirror image of the selection about the playfield's centre line is
+    // added and becomes the selection.
+    void MirrorCopy();
+    void Align(Alignment side);
+    // Equal gaps between the outermost selected pieces.
+    void Distribute(bool vertically);
 
     // ---- play -------------------------------------------------------------------------
     // Start: the window has started its timer.
@@ -231,11 +271,36 @@ public:
 
 private:
     static bool InPlayfield(Point p);
-    bool PlaceOrSelect(Point p);
+    bool PlaceOrSelect(Point p, bool shift);
+    void StartDrag(TablePiece* hit);
     void PutBackDraggedPiece();
+    // The rubber band: drawn in XOR; finished, it selects what lies inside.
+    Rect BandRect() const;
+    void DrawBand(Surface* target);
+    void FinishBand(bool select);
+    void ShowSelectionCount();
+    // What moves with the mouse and the arrow keys: the selection with the
+    // pointer, otherwise currentPiece.
+    std::vector<TablePiece*> MovingPieces() const;
+    // The selected pieces' items in the table file, in order.
+    std::vector<int32_t> SelectedItems() const;
+    // The table becomes `bytes` as one action, with the items `selected`
+    // selected; only what changed is repainted.
+    void ApplyTable(std::vector<uint8_t> bytes, int32_t newCount, const std::vector<int32_t>& selected);
+    // Each selected item's records moved by `move` (dx, dy per item), or
+    // mirrored about `axis`; false, after a message, when a piece would
+    // leave its area.
+    bool TransformSelected(std::vector<uint8_t>& file, const std::vector<int32_t>& items,
+                           const std::vector<Point>* move, int32_t axis);
     void InvalidatePiece(const TablePiece& piece, bool erase);
     void InvalidatePlayfield(bool erase);
     bool AdditionRefused(int32_t fileRecords, int32_t countedRecords);
+    // The selected pieces as table text, one header for all.
+    std::string SelectionText() const;
+    // The pieces of a table text added as Paste adds them (inside the
+    // playfield, off the pieces they would cover), selected with the
+    // pointer; false after a message when they are refused.
+    bool AddPieces(std::string_view text);
     // The table, its file and its history start over from a table file's bytes.
     void ReplaceTable(const std::string& path, std::span<const uint8_t> bytes);
     void Tell(EditorMessage message, MessageIcon icon = MessageIcon::None, std::string argument = {},
@@ -248,6 +313,9 @@ private:
     // After the table or its history changed: `saved` and the recovery copy.
     void TableChanged();
     void RestoreState(const std::vector<uint8_t>& from, const TableSnapshot& to);
+    // The table is replaced by `to` (from being what it was): what changed
+    // is repainted and the items `selected` become the selection.
+    void ShowTable(const std::vector<uint8_t>& from, const TableSnapshot& to, const std::vector<int32_t>& selected);
     // Undo while a border is drawn: its last corner goes, or the border.
     void TakeBackCorner();
     // The table is replaced: nothing may point into the old one.
@@ -260,13 +328,24 @@ private:
     EditorView& view_;
     EditorTexts texts_;
     std::string filePath_;
-    // currentPiece while it is dragged: out of the tree, so owned here;
-    // where it came from and how far it went.
-    std::unique_ptr<TablePiece> draggedPiece_;
-    size_t dragIndex_ = 0;
+    std::vector<TablePiece*> selection_;
+    // The selected pieces while they are dragged: out of the tree, so
+    // owned here, each with its place in the list; and how far they went.
+    struct Held {
+        size_t index;
+        std::unique_ptr<TablePiece> piece;
+    };
+    std::vector<Held> dragged_;
     Point dragMoved_;
-    // The piece the last arrow key nudged, while its run of nudges lasts.
-    const TablePiece* lastNudged_ = nullptr;
+    // A press on one piece of a larger selection: it alone is selected when
+    // the drag goes nowhere.
+    TablePiece* pressedPiece_ = nullptr;
+    // The rubber band's corner where the pointer was pressed; whether it
+    // adds to the selection.
+    Point bandStart_;
+    bool bandAdds_ = false;
+    // The pieces the last arrow key nudged, while their run of nudges lasts.
+    std::vector<TablePiece*> lastNudged_;
     bool recoveryStale_ = false;
 
     std::unique_ptr<PlaytestReport> findings_;

@@ -26,6 +26,7 @@ enum class EditorMessage : int32_t {
     PasteNotATable,    // the clipboard's text is no table: argument, why
     PasteNoRoom,       // the clipboard's pieces cannot all stand on the playfield at once
     BadReplay,         // a file that is no whole replay: argument, path; detail, why
+    OutsideArea,       // an action would take a piece out of the playfield or its kind's area
 };
 
 enum class MessageButtons : int32_t { Ok, YesNo, YesNoCancel };

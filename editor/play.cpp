@@ -38,7 +38,7 @@ void Editor::StartPlay() {
     ResetToolButtons();
     view_.PlayStarted();
     EndBorder();
-    currentPiece = nullptr;
+    ForgetPieces();
     // The copy of unsaved changes is brought up to date now: in play the
     // table does not change and the copy is not written.
     view_.UpdateRecovery();
@@ -209,7 +209,7 @@ void Editor::ChooseFinding(int finding) {
             // Selected as the pointer tool selects it.
             SelectTool(kPointerTool);
             currentGroup = root.get();
-            currentPiece = piece;
+            Select({piece});
         }
         Rect box = piece->region.Box();
         box.Inflate(2, 2);

@@ -279,6 +279,7 @@ Region Region::Polygon(const Point* pts, int count) {
     struct Cross {
         int64_t x;
         int dir;
+        bool exact;  // the edge passes through the pixel's centre
     };
     std::vector<Cross> cross(edges.size());
     Bands out;
@@ -315,7 +316,7 @@ Region Region::Polygon(const Point* pts, int count) {
                     e.r = e.d - diff;
                 }
             }
-            Cross c{e.q, e.dir};
+            Cross c{e.q, e.dir, e.r == 0};
             size_t k = n++;
             while (k > 0 && cross[k - 1].x > c.x) {
                 cross[k] = cross[k - 1];
@@ -324,21 +325,31 @@ Region Region::Polygon(const Point* pts, int count) {
             cross[k] = c;
         }
         const uint32_t first = static_cast<uint32_t>(out.spans.size());
+        // The crossings at one pixel: those left of its centre, then those
+        // through it. A centre on an edge is inside when the winding on
+        // either side of it is not zero, so that the mirror image of a
+        // polygon covers the mirror image of its pixels.
         int winding = 0;
-        for (size_t k = 0; k < n; ++k) {
-            const int before = winding;
-            winding += cross[k].dir;
-            if (before == 0 && winding != 0) {
-                out.spans.push_back({Clamp32(cross[k].x), 0});
-            } else if (before != 0 && winding == 0) {
-                out.spans.back().right = Clamp32(cross[k].x);
-                if (out.spans.back().right <= out.spans.back().left) out.spans.pop_back();
-                else if (out.spans.size() > first + 1 &&
-                         out.spans[out.spans.size() - 2].right >= out.spans.back().left) {
-                    out.spans[out.spans.size() - 2].right = out.spans.back().right;
-                    out.spans.pop_back();
-                }
+        int64_t open = 0;
+        bool inside = false;
+        auto turn = [&](bool in, int64_t x) {
+            if (in == inside) return;
+            inside = in;
+            if (in) {
+                open = x;
+            } else if (out.spans.size() > first && out.spans.back().right >= Clamp32(open)) {
+                out.spans.back().right = Clamp32(x);
+            } else {
+                out.spans.push_back({Clamp32(open), Clamp32(x)});
             }
+        };
+        for (size_t k = 0; k < n;) {
+            const int64_t x = cross[k].x;
+            int left = winding, through = 0;
+            for (; k < n && cross[k].x == x; ++k) (cross[k].exact ? through : left) += cross[k].dir;
+            winding = left + through;
+            turn(left != 0 || winding != 0, x);
+            turn(winding != 0, x + 1);
         }
         out.CloseBand(static_cast<int32_t>(y), static_cast<int32_t>(y + 1), first);
     }

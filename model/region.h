@@ -9,7 +9,8 @@
 // Pixel rules: a rectangle (l, t, r, b) covers l <= x < r and t <= y < b; an
 // ellipse is the one inscribed in its rectangle (a pixel belongs to it when
 // its centre lies inside); polygons are filled with the winding rule, again
-// sampling pixel centres.
+// sampling pixel centres (a centre on an edge is inside, on either side, so
+// that mirror images of shapes are mirror images pixel for pixel).
 #pragma once
 
 #include <cstdint>

@@ -29,6 +29,7 @@ bw::EditorTexts LoadEditorTexts() {
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
         texts.tools[static_cast<size_t>(id - kToolCommandOffset)] = win::LoadResString(id);
     texts.replayPlaying = win::LoadResString(IDS_REPLAY_PLAYING);
+    texts.piecesSelected = win::LoadResString(IDS_PIECES_SELECTED);
     texts.checkClean = win::LoadResString(IDS_LIVE_CLEAN);
     texts.checkUnreached = win::LoadResString(IDS_LIVE_UNREACHED);
     texts.checkTrap = win::LoadResString(IDS_LIVE_TRAP);
@@ -95,6 +96,8 @@ bool TableDialog::CreateToolTips() {
     toolTip_.reset(CreateToolTipControl());
     if (!toolTip_) return false;
     win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
+    // The pointer's tip also tells how to select several pieces.
+    win::SetToolTipText(toolTip_.get(), toolBar_.get(), win::Instance(), ID_TOOL_POINTER, IDS_POINTER_TIP);
     return true;
 }
 
@@ -179,6 +182,18 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_EDIT_COPY: e.Copy(); return true;
         case ID_EDIT_PASTE: e.Paste(); return true;
         case ID_EDIT_DELETE: e.Delete(); return true;
+        case ID_EDIT_SELECT_ALL: e.SelectAll(); return true;
+        case ID_EDIT_DUPLICATE: e.Duplicate(); return true;
+        case ID_EDIT_MIRROR: e.Mirror(); return true;
+        case ID_EDIT_MIRROR_COPY: e.MirrorCopy(); return true;
+        case ID_EDIT_ALIGN_LEFT:
+        case ID_EDIT_ALIGN_CENTRE:
+        case ID_EDIT_ALIGN_RIGHT:
+        case ID_EDIT_ALIGN_TOP:
+        case ID_EDIT_ALIGN_MIDDLE:
+        case ID_EDIT_ALIGN_BOTTOM: e.Align(static_cast<bw::Alignment>(id - ID_EDIT_ALIGN_LEFT)); return true;
+        case ID_EDIT_DISTRIBUTE_ACROSS: e.Distribute(false); return true;
+        case ID_EDIT_DISTRIBUTE_DOWN: e.Distribute(true); return true;
         case ID_DOWNLOAD_PLAYER: OnDownloadPlayer(); return true;
         case IDC_SEND:
             if (code == BN_CLICKED) OnSendToDevice();
@@ -221,8 +236,8 @@ void TableDialog::OnHelp() {
 
 // ---- the mouse: to the editor ---------------------------------------------------
 
-bool TableDialog::OnLButtonDown(UINT, POINT p) {
-    editor_->LButtonDown(PointOf(p));
+bool TableDialog::OnLButtonDown(UINT keys, POINT p) {
+    editor_->LButtonDown(PointOf(p), (keys & MK_SHIFT) != 0);
     return false;
 }
 
@@ -297,6 +312,7 @@ UINT TextOf(bw::EditorMessage message) {
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
         case M::PasteNoRoom: return IDS_PASTE_NO_ROOM;
         case M::BadReplay: return IDS_BAD_REPLAY;
+        case M::OutsideArea: return IDS_OUTSIDE_AREA;
     }
     return 0;
 }

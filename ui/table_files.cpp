@@ -294,8 +294,8 @@ void TableDialog::OnSendToDevice() {
         if (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL) != IDYES) return;
         if (SaveTable(false) < 0) return;
     }
-    if (editor_->tool == bw::kPointerTool) editor_->ToggleSelectionFrame(nullptr);
     editor_->EndBorder();
+    editor_->Select({});
     editor_->currentPiece = nullptr;
     SendToTalvik(hwnd(), editor_->FilePath());
 }

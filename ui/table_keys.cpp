@@ -29,6 +29,8 @@ constexpr Shortcut kShortcuts[] = {
     {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
     {'S', true, true, ID_FILE_SAVE_AS},
     {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
+    {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
+    {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
 
 // The tools' keys: 1 to 9 (on the top row or the number pad) in the
@@ -48,6 +50,12 @@ constexpr EditItem kEditItems[] = {
     {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
     {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
     {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
+    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll}, {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
+    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},        {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
+    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},     {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},   {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
+    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
 }  // namespace
@@ -59,9 +67,13 @@ bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
     if (msg.message != WM_KEYDOWN) return false;
     if (HandleShortcut(msg)) return true;
-    // Escape never closes the window; F1 is left to the system, whose help
-    // request (WM_HELP) opens the help once.
-    return msg.wParam == VK_ESCAPE || editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
+    // Escape never closes the window (it clears the selection); F1 is left
+    // to the system, whose help request (WM_HELP) opens the help once.
+    if (msg.wParam == VK_ESCAPE) {
+        editor_->Escape();
+        return true;
+    }
+    return editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
 }
 
 // A toolbar button shown pressed but not checked is released when the

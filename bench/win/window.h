@@ -24,19 +24,11 @@ inline void Pump(HWND dialog) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) win::PumpDialogMessage(dialog, msg);
 }
 
-// examples/NAME.txt built into a table file in the temporary folder and
+// A table's text built into a table file in the temporary folder and
 // loaded by the window; false with `error` set when any step fails.
-inline bool LoadExample(ui::TableDialog& dlg, const std::string& name, std::string& error) {
-    const std::string source = std::string(BW_SOURCE_DIR_WIN "/examples/") + name + ".txt";
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + source;
-        return false;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
+inline bool LoadText(ui::TableDialog& dlg, const std::string& text, const std::string& name, std::string& error) {
     bw::Table table(bw::BuiltinImageLoader{});
-    if (!bw::TextToTable(text.str(), *table.root, error)) return false;
+    if (!bw::TextToTable(text, *table.root, error)) return false;
     const bw::SaveResult saved = bw::SaveTableBytes(*table.root);
     if (!saved.ok) {
         error = saved.error;
@@ -48,8 +40,24 @@ inline bool LoadExample(ui::TableDialog& dlg, const std::string& name, std::stri
     if (!bw::WriteFileBytes(path, saved.bytes, error)) return false;
     const bool loaded = dlg.LoadTable(path.c_str());
     DeleteFileA(path.c_str());
-    if (!loaded) error = "the window refused " + source;
+    if (!loaded) error = "the window refused " + name;
     return loaded;
+}
+
+// The text of examples/NAME.txt; empty with `error` set when it cannot be read.
+inline std::string ExampleText(const std::string& name, std::string& error) {
+    const std::string source = std::string(BW_SOURCE_DIR_WIN "/examples/") + name + ".txt";
+    std::ifstream in(source, std::ios::binary);
+    if (!in) error = "cannot read " + source;
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// examples/NAME.txt loaded by the window.
+inline bool LoadExample(ui::TableDialog& dlg, const std::string& name, std::string& error) {
+    const std::string text = ExampleText(name, error);
+    return error.empty() && LoadText(dlg, text, name, error);
 }
 
 }  // namespace bench

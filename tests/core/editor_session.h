@@ -105,6 +105,10 @@ private:
 //   yes no  the answer to the next message      off  another window becomes the active one
 //        S start play  E stop play
 //   !NAME  the table saved as NAME      P  the window paints what is invalid
+//   sX,Y Shift+click at X,Y    qX,Y Shift+press    esc Escape    all Select All
+//   dup Duplicate   mirror Mirror   mcopy Mirror copy
+//   align-left ... align-bottom (left centre right top middle bottom)
+//   spread-h spread-v  Distribute horizontally, vertically
 // After each action the window paints, as it would between messages.
 struct Session {
     ScreenView view;
@@ -119,6 +123,7 @@ struct Session {
         bw::EditorTexts t;
         for (int i = 0; i <= bw::kPointerTool; ++i) t.tools[static_cast<size_t>(i)] = "tool " + std::to_string(i);
         t.replayPlaying = "replay";
+        t.piecesSelected = "%d selected";
         t.checkClean = "no unreached pieces, no traps";
         t.checkUnreached = "%1 unreached";
         t.checkTrap = "%1 trap";
@@ -153,12 +158,25 @@ struct Session {
             p.x = std::stoi(a.substr(1, comma - 1));
             p.y = comma == std::string::npos ? 0 : std::stoi(a.substr(comma + 1));
         }
-        if (a == "yes") view.answers.push_back(bw::MessageAnswer::Yes);
+        static const char* const sides[] = {"align-left", "align-centre", "align-right",
+                                            "align-top", "align-middle", "align-bottom"};
+        for (int i = 0; i < 6; ++i)
+            if (a == sides[i]) return editor.Align(static_cast<bw::Alignment>(i));
+        if (a == "esc") editor.Escape();
+        else if (a == "all") editor.SelectAll();
+        else if (a == "dup") editor.Duplicate();
+        else if (a == "mirror") editor.Mirror();
+        else if (a == "mcopy") editor.MirrorCopy();
+        else if (a == "spread-h") editor.Distribute(false);
+        else if (a == "spread-v") editor.Distribute(true);
+        else if (a == "yes") view.answers.push_back(bw::MessageAnswer::Yes);
         else if (a == "no") view.answers.push_back(bw::MessageAnswer::No);
         else if (a == "off") view.active = false;
         else if (c == 't') editor.SelectTool(p.x);
         else if (c == 'c') editor.LButtonDown(p), editor.LButtonUp();
         else if (c == 'p') editor.LButtonDown(p);
+        else if (c == 's') editor.LButtonDown(p, true), editor.LButtonUp();
+        else if (c == 'q') editor.LButtonDown(p, true);
         else if (c == 'm') editor.MouseMove(p);
         else if (c == 'u') editor.LButtonUp();
         else if (c == 'r') editor.RButtonDown();

@@ -49,26 +49,28 @@ Pixels NaiveEllipse(const Rect& r) {
     });
 }
 
-// Winding number at the pixel's centre, by exact rational comparison.
+// Winding number at the pixel's centre, by exact rational comparison: the
+// crossings left of it, or those right of it (a centre on an edge is in).
 Pixels NaivePolygon(const std::vector<Point>& pts) {
     const int n = static_cast<int>(pts.size());
     return Make([&](int x, int y) {
         if (n < 3) return false;
         const int64_t cy = 2 * y + 1, cx = 2 * x + 1;  // doubled centre
-        int winding = 0;
+        int left = 0, right = 0;
         for (int i = 0; i < n; ++i) {
             const Point p = pts[i], q = pts[(i + 1) % n];
             if (p.y == q.y) continue;
             const int64_t ylo = 2 * std::min(p.y, q.y), yhi = 2 * std::max(p.y, q.y);
             if (cy < ylo || cy >= yhi) continue;
-            // Crossing X (doubled) = 2 p.x + (cy - 2 p.y)(q.x - p.x)/(q.y - p.y); count it
-            // when it lies at or left of the centre.
+            // Crossing X (doubled) = 2 p.x + (cy - 2 p.y)(q.x - p.x)/(q.y - p.y).
             int64_t num = 2 * int64_t{p.x} * (q.y - p.y) + (cy - 2 * int64_t{p.y}) * (q.x - p.x);
             int64_t den = q.y - p.y;
             if (den < 0) num = -num, den = -den;
-            if (num <= cx * den) winding += q.y > p.y ? 1 : -1;
+            const int dir = q.y > p.y ? 1 : -1;
+            if (num < cx * den) left += dir;
+            if (num > cx * den) right += dir;
         }
-        return winding != 0;
+        return left != 0 || right != 0;
     });
 }
 
