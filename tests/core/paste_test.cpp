@@ -102,6 +102,24 @@ TEST(Paste, ASetThatCannotStandTogetherIsRefusedWhole) {
     }
 }
 
+TEST(Paste, DuplicateMovesItsCopyInAsPasteDoes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"hole 118 50\n", "hole 118 50\nhole 118 54\n"},
+        {"cannon 119 94\n", "cannon 119 94\ncannon 114 89\n"},  // moved in, then off the original
+        {"left-flipper 112 40\nright-flipper 30 94\n", "left-flipper 112 40\nright-flipper 30 94\n"
+                                                         "left-flipper 114 40\nright-flipper 32 94\n"},
+    };
+    for (const auto& [table, after] : cases) {
+        SCOPED_TRACE(table);
+        Session s;
+        s.Load(table);
+        s.Run("all dup");
+        EXPECT_TRUE(s.view.asked.empty());
+        EXPECT_EQ(s.Text(), kHead + std::string(after));
+        for (const bw::TablePiece* p = s.editor.root->FirstChild(); p; p = p->next.get()) EXPECT_TRUE(Allowed(*p));
+    }
+}
+
 TEST(Paste, APastedCannonKeepsTheBallOnTheTable) {
     Session s;
     s.view.clipboard = "cannon 0 0\n";
