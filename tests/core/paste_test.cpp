@@ -218,6 +218,7 @@ TEST(Paste, TextThatIsNoTableIsRefusedWithItsLineQuotedReadably) {
         {"obstacle50 30 30 40\n", "line 1: \"obstacle50\" has too many numbers: it takes one position, X Y"},
         {"hole 1 2\rpolyline 3 4 5 6\r", "line 2: \"polyline\" has too many numbers: it takes one position, X Y"},
         {"obstacle50 30\n", "line 1: \"obstacle50\" needs a position: X Y"},
+        {"hole 12 256\n", "line 1: \"256\" is not a coordinate from 0 to 255"},
         {"\xEF\xBB\xBFteapot 1 2\n", "line 1: unknown piece \"teapot\""},
         {longWord, "line 1: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
         {"hole 1 2\nborder 1 1, x\xC3\xA9\x01\xFF 2\n", "line 2: \"x\xC3\xA9??\" is not a coordinate from 0 to 255"},
