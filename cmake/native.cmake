@@ -12,7 +12,8 @@ add_executable(bwtool
   tools/bwtool/movie.cpp
 )
 find_library(GIF_LIBRARY gif REQUIRED)
-target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY})
+find_package(Threads REQUIRED)
+target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY} Threads::Threads)
 bw_view(bwtool PRIVATE tools/bwtool)
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 

@@ -162,7 +162,10 @@ endif()
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/gtest-build EXCLUDE_FROM_ALL)
 
 file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${BW_WIN_TESTS} $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_test_manifest>)
+# The recorded games play in the Windows build too: the same tick on
+# another compiler and another architecture.
+add_executable(win_tests ${BW_WIN_TESTS} ${CMAKE_SOURCE_DIR}/tests/core/replay_corpus_test.cpp
+  $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_test_manifest>)
 target_link_libraries(win_tests PRIVATE bw_app gtest psapi)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})

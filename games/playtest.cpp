@@ -130,7 +130,8 @@ std::vector<const TablePiece*> ReportedPieces(const TableRoot& root) {
 
 struct Playtest::Impl final : ContactObserver {
     // The playtest's table never draws.
-    Impl(const TableRoot& source, const PlaytestOptions& o) : options(o), table(NoImageLoader{}) {
+    Impl(const TableRoot& source, const PlaytestOptions& o, int64_t first, int64_t end)
+        : options(o), table(NoImageLoader{}), firstGame(first), endGame(end), game(first) {
         CopyPieces(source, *table.root);
         TableState& st = table.state;
         st.contacts = this;
@@ -159,6 +160,7 @@ struct Playtest::Impl final : ContactObserver {
             }
         });
         lastTouch.assign(report.pieces.size(), -2);
+        firstTouch.assign(report.pieces.size(), 0);
         sides[0].key = kKeyZ;
         sides[1].key = kKeyX;
         if (cannon) {
@@ -167,7 +169,7 @@ struct Playtest::Impl final : ContactObserver {
             serveFy = FixedY(Placed(*cannon).y - kServeAbove).v;
         }
         report.heat.assign(static_cast<size_t>(kHeatWidth) * kHeatHeight, 0);
-        scores.reserve(static_cast<size_t>(options.games));
+        scores.reserve(static_cast<size_t>(endGame - firstGame));
     }
 
     void Contact(const TablePiece& piece, int32_t result) override {
@@ -178,6 +180,7 @@ struct Playtest::Impl final : ContactObserver {
         int64_t& last = lastTouch[static_cast<size_t>(entry)];
         if (last == clock) return;
         if (last != clock - 1) ++report.pieces[static_cast<size_t>(entry)].hits;
+        if (clock == 1) firstTouch[static_cast<size_t>(entry)] = 1;
         last = clock;
     }
 
@@ -252,27 +255,10 @@ struct Playtest::Impl final : ContactObserver {
         }
     }
 
+    // Traps are gathered into places in the order they are found, when the
+    // report is made (games played apart are gathered in game order).
     void AddTrap(bool resting, const Stretch& s, int64_t ticks) {
-        const int32_t x = (s.minX + s.maxX) / 2, y = (s.minY + s.maxY) / 2;
-        const int32_t nearby = (resting ? kRestBox : kConfineBox) / 2 + 2;
-        for (size_t i = 0; i < report.traps.size(); ++i) {
-            Trap& t = report.traps[i];
-            if (t.resting == resting && std::abs(t.x - x) <= nearby && std::abs(t.y - y) <= nearby) {
-                t.ticks = std::max(t.ticks, ticks);
-                if (trapGame[i] != game) ++t.games;
-                trapGame[i] = game;
-                return;
-            }
-        }
-        if (report.traps.size() >= kMaxTraps) return;
-        Trap t;
-        t.resting = resting;
-        t.x = x;
-        t.y = y;
-        t.ticks = ticks;
-        t.games = 1;
-        report.traps.push_back(t);
-        trapGame.push_back(game);
+        trapsFound.push_back({resting, (s.minX + s.maxX) / 2, (s.minY + s.maxY) / 2, ticks, game});
     }
 
     void CloseRest() {
@@ -292,10 +278,13 @@ struct Playtest::Impl final : ContactObserver {
         const bool drained = PlayTick(st, false);
         if (keysSent) table.root->dirtyRegion.SetEmpty();
         const Ball& b = *st.ball;
-        const int32_t x = std::clamp(b.x, 0, kHeatWidth - 1), y = std::clamp(b.y, 0, kHeatHeight - 1);
+        // The ball's table position, as the tick left it (b.x, b.y), from
+        // its fixed position: read whole, the pair just stored stalls.
+        const int32_t x = std::clamp(TableX(b.fx).v, 0, kHeatWidth - 1), y = std::clamp(TableY(b.fy).v, 0, kHeatHeight - 1);
         ++report.heat[static_cast<size_t>(y) * kHeatWidth + x];
         if (drained) {
             ++drains;
+            ++report.drains;
             lives.push_back(tick - lifeStart);
             lifeStart = tick;
             CloseRest();
@@ -316,12 +305,15 @@ struct Playtest::Impl final : ContactObserver {
             ++report.gamesEndedByTrap;
             return false;
         }
+        if (drains == 0 && tick >= options.ticks) ++report.endless;
         return drains < options.drainsPerGame && tick < options.ticks;
     }
 
     void EndGame() {
         CloseRest();
         CloseConfine();
+        // The ball still in play lasted until the game ended.
+        if (drains < options.drainsPerGame && tick > lifeStart) lives.push_back(tick - lifeStart);
         report.ticks += tick;
         scores.push_back(static_cast<uint32_t>(table.state.score));
         // No key is let go here: every key change has had its tick, so the
@@ -335,12 +327,19 @@ struct Playtest::Impl final : ContactObserver {
     PlaytestReport report;
     std::vector<int32_t> entryOfSerial;
     std::vector<int64_t> lastTouch;
-    std::vector<int64_t> trapGame;
+    std::vector<uint8_t> firstTouch;  // pieces touched in the first tick played
+    struct TrapFound {
+        bool resting;
+        int32_t x, y;
+        int64_t ticks, game;
+    };
+    std::vector<TrapFound> trapsFound;
     std::vector<uint32_t> scores;
     std::vector<int64_t> lives;
     Side sides[2];
     bool hasCannon = false;
     int32_t serveFx = 0, serveFy = 0;
+    int64_t firstGame = 0, endGame = 0;  // the games this one plays
     // The game under way.
     int64_t game = 0;
     bool inGame = false;
@@ -352,30 +351,86 @@ struct Playtest::Impl final : ContactObserver {
 };
 
 Playtest::Playtest(const TableRoot& table, const PlaytestOptions& options)
-    : impl_(std::make_unique<Impl>(table, options)) {}
+    : Playtest(table, options, 0, options.games) {}
+
+Playtest::Playtest(const TableRoot& table, const PlaytestOptions& options, int64_t firstGame, int64_t endGame)
+    : impl_(std::make_unique<Impl>(table, options, std::clamp<int64_t>(firstGame, 0, options.games),
+                                   std::clamp<int64_t>(endGame, std::clamp<int64_t>(firstGame, 0, options.games),
+                                                       options.games))) {}
 
 Playtest::~Playtest() = default;
 
 bool Playtest::Run(int64_t tickBudget) {
     Impl& m = *impl_;
-    while (m.game < m.options.games && tickBudget-- > 0) {
+    while (m.game < m.endGame && tickBudget-- > 0) {
         if (!m.inGame) m.BeginGame();
         if (!m.Tick()) m.EndGame();
     }
     return Done();
 }
 
-bool Playtest::Done() const { return impl_->game >= impl_->options.games; }
-int64_t Playtest::GamesDone() const { return impl_->game; }
-int64_t Playtest::Games() const { return impl_->options.games; }
+bool Playtest::Done() const { return impl_->game >= impl_->endGame; }
+int64_t Playtest::GamesDone() const { return impl_->game - impl_->firstGame; }
+int64_t Playtest::Games() const { return impl_->endGame - impl_->firstGame; }
 
-PlaytestReport Playtest::Report() const {
-    const Impl& m = *impl_;
+PlaytestReport Playtest::Report() const { return MergedReport({this}); }
+
+PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
+    if (parts.empty()) return {};
+    const Playtest::Impl& m = *parts.front()->impl_;
     PlaytestReport r = m.report;
-    r.games = m.game;
-    r.drains = static_cast<int64_t>(m.lives.size());
-    if (!m.scores.empty()) {
-        std::vector<uint32_t> s = m.scores;
+    std::vector<uint32_t> scores;
+    std::vector<int64_t> lives;
+    const Playtest::Impl* before = nullptr;
+    for (const Playtest* part : parts) {
+        const Playtest::Impl& p = *part->impl_;
+        if (before) {
+            r.ticks += p.report.ticks;
+            r.drains += p.report.drains;
+            r.captures += p.report.captures;
+            r.gamesEndedByTrap += p.report.gamesEndedByTrap;
+            r.endless += p.report.endless;
+            for (size_t i = 0; i < r.pieces.size() && i < p.report.pieces.size(); ++i) {
+                r.pieces[i].hits += p.report.pieces[i].hits;
+                // A touch that runs on from the games before is one touch.
+                if (p.firstTouch[i] && before->lastTouch[i] == before->clock) --r.pieces[i].hits;
+            }
+            for (size_t i = 0; i < r.heat.size() && i < p.report.heat.size(); ++i) r.heat[i] += p.report.heat[i];
+        }
+        r.games += p.game - p.firstGame;
+        scores.insert(scores.end(), p.scores.begin(), p.scores.end());
+        lives.insert(lives.end(), p.lives.begin(), p.lives.end());
+        before = &p;
+    }
+    r.tickLimit = m.options.ticks;
+    // The trap places, gathered in the order the games found them.
+    std::vector<int64_t> trapGame;
+    for (const Playtest* part : parts) {
+        for (const Playtest::Impl::TrapFound& f : part->impl_->trapsFound) {
+            const int32_t nearby = (f.resting ? kRestBox : kConfineBox) / 2 + 2;
+            bool known = false;
+            for (size_t i = 0; i < r.traps.size() && !known; ++i) {
+                Trap& t = r.traps[i];
+                if (t.resting == f.resting && std::abs(t.x - f.x) <= nearby && std::abs(t.y - f.y) <= nearby) {
+                    t.ticks = std::max(t.ticks, f.ticks);
+                    if (trapGame[i] != f.game) ++t.games;
+                    trapGame[i] = f.game;
+                    known = true;
+                }
+            }
+            if (known || r.traps.size() >= kMaxTraps) continue;
+            Trap t;
+            t.resting = f.resting;
+            t.x = f.x;
+            t.y = f.y;
+            t.ticks = f.ticks;
+            t.games = 1;
+            r.traps.push_back(t);
+            trapGame.push_back(f.game);
+        }
+    }
+    if (!scores.empty()) {
+        std::vector<uint32_t>& s = scores;
         std::sort(s.begin(), s.end());
         uint64_t sum = 0;
         for (uint32_t v : s) sum += v;
@@ -384,8 +439,8 @@ PlaytestReport Playtest::Report() const {
         r.scoreMedian = s[(n - 1) / 2];
         r.scoreP90 = s[(9 * n + 9) / 10 - 1];
     }
-    if (!m.lives.empty()) {
-        std::vector<int64_t> l = m.lives;
+    if (!lives.empty()) {
+        std::vector<int64_t>& l = lives;
         std::sort(l.begin(), l.end());
         int64_t sum = 0;
         for (int64_t v : l) sum += v;
@@ -445,6 +500,21 @@ std::string TrapText(const PlaytestReport& r, const Trap& t) {
     return s;
 }
 
+std::string Grouped(int64_t n) {
+    const std::string digits = std::to_string(n < 0 ? -static_cast<uint64_t>(n) : static_cast<uint64_t>(n));
+    std::string out = n < 0 ? "-" : "";
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i != 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string EndlessText(const PlaytestReport& r) {
+    return "the ball never drains: " + Grouped(r.endless) + " of " + Grouped(r.games) + " games reached " +
+           Grouped(r.tickLimit) + " ticks";
+}
+
 std::string ReportText(const PlaytestReport& r) {
     std::string s;
     const std::vector<int32_t> unreached = r.Unreached();
@@ -454,7 +524,8 @@ std::string ReportText(const PlaytestReport& r) {
     if (unreached.size() > kListed)
         s += "unreached: " + Number(static_cast<int64_t>(unreached.size() - kListed)) + " more (see --json)\n";
     for (const Trap& t : r.traps) s += "trap: " + TrapText(r, t) + "\n";
-    if (unreached.empty() && r.traps.empty()) s += "no unreached pieces and no traps\n";
+    if (r.EndlessFinding()) s += EndlessText(r) + "\n";
+    if (!r.HasFindings()) s += "no unreached pieces and no traps\n";
     return s + FiguresText(r);
 }
 
@@ -478,6 +549,7 @@ std::string ReportJson(const PlaytestReport& r) {
     };
     std::string s = "{\n  \"games\": " + Number(r.games) + ",\n  \"ticks\": " + Number(r.ticks) +
                     ",\n  \"drains\": " + Number(r.drains) + ",\n  \"captures\": " + Number(r.captures) +
+                    ",\n  \"endless\": " + Number(r.endless) +
                     ",\n  \"ball_ticks\": {\"mean\": " + Number(r.ballTicksMean) + ", \"median\": " +
                     Number(r.ballTicksMedian) + "},\n  \"score\": {\"mean\": " + Tenths(r.scoreMeanTenths) +
                     ", \"median\": " + Number(r.scoreMedian) + ", \"p90\": " + Number(r.scoreP90) +

@@ -78,7 +78,13 @@ struct PlaytestReport {
     int64_t drains = 0;
     int64_t captures = 0;  // hole captures
     int64_t gamesEndedByTrap = 0;
-    // Ticks a ball lasted, from the start or the last drain to a drain.
+    // Games that reached the tick limit (`tickLimit`) without a drain. A
+    // good player keeps the ball up that long now and then; when half the
+    // games or more do, the ball never drains: a finding (EndlessFinding).
+    int64_t endless = 0;
+    int64_t tickLimit = 0;
+    // Ticks a ball lasted, from the start or the last drain to a drain, or
+    // to the end of its game for a ball that never drained.
     int64_t ballTicksMean = 0, ballTicksMedian = 0;
     // Scores per game: the mean in tenths, the median and the 90th percentile.
     uint64_t scoreMeanTenths = 0;
@@ -89,7 +95,8 @@ struct PlaytestReport {
     uint32_t heatMax = 0;
 
     std::vector<int32_t> Unreached() const;  // indices of targets never hit
-    bool HasFindings() const { return !traps.empty() || !Unreached().empty(); }
+    bool EndlessFinding() const { return endless > 0 && endless * 2 >= games; }
+    bool HasFindings() const { return !traps.empty() || EndlessFinding() || !Unreached().empty(); }
 };
 
 // The pieces the report names, in its order.
@@ -98,14 +105,24 @@ std::vector<const TablePiece*> ReportedPieces(const TableRoot& root);
 // A playtest that can run in slices: the window runs a slice between
 // messages, the tool all at once. The table is copied at construction and
 // never touched again.
+//
+// The games are independent (each is seeded from its number), so a
+// playtest may play a range of them only, and the playtests of
+// consecutive ranges make together the report of all of them, the same as
+// one playtest of the whole range gives (MergedReport). Each playtest
+// keeps a table of its own: those of different ranges may run at the same
+// time on different threads.
 class Playtest {
 public:
     Playtest(const TableRoot& table, const PlaytestOptions& options);
+    // Games [firstGame, endGame) of those the options describe.
+    Playtest(const TableRoot& table, const PlaytestOptions& options, int64_t firstGame, int64_t endGame);
     ~Playtest();
     Playtest(const Playtest&) = delete;
     Playtest& operator=(const Playtest&) = delete;
 
-    // Plays on for about `tickBudget` ticks; true when every game is over.
+    // Plays on for about `tickBudget` ticks; true when every game of its
+    // range is over.
     bool Run(int64_t tickBudget);
     bool Done() const;
     int64_t GamesDone() const;
@@ -114,11 +131,24 @@ public:
     PlaytestReport Report() const;
 
 private:
+    friend PlaytestReport MergedReport(const std::vector<const Playtest*>& parts);
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
+// The report of playtests of consecutive ranges of games, given in game
+// order, each Done: per-game figures in game order, a touch running on
+// across the boundary of two ranges counted once, trap places gathered in
+// the order they were found.
+PlaytestReport MergedReport(const std::vector<const Playtest*>& parts);
+
 PlaytestReport RunPlaytest(const TableRoot& table, const PlaytestOptions& options);
+
+// A whole number with its thousands separated by commas: "3,000".
+std::string Grouped(int64_t n);
+// The finding on games that never end: "the ball never drains: 50 of 50
+// games reached 3,000 ticks".
+std::string EndlessText(const PlaytestReport& report);
 
 // The report for a person: findings first, then the figures.
 std::string ReportText(const PlaytestReport& report);

@@ -363,6 +363,7 @@ TableRoot::TableRoot(TableState& st, const ImageLoader& loader) : PieceGroup(st,
 }
 
 TableRoot::~TableRoot() {
+    fastPath.reset();
     ball.reset();
     state.ball = nullptr;
     dirtyRegion = Region();
@@ -373,6 +374,9 @@ TableRoot::~TableRoot() {
 
 int32_t TableRoot::HandleMessage(PieceMessage code) {
     if (code == PieceMessage::Reset) {
+        // The pieces' fixed positions are made anew: what play derived from
+        // the old ones must be looked at again.
+        ++state.resets;
         holeCount = 0;
         for (TablePiece* c = firstChild.get(); c; c = c->next.get())
             if (c->kind == kHole) ++holeCount;

@@ -12,6 +12,7 @@ PlacedPiece::PlacedPiece(TableState& st, PieceKind k, int32_t px, int32_t py, ui
     : TablePiece(st, k), bounce(b), x(px), y(py) {}
 
 void PlacedPiece::MoveBy(int32_t ddx, int32_t ddy) {
+    ++state.treeVersion;
     x = (I32(x) + ddx).v;
     y = (I32(y) + ddy).v;
     region.Offset((I32(ddx) * 2).v, (I32(ddy) * 2).v);
@@ -45,6 +46,7 @@ bool IsGroup(const TablePiece& p) { return dynamic_cast<const PieceGroup*>(&p) !
 
 void PieceGroup::AppendChild(std::unique_ptr<TablePiece> piece) {
     if (!piece) return;
+    ++state.treeVersion;
     piece->HandleMessage(PieceMessage::RebuildRegion);
     region.Unite(piece->region);
     TablePiece* raw = piece.get();
@@ -55,6 +57,7 @@ void PieceGroup::AppendChild(std::unique_ptr<TablePiece> piece) {
 
 void PieceGroup::InsertChild(std::unique_ptr<TablePiece> piece, size_t index) {
     if (!piece) return;
+    ++state.treeVersion;
     if (index == 0 && firstChild) {
         piece->HandleMessage(PieceMessage::RebuildRegion);
         region.Unite(piece->region);
@@ -76,6 +79,7 @@ void PieceGroup::InsertChild(std::unique_ptr<TablePiece> piece, size_t index) {
 
 std::unique_ptr<TablePiece> PieceGroup::RemoveChild(TablePiece* piece) {
     if (!piece) return nullptr;
+    ++state.treeVersion;
     std::unique_ptr<TablePiece> owned;
     if (firstChild.get() == piece) {
         owned = std::move(firstChild);
@@ -114,6 +118,7 @@ TablePiece* PieceGroup::PieceAt(int32_t wx, int32_t wy) const {
 }
 
 void PieceGroup::DeleteChildren() {
+    ++state.treeVersion;
     // Iterative, so that a long list is not torn down by recursion.
     while (firstChild) {
         std::unique_ptr<TablePiece> c = std::move(firstChild);

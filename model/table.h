@@ -145,6 +145,11 @@ struct TableState {
     uint32_t randomState = 1;
     ContactObserver* contacts = nullptr;  // none in play
     Collisions collisions = kNoCollisions;  // the physics, once play starts
+    // Count the changes of the tree (a piece added, removed or moved) and
+    // the Resets of the root, so that what is derived from it for play
+    // knows when it may be out of date.
+    uint32_t treeVersion = 0;
+    uint32_t resets = 0;
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;
@@ -319,6 +324,13 @@ inline bool RoundPiece::InReach(const Ball& ball) const {
     return Abs(I32(ball.fx) - fx) <= r && Abs(I32(ball.fy) - fy) <= r;
 }
 
+// What the play keeps of a table for its own speed (the physics derives it
+// at the start of play); the root owns it.
+class TableFastPath {
+public:
+    virtual ~TableFastPath() = default;
+};
+
 class TableRoot : public PieceGroup {
 public:
     // Loads the piece images, creates the ball, and registers both in the
@@ -331,6 +343,7 @@ public:
     Region dirtyRegion;
     int32_t holeCount = 0;
     std::unique_ptr<Ball> ball;
+    std::unique_ptr<TableFastPath> fastPath;
 };
 
 // Builds the piece of `kind` at table position (x, y), appends it to

@@ -1,6 +1,7 @@
 #include "physics/game.h"
 
 #include "physics/physics.h"
+#include "physics/sweep.h"
 
 namespace bw {
 
@@ -9,19 +10,35 @@ void StartGame(TableState& st) {
     if (st.root) st.root->HandleMessage(PieceMessage::Reset);
     st.score = 0;
     st.paramA = 0;
+    PrepareFastPath(st);
 }
+
+namespace {
+
+// The ball's region follows its position; only the window, which repaints
+// what changed, needs it: otherwise its table position alone is kept.
+void PlaceBall(Ball& ball, bool trackDirty) {
+    if (trackDirty) {
+        ball.HandleMessage(PieceMessage::RebuildRegion);
+        return;
+    }
+    ball.x = TableX(ball.fx).v;
+    ball.y = TableY(ball.fy).v;
+}
+
+}  // namespace
 
 bool PlayTick(TableState& st, bool trackDirty) {
     Ball* ball = st.ball;
     TableRoot* root = st.root;
     if (!ball || !root) return false;
     Step(*ball);
-    ball->HandleMessage(PieceMessage::RebuildRegion);
+    PlaceBall(*ball, trackDirty);
     if (trackDirty) root->dirtyRegion.Unite(ball->region);
-    root->HandleMessage(PieceMessage::Simulate);
+    SimulateTable(st);
     const bool drained = BallOffTable(*ball);
     if (drained) ball->HandleMessage(PieceMessage::Reset);
-    ball->HandleMessage(PieceMessage::RebuildRegion);
+    PlaceBall(*ball, trackDirty);
     if (trackDirty) root->dirtyRegion.Unite(ball->region);
     return drained;
 }
@@ -29,7 +46,7 @@ bool PlayTick(TableState& st, bool trackDirty) {
 void SendKey(TableState& st, int32_t virtualKey, bool down) {
     st.paramA = virtualKey;
     st.paramB = down ? 1 : 0;
-    if (st.root) st.root->HandleMessage(PieceMessage::KeyChanged);
+    KeyChangedTable(st);
 }
 
 void ReleaseKeys(TableState& st) {

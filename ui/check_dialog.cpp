@@ -56,6 +56,8 @@ void CheckDialog::ShowFindings(const bw::PlaytestReport& report) {
     const std::string trap = win::LoadResString(IDS_CHECK_TRAP);
     for (size_t j = 0; j < report.traps.size(); ++j)
         add(win::FormatArgument(trap, bw::TrapText(report, report.traps[j])), -2 - static_cast<int>(j));
+    // Then a ball that never drains: the games never end.
+    if (report.EndlessFinding()) add(win::FormatArgument(win::LoadResString(IDS_CHECK_ENDLESS), bw::EndlessText(report)), -1);
     const std::string unreached = win::LoadResString(IDS_CHECK_UNREACHED);
     for (int32_t i : report.Unreached()) {
         const bw::PieceFacts& p = report.pieces[static_cast<size_t>(i)];

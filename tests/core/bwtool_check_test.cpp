@@ -77,4 +77,47 @@ TEST(BwtoolCheck, StrictJsonReplayAndMovie) {
     if (!HasFailure()) fs::remove_all(dir);
 }
 
+// The games on any number of threads: the same report, byte for byte.
+TEST(BwtoolCheck, AnyNumberOfJobsGivesTheSameReport) {
+    const fs::path dir = fs::path(BW_BINARY_DIR) / ("bwtool_jobs_test_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::string out, error;
+    auto t = bwtest::NewTable();
+    ASSERT_TRUE(bw::TextToTable(ReadText(fs::path(BW_SOURCE_DIR) / "tests/core/data/endless.txt"), *t->root, error));
+    ASSERT_TRUE(bw::WriteFileBytes((dir / "endless.bwt").string(), bw::SaveTableBytes(*t->root).bytes, error));
+    const std::string examples = std::string(BW_BINARY_DIR) + "/examples/";
+    for (const std::string& table : {examples + "classic.bwt", examples + "full.bwt", examples + "empty.bwt",
+                                      (dir / "endless.bwt").string()}) {
+        SCOPED_TRACE(table);
+        std::string one, oneText;
+        const int status = Tool("check " + table + " --games 61 --json --strict --jobs 1", one);
+        Tool("check " + table + " --games 23 --seed 5 --jobs 1", oneText);
+        for (const char* jobs : {"2", "3", "7"}) {
+            EXPECT_EQ(Tool("check " + table + " --games 61 --json --strict --jobs " + jobs, out), status);
+            EXPECT_EQ(out, one) << jobs << " jobs";
+            Tool("check " + table + " --games 23 --seed 5 --jobs " + std::string(jobs), out);
+            EXPECT_EQ(out, oneText) << jobs << " jobs";
+        }
+    }
+    // The table whose ball never drains fails a strict check.
+    EXPECT_EQ(Tool("check " + (dir / "endless.bwt").string() + " --games 50 --strict", out), 1) << out;
+    EXPECT_EQ(out.rfind("the ball never drains: 50 of 50 games reached 3,000 ticks\n", 0), 0u) << out;
+
+    const struct {
+        const char* value;
+        const char* message;
+    } bad[] = {
+        {"0", "bwtool check: --jobs must be from 1 to 256, not 0"},
+        {"257", "bwtool check: --jobs must be from 1 to 256, not 257"},
+        {"-2", "bwtool check: --jobs needs a whole number, not '-2'"},
+        {"two", "bwtool check: --jobs needs a whole number, not 'two'"},
+        {"99999999999999999999", "bwtool check: --jobs needs a whole number"},
+    };
+    for (const auto& b : bad) {
+        EXPECT_EQ(Tool("check " + examples + "classic.bwt --jobs " + b.value, out), 2) << b.value;
+        EXPECT_NE(out.find(b.message), std::string::npos) << out;
+    }
+    if (!HasFailure()) fs::remove_all(dir);
+}
+
 }  // namespace

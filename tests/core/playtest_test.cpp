@@ -8,7 +8,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "games/replay.h"
 #include "files/table_text.h"
@@ -82,6 +85,86 @@ TEST(Playtest, OpenTableWithoutFlippersDrainsEveryBall) {
     EXPECT_TRUE(r.traps.empty());
     EXPECT_GT(r.ballTicksMean, 0);
     EXPECT_EQ(r.pieces[0].hits, 300u);
+}
+
+TEST(Playtest, BallThatNeverDrainsIsAFinding) {
+    std::ifstream f(std::string(BW_SOURCE_DIR) + "/tests/core/data/endless.txt");
+    const std::string endless{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    const PlaytestReport r = Check(endless, 50);
+    EXPECT_EQ(r.endless, 50);
+    EXPECT_EQ(r.drains, 0);
+    EXPECT_TRUE(r.traps.empty());
+    EXPECT_TRUE(r.HasFindings());
+    EXPECT_EQ(EndlessText(r), "the ball never drains: 50 of 50 games reached 3,000 ticks");
+    EXPECT_EQ(ReportText(r), EndlessText(r) + "\n" + FiguresText(r));
+    EXPECT_NE(ReportJson(r).find("\n  \"endless\": 50,\n"), std::string::npos) << ReportJson(r);
+    // The ball in play lasted as long as its game.
+    EXPECT_EQ(r.ballTicksMean, 3000);
+    EXPECT_EQ(r.ballTicksMedian, 3000);
+    // Now and then a game that outlasts the limit is no finding; half of them is.
+    PlaytestReport some;
+    some.games = 100;
+    some.tickLimit = 2500;
+    for (const auto& [n, finding] : {std::pair{0, false}, {1, false}, {49, false}, {50, true}, {100, true}}) {
+        some.endless = n;
+        EXPECT_EQ(some.EndlessFinding(), finding) << n;
+        EXPECT_EQ(some.HasFindings(), finding) << n;
+    }
+    some.endless = 1234;
+    some.games = 1234;
+    EXPECT_EQ(EndlessText(some), "the ball never drains: 1,234 of 1,234 games reached 2,500 ticks");
+}
+
+// Games played in ranges, by playtests of their own, merge into the report
+// of all the games in one: what each game adds, a touch that runs on from
+// one game into the next, the traps in the order they were found.
+TEST(Playtest, GamesPlayedInRangesMakeTheSameReport) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int64_t games;
+    } const cases[] = {
+        {"classic", Example("classic.txt"), 40},
+        {"full", Example("full.txt"), 25},
+        // The ball starts touching the ledge and comes to rest on it: each
+        // game's touch runs on into the next.
+        {"ledge", "border 50 52, 80 52\nobstacle10 20 20\n", 6},
+        // Traps of both kinds in many places, more than the report keeps.
+        {"maze", "border 40 92, 2 80, 2 2, 122 2, 122 80, 86 92\ncannon 60 80\nborder 20 30, 40 34\n"
+                 "border 70 30, 90 26\nborder 30 60, 50 58\nborder 80 60, 100 62\nobstacle50 60 40\n",
+         30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto t = FromText(c.text);
+        PlaytestOptions o;
+        o.games = c.games;
+        const PlaytestReport whole = RunPlaytest(*t->root, o);
+        for (const std::vector<int64_t>& cuts : std::vector<std::vector<int64_t>>{{1}, {c.games / 2}, {1, 2, 3}, {c.games - 1}}) {
+            std::vector<std::unique_ptr<Playtest>> parts;
+            int64_t from = 0;
+            for (int64_t cut : cuts) {
+                parts.push_back(std::make_unique<Playtest>(*t->root, o, from, cut));
+                from = cut;
+            }
+            parts.push_back(std::make_unique<Playtest>(*t->root, o, from, c.games));
+            std::vector<const Playtest*> done;
+            uint64_t partHits = 0;
+            for (auto& p : parts) {
+                while (!p->Run(5000)) {
+                }
+                for (const PieceFacts& f : p->Report().pieces) partHits += f.hits;
+                done.push_back(p.get());
+            }
+            const PlaytestReport merged = MergedReport(done);
+            EXPECT_EQ(ReportJson(merged), ReportJson(whole)) << cuts.size() << " cuts";
+            EXPECT_EQ(ReportText(merged), ReportText(whole));
+            EXPECT_EQ(merged.heat, whole.heat);
+            uint64_t wholeHits = 0;
+            for (const PieceFacts& f : whole.pieces) wholeHits += f.hits;
+            if (std::string(c.name) == "ledge") EXPECT_EQ(partHits, wholeHits + cuts.size()) << "a touch at every cut";
+        }
+    }
 }
 
 TEST(Playtest, SameSeedSameReportOtherSeedOtherReport) {

@@ -30,8 +30,9 @@ int Usage() {
         "                                 the game as an animated GIF\n"
         "  text TABLE.bwt                 the table as editable text\n"
         "  build TEXT OUT.bwt             write a table file from its text\n"
-        "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--png OUT.png] [--json] [--strict]\n"
-        "                                 play the table many times and report what happened\n",
+        "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--jobs J] [--png OUT.png] [--json] [--strict]\n"
+        "                                 play the table many times and report what happened\n"
+        "                                 (on J threads, all cores by default; the same report for any J)\n",
         stderr);
     return kUsageError;
 }
