@@ -233,7 +233,7 @@ void Editor::ToggleSelectionFrame(Surface* given) {
     // Every selected piece is framed, a border too (two pieces in the
     // same place share a frame); the segment under the mouse while a
     // border is drawn is no selection.
-    if (mode == EditMode::DrawingBorder) return;
+    if (mode == EditMode::DrawingBorder || !FramesShown()) return;
     std::vector<Rect> boxes;
     for (const TablePiece* piece : selection_) {
         Rect box = piece->region.Box();
@@ -290,12 +290,15 @@ bool Editor::MoveCurrentPiece(int32_t dx, int32_t dy, bool copy) {
     for (const TablePiece* piece : pieces)
         if (!piece->FitsIn(kPlayfield.left, kPlayfield.top, kPlayfield.right >> 1, kPlayfield.bottom >> 1))
             return false;
+    // One piece is drawn at once where it goes and repainted where it was;
+    // several are repainted where they were and where they go, in one go.
+    const bool many = pieces.size() > 1 && tool != kBorderSegment;
+    Region changed;
     if (tool == kBorderSegment) {
         DrawCurrentPiece(true);
     } else {
-        Region old;
-        for (const TablePiece* piece : pieces) old.Unite(piece->region);
-        view_.Invalidate(old, false);
+        for (const TablePiece* piece : pieces) changed.Unite(piece->region);
+        if (!many) view_.Invalidate(changed, false);
     }
     ToggleSelectionFrame(nullptr);
     for (TablePiece* piece : pieces) {
@@ -303,9 +306,19 @@ bool Editor::MoveCurrentPiece(int32_t dx, int32_t dy, bool copy) {
         else piece->HandleMessage(PieceMessage::Move);
     }
     if (mode == EditMode::Dragging) dragMoved_ = {dragMoved_.x + state.paramA, dragMoved_.y + state.paramB};
-    DrawCurrentPiece(!copy);
+    if (many) {
+        for (const TablePiece* piece : pieces) changed.Unite(piece->region);
+        view_.Invalidate(changed, false);
+    } else {
+        DrawCurrentPiece(!copy);
+    }
     ToggleSelectionFrame(nullptr);
     return true;
+}
+
+bool Editor::FramesShown() const {
+    // Several pieces being dragged show no frames until they are dropped.
+    return !(mode == EditMode::Dragging && selection_.size() > 1);
 }
 
 // ---- the mouse ------------------------------------------------------------------------
@@ -382,7 +395,9 @@ bool Editor::PlaceOrSelect(Point p, bool shift) {
 }
 
 void Editor::StartDrag(TablePiece*) {
+    ToggleSelectionFrame(nullptr);  // the frames go while several are dragged...
     mode = EditMode::Dragging;
+    ToggleSelectionFrame(nullptr);  // ...and stay with one
     view_.CaptureMouse(true);
     dragMoved_ = {};
     // Every selected piece leaves the table, remembering its place.
@@ -462,7 +477,9 @@ void Editor::PutBackDraggedPiece() {
         else root->InsertChild(std::move(held.piece), held.index);
     }
     dragged_.clear();
+    ToggleSelectionFrame(nullptr);  // hidden while several were dragged...
     mode = EditMode::Editing;
+    ToggleSelectionFrame(nullptr);  // ...shown again
     RecordStep();  // the drag, from press to release, is one step
     TablePiece* pressed = pressedPiece_;
     pressedPiece_ = nullptr;

@@ -282,6 +282,7 @@ private:
     // What moves with the mouse and the arrow keys: the selection with the
     // pointer, otherwise currentPiece.
     std::vector<TablePiece*> MovingPieces() const;
+    bool FramesShown() const;
     // The selected pieces' items in the table file, in order.
     std::vector<int32_t> SelectedItems() const;
     // The table becomes `bytes` as one action, with the items `selected`

@@ -1,8 +1,8 @@
 // Timing of the selection's commands under Wine on a table that fills its
 // file (250 records): a drag of the whole table, from each mouse move to
 // the end of the repaint it causes; Select All; and Mirror copy of the
-// left half of the table (which fills the file again) and its Undo, each
-// with its paint.
+// left half of the table into the right half (which nearly fills the file
+// again) and its Undo, each with its paint.
 //
 // Needs a display (Xvfb will do): the drawing goes to a real window.
 #include <windows.h>
@@ -73,7 +73,7 @@ int main() {
     std::printf("selected: %zu pieces\n", editor.Selection().size());
 
     // The whole table dragged to and fro by a table pixel, one move at a time.
-    const bw::TablePiece* piece = editor.Selection().front();
+    const bw::TablePiece* piece = editor.Selection().back();  // an obstacle: a place of its own
     const int x = 2 * bw::Placed(*piece).x, y = 2 * bw::Placed(*piece).y;
     SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     std::vector<double> moves;

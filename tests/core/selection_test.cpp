@@ -64,6 +64,11 @@ TEST(Selection, TheBandShiftClickAndEscapeChooseThePieces) {
         {"play drops it", kThree, "t12 all S E", kThree, 4, 0},
         {"an empty table has nothing to select", "", "all", "", 1, 0},
         {"a band on an obstacle at the edge", "obstacle10 0 50\nhole 60 60\n", "t12 p0,80 m30,120 u D", "hole 60 60\n", 2, 0},
+        // The obstacle's shape covers window pixels 28 to 51 each way.
+        {"a band reaching the shape's last pixel", kThree, "t12 p28,28 m52,52 u", kThree, 4, 1},
+        {"a band a pixel short of it", kThree, "t12 p28,28 m50,50 u", kThree, 4, 0},
+        {"the commands wait while a band is drawn", kThree, "t12 all q10,190 m20,195 mcopy mirror dup align-left spread-h D u",
+         kThree, 4, 3},
     };
     for (const Case& c : cases) Check(c, false);
 }
@@ -75,6 +80,9 @@ TEST(Selection, TheStatusLineCountsTheSelectedPieces) {
     EXPECT_EQ(s.editor.statusText, "tool 12") << "one selected piece: as before";
     s.Run("all");
     EXPECT_EQ(s.editor.statusText, "3 selected");
+    // Each frame runs 5 pixels round its piece's shape (the hole's: 108 to 131).
+    EXPECT_EQ(s.view.screen.At(103, 120), bw::Rgb(255, 0, 0));
+    EXPECT_EQ(s.view.screen.At(104, 120), bw::kWhite);
     s.Run("D");
     EXPECT_EQ(s.editor.statusText, "tool 12");
 }
