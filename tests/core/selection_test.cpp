@@ -4,6 +4,8 @@
 // show what a full repaint shows.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "tests/core/editor_session.h"
 
 namespace {
@@ -85,6 +87,12 @@ TEST(Selection, TheStatusLineCountsTheSelectedPieces) {
     EXPECT_EQ(s.view.screen.At(104, 120), bw::kWhite);
     s.Run("D");
     EXPECT_EQ(s.editor.statusText, "tool 12");
+    // The band: every other pixel of its outline, its corners among them.
+    Session b;
+    b.Load(kThree);
+    b.Run("t12 p10,180 m60,140");
+    for (auto [x, y, dot] : {std::array{10, 180, 1}, {60, 140, 1}, {10, 140, 1}, {11, 140, 0}, {60, 141, 0}, {30, 160, 0}})
+        EXPECT_EQ(b.view.screen.At(x, y), dot ? bw::kBlack : bw::kWhite) << x << "," << y;
 }
 
 TEST(Selection, TheSelectionMovesDeletesAndCopiesAsOne) {
