@@ -6,7 +6,8 @@
 // plays the table whose text it was started on, and its findings are shown
 // only while the table's text is still that text. So an edit undone before
 // the check is over leaves it running, and every other change (an edit,
-// Undo, Redo, Paste, Clear, Open, a replay opened, a copy restored) ends it.
+// Undo, Redo, Paste, Clear, New, Open, a replay opened, a copy restored)
+// ends it.
 #include <string>
 
 #include "editor/editor.h"

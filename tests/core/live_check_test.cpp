@@ -86,6 +86,7 @@ TEST(CheckAsYouEdit, EveryChangeOfTheTableStartsAFreshCheck) {
         {"Clear while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t0 yes L"); }},
         {"a drag while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t12 p60,56 m80,70 u"); }},
         {"a border drawn while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t11 c20,20 c60,20 r"); }},
+        {"New while it runs", "", "t4 c100,40", 2, [](Live& s) { s.editor.NewTable(); }},
         {"another table opened while it runs", "", "t4 c100,40", 2,
          [](Live& s) { s.Load("hole 30 30\ncannon 60 90\n"); }},
         {"a copy restored while it runs", "", "t4 c100,40", 2,
