@@ -87,11 +87,12 @@ struct EditorTexts {
     std::string replayPlaying;                       // the status line while a replay plays
     std::string piecesSelected;  // the status line with two or more selected: "%d" is their number
     // The status line's summary of a check as you edit: no findings; else
-    // the counts ("%1" the number; a trap and traps apart), joined by
-    // ", " and put into `findingsHint`.
+    // the counts ("%1" the number; a trap and traps apart) and the endless
+    // games, joined by ", " and put into `findingsHint`.
     std::string checkClean;
     std::string checkUnreached;
     std::string checkTrap, checkTraps;
+    std::string checkEndless;  // the ball never drains
     std::string findingsHint;
 };
 

@@ -6,7 +6,8 @@
 // plays the table whose text it was started on, and its findings are shown
 // only while the table's text is still that text. So an edit undone before
 // the check is over leaves it running, and every other change (an edit,
-// Undo, Redo, Paste, Clear, Open, a replay opened, a copy restored) ends it.
+// Undo, Redo, Paste, Clear, New, Open, a replay opened, a copy restored)
+// ends it.
 #include <string>
 
 #include "editor/editor.h"
@@ -28,7 +29,8 @@ std::string Filled(const std::string& text, const std::string& value) {
 
 std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts) {
     const size_t unreached = report.Unreached().size(), traps = report.traps.size();
-    if (unreached == 0 && traps == 0) return texts.checkClean;
+    const bool endless = report.EndlessFinding();
+    if (unreached == 0 && traps == 0 && !endless) return texts.checkClean;
     std::string counts;
     auto add = [&](const std::string& part) {
         if (!counts.empty()) counts += ", ";
@@ -36,6 +38,7 @@ std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts)
     };
     if (unreached > 0) add(Filled(texts.checkUnreached, std::to_string(unreached)));
     if (traps > 0) add(Filled(traps == 1 ? texts.checkTrap : texts.checkTraps, std::to_string(traps)));
+    if (endless) add(texts.checkEndless);
     return Filled(texts.findingsHint, counts);
 }
 

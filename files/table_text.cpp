@@ -209,8 +209,8 @@ TextRead ReadText(std::string_view text, TableRoot& root, std::string& error, in
         int32_t x, y;
         if (words.size() > 3) return fail(Quoted(head) + " has too many numbers: it takes one position, X Y");
         if (words.size() != 3) return fail(Quoted(head) + " needs a position: X Y");
-        if (!Coordinate(words[1], x) || !Coordinate(words[2], y))
-            return fail("the position must be two numbers from 0 to 255");
+        if (!Coordinate(words[1], x)) return fail(Quoted(words[1]) + " is not a coordinate from 0 to 255");
+        if (!Coordinate(words[2], y)) return fail(Quoted(words[2]) + " is not a coordinate from 0 to 255");
         ++records;
         if (over) continue;
         if (kind == kBorderSegment && !parent->LastChild())

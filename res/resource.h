@@ -109,6 +109,7 @@
 #define IDS_LIVE_TRAP 33142
 #define IDS_LIVE_TRAPS 33143
 #define IDS_LIVE_HINT 33144
+#define IDS_LIVE_ENDLESS 33145
 
 // The toolbar control's identifier.
 #define ID_TOOLBAR 59392

@@ -17,6 +17,7 @@ if [ -f "$WIN_BUILD/bin/win_bench.exe" ]; then
         [ -f "$1/bin/win_play_bench.exe" ] && wine "$1/bin/win_play_bench.exe"
         [ -f "$1/bin/win_check_bench.exe" ] && wine "$1/bin/win_check_bench.exe"
         [ -f "$1/bin/win_undo_bench.exe" ] && wine "$1/bin/win_undo_bench.exe"
+        [ -f "$1/bin/win_live_check_bench.exe" ] && wine "$1/bin/win_live_check_bench.exe"
         [ -f "$1/bin/win_selection_bench.exe" ] && wine "$1/bin/win_selection_bench.exe"
         wineserver -k' sh "$WIN_BUILD"
 fi

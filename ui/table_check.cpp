@@ -144,8 +144,11 @@ void TableDialog::ShowCheckAsYouEdit() {
 }
 
 void TableDialog::GiveIdleTime() {
-    while (IdleSlice() && !MessagesWaiting()) {
+    idleResumePosted_ = false;
+    bool more = true;
+    while (!MessagesWaiting() && (more = IdleSlice())) {
     }
+    idleCutShort_ = more;
 }
 
 bool TableDialog::IdleSlice() {

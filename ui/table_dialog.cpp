@@ -33,6 +33,7 @@ bw::EditorTexts LoadEditorTexts() {
     texts.checkTrap = win::LoadResString(IDS_LIVE_TRAP);
     texts.checkTraps = win::LoadResString(IDS_LIVE_TRAPS);
     texts.findingsHint = win::LoadResString(IDS_LIVE_HINT);
+    texts.checkEndless = win::LoadResString(IDS_LIVE_ENDLESS);
     return texts;
 }
 

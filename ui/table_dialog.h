@@ -233,6 +233,11 @@ private:
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
     int64_t idleTickBudget_ = 500;  // ticks in a slice of the check as you edit
+    // The idle time was cut short by waiting messages with more to do: the
+    // next input message also brings a timer message of the check's, so that
+    // it goes on as soon as the queue is empty, not at the next tick.
+    bool idleCutShort_ = false;
+    bool idleResumePosted_ = false;
     // True while the dialog manager's own handling of an activation runs.
     bool activationDefaultRunning_ = false;
 };

@@ -128,6 +128,7 @@ struct Session {
         t.checkUnreached = "%1 unreached";
         t.checkTrap = "%1 trap";
         t.checkTraps = "%1 traps";
+        t.checkEndless = "the ball never drains";
         t.findingsHint = "%1: Ctrl+K for the list";
         return t;
     }

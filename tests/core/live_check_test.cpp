@@ -86,6 +86,7 @@ TEST(CheckAsYouEdit, EveryChangeOfTheTableStartsAFreshCheck) {
         {"Clear while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t0 yes L"); }},
         {"a drag while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t12 p60,56 m80,70 u"); }},
         {"a border drawn while it runs", "", "t4 c100,40", 2, [](Live& s) { s.Run("t11 c20,20 c60,20 r"); }},
+        {"New while it runs", "", "t4 c100,40", 2, [](Live& s) { s.editor.NewTable(); }},
         {"another table opened while it runs", "", "t4 c100,40", 2,
          [](Live& s) { s.Load("hole 30 30\ncannon 60 90\n"); }},
         {"a copy restored while it runs", "", "t4 c100,40", 2,
@@ -210,18 +211,23 @@ TEST(CheckAsYouEdit, TheStatusLineShowsTheSummaryOnlyWhileItHolds) {
 
 TEST(CheckAsYouEdit, TheSummaryCountsWhatWasFound) {
     struct Case {
-        int unreached, traps;
+        int unreached, traps, endless;  // endless games of 10
         const char* summary;
     };
     const Case cases[] = {
-        {0, 0, "no unreached pieces, no traps"},
-        {2, 1, "2 unreached, 1 trap: Ctrl+K for the list"},
-        {1, 0, "1 unreached: Ctrl+K for the list"},
-        {0, 3, "3 traps: Ctrl+K for the list"},
-        {12, 2, "12 unreached, 2 traps: Ctrl+K for the list"},
+        {0, 0, 0, "no unreached pieces, no traps"},
+        {2, 1, 0, "2 unreached, 1 trap: Ctrl+K for the list"},
+        {1, 0, 0, "1 unreached: Ctrl+K for the list"},
+        {0, 3, 0, "3 traps: Ctrl+K for the list"},
+        {12, 2, 0, "12 unreached, 2 traps: Ctrl+K for the list"},
+        {0, 0, 10, "the ball never drains: Ctrl+K for the list"},
+        {1, 1, 5, "1 unreached, 1 trap, the ball never drains: Ctrl+K for the list"},
+        {0, 0, 4, "no unreached pieces, no traps"},  // a few long games are no finding
     };
     for (const Case& c : cases) {
         bw::PlaytestReport r;
+        r.games = 10;
+        r.endless = c.endless;
         for (int i = 0; i < c.unreached + 2; ++i) r.pieces.push_back({"hole", i, i, i < 2 ? 5u : 0u, true});
         r.pieces.push_back({"border", 0, 0, 0, false});  // not a target: never counted
         r.traps.resize(static_cast<size_t>(c.traps));

@@ -102,6 +102,24 @@ TEST(Paste, ASetThatCannotStandTogetherIsRefusedWhole) {
     }
 }
 
+TEST(Paste, DuplicateMovesItsCopyInAsPasteDoes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"hole 118 50\n", "hole 118 50\nhole 118 54\n"},
+        {"cannon 119 94\n", "cannon 119 94\ncannon 114 89\n"},  // moved in, then off the original
+        {"left-flipper 112 40\nright-flipper 30 94\n", "left-flipper 112 40\nright-flipper 30 94\n"
+                                                         "left-flipper 114 40\nright-flipper 32 94\n"},
+    };
+    for (const auto& [table, after] : cases) {
+        SCOPED_TRACE(table);
+        Session s;
+        s.Load(table);
+        s.Run("all dup");
+        EXPECT_TRUE(s.view.asked.empty());
+        EXPECT_EQ(s.Text(), kHead + std::string(after));
+        for (const bw::TablePiece* p = s.editor.root->FirstChild(); p; p = p->next.get()) EXPECT_TRUE(Allowed(*p));
+    }
+}
+
 TEST(Paste, APastedCannonKeepsTheBallOnTheTable) {
     Session s;
     s.view.clipboard = "cannon 0 0\n";
@@ -200,6 +218,7 @@ TEST(Paste, TextThatIsNoTableIsRefusedWithItsLineQuotedReadably) {
         {"obstacle50 30 30 40\n", "line 1: \"obstacle50\" has too many numbers: it takes one position, X Y"},
         {"hole 1 2\rpolyline 3 4 5 6\r", "line 2: \"polyline\" has too many numbers: it takes one position, X Y"},
         {"obstacle50 30\n", "line 1: \"obstacle50\" needs a position: X Y"},
+        {"hole 12 256\n", "line 1: \"256\" is not a coordinate from 0 to 255"},
         {"\xEF\xBB\xBFteapot 1 2\n", "line 1: unknown piece \"teapot\""},
         {longWord, "line 1: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
         {"hole 1 2\nborder 1 1, x\xC3\xA9\x01\xFF 2\n", "line 2: \"x\xC3\xA9??\" is not a coordinate from 0 to 255"},

@@ -5,6 +5,8 @@
 #include "tests/win/test_support.h"
 
 #include "files/table_text.h"
+#include "files/win/wide_text.h"
+#include "ui/check_dialog.h"
 #include "win/resources.h"
 
 namespace {
@@ -156,6 +158,73 @@ TEST(Messages, ALongPathsMessageFitsTheScreenAndKeepsTheDriveAndTheName) {
     EXPECT_LE(boxRect.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_LE(boxRect.bottom, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(boxText, "C:\\…\\" + std::string(50, 'd') + "\\missing table.bwt\nThis path is too long.");
+}
+
+// The width a control's text takes in the control's own font.
+LONG TextWidth(HWND control, const std::string& text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    const std::wstring wide = bw::Wide(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cx;
+}
+
+TEST(WholeTexts, TheStatusLineTheCheckWindowAndTheReplayDialogs) {
+    Window w;
+    HWND status = GetDlgItem(w.hwnd(), IDC_STATUS);
+    RECT r{};
+    GetClientRect(status, &r);
+    for (UINT id : {UINT(IDS_REPLAY_PLAYING), UINT(ID_TOOL_POINTER), UINT(ID_TABLE_CHECK), UINT(ID_DOWNLOAD_PLAYER)})
+        EXPECT_LE(TextWidth(status, win::LoadResString(id)), r.right) << win::LoadResString(id);
+
+    // The findings: traps before a long list of unreached pieces, each line
+    // reachable whole, and a window that grows with its list.
+    bw::PlaytestReport report;
+    for (int i = 0; i < 120; ++i) report.pieces.push_back({"obstacle10", i, 5, 0, true});
+    report.traps.push_back({true, 60, 90, 400, 12, {0, 1, 2, 3, 4, 5}});
+    ui::CheckDialog check;
+    ASSERT_TRUE(check.Create(w.hwnd()));
+    ShowWindow(check.hwnd(), SW_SHOW);
+    check.ShowFindings(report);
+    HWND list = GetDlgItem(check.hwnd(), IDC_CHECK_FINDINGS);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 121);
+    wchar_t first[512] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+    const std::string trap = bw::Utf8(first);
+    EXPECT_EQ(trap.rfind("Trap: ", 0), 0u) << trap;
+    EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), TextWidth(list, trap)) << "the whole line can be seen";
+    EXPECT_TRUE(GetWindowLongPtrW(check.hwnd(), GWL_STYLE) & WS_THICKFRAME);
+    RECT before{}, listBefore{}, after{}, listAfter{};
+    GetWindowRect(check.hwnd(), &before);
+    GetWindowRect(list, &listBefore);
+    SetWindowPos(check.hwnd(), nullptr, 0, 0, before.right - before.left + 200, before.bottom - before.top + 100,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(check.hwnd(), &after);
+    GetWindowRect(list, &listAfter);
+    EXPECT_EQ(listAfter.right - listAfter.left, listBefore.right - listBefore.left + (after.right - after.left) -
+                                                    (before.right - before.left));
+    EXPECT_EQ(listAfter.bottom - listAfter.top, listBefore.bottom - listBefore.top + (after.bottom - after.top) -
+                                                    (before.bottom - before.top));
+    SetWindowPos(check.hwnd(), nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
+    GetWindowRect(check.hwnd(), &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left) << "never smaller than it opens";
+    DestroyWindow(check.hwnd());
+
+    // The replay dialogs are titled for what they do.
+    test::FileDialogs dialogs;
+    dialogs.Cancel();
+    w.Command(ID_TABLE_OPEN_REPLAY);
+    w.StartWithoutTimer();
+    w.Tick();
+    SendMessageW(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
+    dialogs.Cancel();
+    w.Command(ID_TABLE_SAVE_REPLAY);
+    ASSERT_EQ(dialogs.Seen().size(), 2u);
+    EXPECT_EQ(dialogs.Seen()[0].title, "Open replay");
+    EXPECT_EQ(dialogs.Seen()[1].title, "Save replay");
 }
 
 }  // namespace

@@ -46,13 +46,16 @@ bool MenuChecked(Window& w) {
     return (GetMenuState(GetMenu(w.hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-// The idle time the check wants, as the timer gives it; the timer messages it took.
+// The idle time the check wants, as the timer gives it once the waiting
+// messages are handled; the timer messages it took.
 int GiveIdleTime(Window& w) {
     int messages = 0;
     while (w.ed().LiveCheckDue() && messages < 100000) {
+        test::Pump(w.hwnd());
         SendMessageA(w.hwnd(), WM_TIMER, ui::TableDialog::kLiveCheckTimer, 0);
         ++messages;
     }
+    EXPECT_FALSE(w.ed().LiveCheckDue()) << "the check is over";
     w.Paint();
     return messages;
 }
