@@ -13,15 +13,6 @@ namespace {
 
 using test::Window;
 
-void CtrlKey(Window& w, UINT vk) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    w.Key(vk);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
-
 bool MenuChecked(Window& w, UINT id) {
     return (GetMenuState(GetMenu(w.hwnd()), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
@@ -52,7 +43,7 @@ TEST(Keyboard, EveryToolIsReachedByItsKeyAndByTheToolsMenu) {
     w.Key('4');
     w.Click(100, 100);
     EXPECT_EQ(bw::TableToText(w.root()), "# Bumpwright table\nhole 50 50\n");
-    CtrlKey(w, '1');
+    w.CtrlKey('1');
     EXPECT_TRUE(w.ToolChecked(ID_TOOL_HOLE)) << "Ctrl with a digit is no tool key";
 }
 
@@ -65,7 +56,7 @@ TEST(FileNew, AsksAboutUnsavedChangesThenGivesAnEmptyTableWithoutAFile) {
     w.Click(100, 100);
     test::MessageBoxes boxes;
     boxes.Answer(IDCANCEL);
-    CtrlKey(w, 'N');
+    w.CtrlKey('N');
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, "Pinball Table is not saved.  Would you like to save it?");
     EXPECT_EQ(w.Title(), "kept.bwt - Bumpwright") << "Cancel keeps the table";
@@ -85,10 +76,10 @@ TEST(FileNew, AsksAboutUnsavedChangesThenGivesAnEmptyTableWithoutAFile) {
     w.Click(60, 60);
     test::FileDialogs dialogs;
     dialogs.Cancel();
-    CtrlKey(w, 'S');
+    w.CtrlKey('S');
     EXPECT_EQ(dialogs.Seen().size(), 1u);
     EXPECT_EQ(test::ReadAll(folder.File("kept.bwt")), kept);
-    CtrlKey(w, 'N');
+    w.CtrlKey('N');
     EXPECT_EQ(boxes.Shown().size(), 3u) << "the hole placed since is unsaved";
 }
 

@@ -33,15 +33,6 @@ struct FreshSetting {
     }
 };
 
-void CtrlShiftK(Window& w) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    w.Key('K');
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
-
 bool MenuChecked(Window& w) {
     return (GetMenuState(GetMenu(w.hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
@@ -72,7 +63,7 @@ TEST(CheckAsYouEdit, TheMenuToggleIsKeptAcrossARestart) {
         Window w;
         EXPECT_FALSE(MenuChecked(w));
         EXPECT_FALSE(w.ed().CheckAsYouEdit());
-        CtrlShiftK(w);
+        w.CtrlKey('K', true);
         EXPECT_TRUE(MenuChecked(w));
         EXPECT_TRUE(w.ed().CheckAsYouEdit());
     }

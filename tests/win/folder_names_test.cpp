@@ -23,15 +23,6 @@ using test::Window;
 
 constexpr const char* kFolders[] = {"C:\\Łódź Tische", "C:\\Столы", "C:\\テーブル"};
 
-void CtrlKey(Window& w, UINT vk) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    w.Key(vk);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
-
 // A file dropped on the window, as the shell sends it: in UTF-16.
 void Drop(Window& w, const std::string& path) {
     const std::wstring wide = bw::Wide(path);
@@ -87,7 +78,7 @@ TEST(FolderNames, ATableInAFolderOfAnyScriptIsOpenedSavedListedAndRestored) {
             SendMessageW(w.hwnd(), WM_TIMER, ui::TableDialog::kRecoveryTimer, 0);
             const std::string copy = w.dlg().recovery->CopyPath();
             EXPECT_EQ(FirstLine(test::ReadAll(copy)), "# Bumpwright recovery of: " + table);
-            CtrlKey(w, 'S');
+            w.CtrlKey('S');
             EXPECT_EQ(test::ReadAll(table), test::TableBytes({{10, 10, 7}, {20, 20, 7}, {0, 0, 0}}));
             EXPECT_FALSE(test::Exists(copy)) << "saved: no copy is kept";
 
@@ -127,7 +118,7 @@ TEST(FolderNames, ATableInAFolderOfAnyScriptIsOpenedSavedListedAndRestored) {
         wchar_t item[MAX_PATH + 8] = {};
         GetMenuStringW(file, ID_FILE_RECENT_FIRST, item, MAX_PATH + 8, MF_BYCOMMAND);
         EXPECT_TRUE(bw::Utf8(item).ends_with("\\classic.bwt")) << bw::Utf8(item);
-        CtrlKey(w, 'S');
+        w.CtrlKey('S');
         EXPECT_EQ(test::ReadAll(table), std::string(edited.begin(), edited.end()));
         w.Command(ID_APP_EXIT);
     }

@@ -12,16 +12,6 @@ using test::Window;
 
 constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0), kFrameXor = RGB(255, 0, 0);
 
-void CtrlKey(Window& w, UINT vk, bool shift = false) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    if (shift) keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    w.Key(vk);
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
-
 bool Grayed(Window& w, UINT command) {
     HMENU edit = GetSubMenu(GetMenu(w.hwnd()), 1);
     SendMessageA(w.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
@@ -72,7 +62,7 @@ TEST(Selection, TheBandShiftClickAndTheKeysSelectAndActOnTheWhole) {
     EXPECT_TRUE(w.ed().Selection().empty());
     EXPECT_EQ(w.Pixel(23, 40), kWhite);
     EXPECT_TRUE(IsWindowVisible(w.hwnd())) << "Escape closes nothing";
-    CtrlKey(w, 'A');
+    w.CtrlKey('A');
     EXPECT_EQ(w.ed().Selection().size(), 3u);
     EXPECT_EQ(w.ControlText(IDC_STATUS), "3 pieces selected");
 
@@ -85,11 +75,11 @@ TEST(Selection, TheBandShiftClickAndTheKeysSelectAndActOnTheWhole) {
     EXPECT_EQ(w.Pixel(120, 120), kWhite);
 
     // Ctrl+D: a copy 4 pixels off, selected.
-    CtrlKey(w, 'D');
+    w.CtrlKey('D');
     EXPECT_EQ(test::Pieces(w.root()).size(), 6u);
     EXPECT_EQ(w.ed().Selection().size(), 3u);
     EXPECT_TRUE(PictureAt(w, bw::kHole, 74, 69));
-    CtrlKey(w, 'Z');
+    w.CtrlKey('Z');
     EXPECT_EQ(test::Pieces(w.root()).size(), 3u);
     EXPECT_EQ(w.Pixel(156, 146), kWhite) << "the copy is gone from the screen";
     EXPECT_TRUE(boxes.Shown().empty());
@@ -100,8 +90,8 @@ TEST(Selection, MirrorAndMirrorCopyShowTheirPieces) {
     Window w;
     test::MessageBoxes boxes;
     w.Load(folder.File("half.bwt"), "left-flipper 20 85\nobstacle50 30 40\n");
-    CtrlKey(w, 'A');
-    CtrlKey(w, 'M', true);  // Mirror copy: the other half of the table
+    w.CtrlKey('A');
+    w.CtrlKey('M', true);  // Mirror copy: the other half of the table
     EXPECT_EQ(bw::TableToText(w.root()),
               "# Bumpwright table\nleft-flipper 20 85\nobstacle50 30 40\nright-flipper 104 85\nobstacle50 94 40\n");
     EXPECT_TRUE(PictureAt(w, bw::kObstacle50, 94, 40));
@@ -112,7 +102,7 @@ TEST(Selection, MirrorAndMirrorCopyShowTheirPieces) {
     EXPECT_EQ(w.ed().Selection().size(), 2u) << "the copy is selected";
 
     // Mirror: the copy turns about its own middle, back to a left flipper.
-    CtrlKey(w, 'M');
+    w.CtrlKey('M');
     EXPECT_EQ(bw::TableToText(w.root()),
               "# Bumpwright table\nleft-flipper 20 85\nobstacle50 30 40\nleft-flipper 89 85\nobstacle50 99 40\n");
     EXPECT_TRUE(PictureAt(w, bw::kObstacle50, 99, 40));

@@ -80,6 +80,16 @@ void Window::Key(UINT vk) {
     Deliver(focus, WM_KEYUP, vk, 0xC0000001);
 }
 
+void Window::CtrlKey(UINT vk, bool shift) {
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    if (shift) keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    Key(vk);
+    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
 void Window::PostKey(UINT vk, bool down, bool repeat) {
     HWND focus = GetFocus();
     if (!focus || (focus != hwnd() && !IsChild(hwnd(), focus))) focus = hwnd();

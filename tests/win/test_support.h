@@ -80,6 +80,8 @@ public:
         Deliver(hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)), Deliver(hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(x, y));
     }
     void Key(UINT vk);  // down and up, to the control with the focus
+    // A key with Ctrl (and Shift) held, as the keyboard state shows them.
+    void CtrlKey(UINT vk, bool shift = false);
     // A key as the keyboard delivers it, posted to the focus; `repeat`
     // marks the auto-repeat of a held key.
     void PostKey(UINT vk, bool down, bool repeat = false);

@@ -13,17 +13,6 @@ namespace {
 
 using test::Window;
 
-// A key with Ctrl (and Shift) held, as the keyboard state shows them.
-void CtrlKey(Window& w, UINT vk, bool shift = false) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    if (shift) keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
-    w.Key(vk);
-    keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
-
 struct Seen {
     std::vector<uint8_t> bytes;
     int32_t records;
@@ -59,15 +48,15 @@ TEST(Undo, MixedEditsGoBackAndForthAndTheSavedStateFollows) {
     EXPECT_FALSE(Grayed(w, ID_EDIT_UNDO));
 
     for (size_t i = after.size() - 1; i > 0; --i) {
-        CtrlKey(w, 'Z');
+        w.CtrlKey('Z');
         EXPECT_EQ(Now(w), after[i - 1]) << "undo to step " << i - 1;
     }
     EXPECT_EQ(w.Pixel(40, 40), RGB(255, 255, 255)) << "the window shows the table undone";
-    CtrlKey(w, 'Z');  // nothing more to undo
+    w.CtrlKey('Z');  // nothing more to undo
     EXPECT_EQ(Now(w), after[0]);
     EXPECT_TRUE(Grayed(w, ID_EDIT_UNDO));
     for (size_t i = 1; i < after.size(); ++i) {
-        CtrlKey(w, i % 2 ? 'Y' : 'Z', i % 2 == 0);  // Ctrl+Y and Ctrl+Shift+Z
+        w.CtrlKey(i % 2 ? 'Y' : 'Z', i % 2 == 0);  // Ctrl+Y and Ctrl+Shift+Z
         EXPECT_EQ(Now(w), after[i]) << "redo to step " << i;
         if (i == 1) {
             EXPECT_NE(w.Pixel(40, 40), RGB(255, 255, 255)) << "the obstacle is shown again";

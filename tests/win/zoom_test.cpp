@@ -13,15 +13,6 @@ namespace {
 
 using test::Window;
 
-void CtrlKey(Window& w, UINT vk) {
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    w.Key(vk);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-}
-
 // The window's client pixels in `area`, row by row, after painting.
 struct Pixels {
     int width = 0, height = 0;
@@ -102,7 +93,7 @@ TEST(Zoom, EveryZoomShowsTheDrawingPixelForPixelAndAClickLandsOnItsTablePixel) {
     const RECT start2 = ChildRect(w, IDC_START), keys2 = ChildRect(w, IDC_KEYS_HELP);
     ClicksLandOnTheirTablePixels(w, 2, 30, 60);
     for (int zoom = 3; zoom <= 6; ++zoom) {
-        CtrlKey(w, VK_OEM_PLUS);
+        w.CtrlKey(VK_OEM_PLUS);
         ASSERT_EQ(w.dlg().Zoom(), zoom);
         EXPECT_EQ(DifferencesFromDrawing(w, drawing, zoom), 0) << "zoom " << zoom;
         // The controls right of the playfield and below it make way, and
@@ -116,16 +107,16 @@ TEST(Zoom, EveryZoomShowsTheDrawingPixelForPixelAndAClickLandsOnItsTablePixel) {
         EXPECT_EQ(Client(w).cy, client2.cy + dy);
         ClicksLandOnTheirTablePixels(w, zoom, 30 + zoom, 60);
     }
-    CtrlKey(w, VK_OEM_PLUS);
+    w.CtrlKey(VK_OEM_PLUS);
     EXPECT_EQ(w.dlg().Zoom(), 6) << "six at most";
-    CtrlKey(w, '0');
+    w.CtrlKey('0');
     EXPECT_EQ(w.dlg().Zoom(), 2);
     EXPECT_EQ(Client(w).cx, client2.cx);
     EXPECT_EQ(Client(w).cy, client2.cy);
-    CtrlKey(w, VK_OEM_MINUS);
+    w.CtrlKey(VK_OEM_MINUS);
     EXPECT_EQ(w.dlg().Zoom(), 2) << "two at least";
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, 2), 0);
-    CtrlKey(w, VK_OEM_PLUS), CtrlKey(w, VK_OEM_MINUS);
+    w.CtrlKey(VK_OEM_PLUS), w.CtrlKey(VK_OEM_MINUS);
     EXPECT_EQ(w.dlg().Zoom(), 2);
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, 2), 0);
 }
@@ -137,7 +128,7 @@ TEST(Zoom, PlayAndTheRubberBandAreShownAtTheZoomToo) {
     w.StartWithoutTimer();
     for (int i = 0; i < 30; ++i) w.Tick();
     const Pixels drawing = Grab(w, 249, 199);
-    CtrlKey(w, VK_OEM_PLUS), CtrlKey(w, VK_OEM_PLUS);
+    w.CtrlKey(VK_OEM_PLUS), w.CtrlKey(VK_OEM_PLUS);
     ASSERT_EQ(w.dlg().Zoom(), 4);
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, 4), 0) << "in play";
     w.Command(IDC_EDIT_MODE);
@@ -181,7 +172,7 @@ TEST(Zoom, TheWindowTakesTheLargestZoomThatFitsAndMaximizes) {
     const RECT send = ChildRect(w, IDC_SEND);
     EXPECT_LE(send.right, Client(w).cx);
     EXPECT_LE(ChildRect(w, IDC_STATUS).bottom, Client(w).cy);
-    CtrlKey(w, VK_OEM_PLUS);
+    w.CtrlKey(VK_OEM_PLUS);
     EXPECT_LE(w.dlg().Zoom(), zoom + (zoom < 6 ? 1 : 0));
     EXPECT_LE(ChildRect(w, IDC_STATUS).bottom, Client(w).cy) << "maximized, the zoom stays within the screen";
     ShowWindow(w.hwnd(), SW_RESTORE);
@@ -250,9 +241,9 @@ TEST(ScreenDpi, TheWindowFollowsTheScreensDpi) {
     // pixel for pixel.
     w.Load(folder.File("dpi.bwt"), kTable);
     const int zoom = row->zoom;
-    while (w.dlg().Zoom() > 2) CtrlKey(w, VK_OEM_MINUS);
+    while (w.dlg().Zoom() > 2) w.CtrlKey(VK_OEM_MINUS);
     const Pixels drawing = Grab(w, 249, 199);
-    CtrlKey(w, '0');
+    w.CtrlKey('0');
     ASSERT_EQ(w.dlg().Zoom(), zoom);
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, zoom), 0);
     ClicksLandOnTheirTablePixels(w, zoom, 40, 50);
