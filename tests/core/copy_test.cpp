@@ -100,23 +100,4 @@ TEST(Copy, OddStructuresPieceForPiece) {
     EXPECT_EQ(a, b);
 }
 
-TEST(Copy, ExampleTablesPlayTheSameGames) {
-    for (const char* name : {"classic", "full"}) {
-        SCOPED_TRACE(name);
-        auto original = NewTable();
-        std::vector<uint8_t> bytes;
-        std::string error;
-        ASSERT_TRUE(ReadFileBytes(std::string(BW_BINARY_DIR) + "/examples/" + name + ".bwt", kMaxFileBytes, bytes,
-                                  error))
-            << error;
-        ASSERT_TRUE(LoadTableBytes(*original->root, bytes).wellFormed);
-        Table copy{NoImageLoader{}};
-        ASSERT_TRUE(CopyPieces(*original->root, *copy.root));
-        EXPECT_EQ(Tree(*copy.root), Tree(*original->root));
-        const auto [a, b] = PlayBoth(*original, copy, 5000);
-        EXPECT_EQ(a, b);
-        EXPECT_GT(copy.state.score, 0);  // the ball went round the table
-    }
-}
-
 }  // namespace

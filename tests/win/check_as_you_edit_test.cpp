@@ -120,32 +120,4 @@ TEST(CheckAsYouEdit, AnEditBringsBackTheSummaryAndTheHeatMapOfTheTableShown) {
     EXPECT_STREQ(item, "Unreached: obstacle100 at (64, 31)");
 }
 
-TEST(CheckAsYouEdit, PlayTurnsItOffAndAFreshCheckFollowsPlay) {
-    FreshSetting fresh;
-    test::TempFolder folder;
-    Window w;
-    w.Load(folder.File("classic.bwt"), Walled());
-    w.ed().checkOptions.games = 100;
-    w.Command(ID_TABLE_CHECK_AS_YOU_EDIT);
-    ASSERT_TRUE(KillTimer(w.hwnd(), ui::TableDialog::kLiveCheckTimer));
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(w.dlg().IdleSlice());
-    EXPECT_TRUE(w.ed().LiveCheckDue()) << "the check is under way";
-
-    w.StartWithoutTimer();
-    EXPECT_FALSE(KillTimer(w.hwnd(), ui::TableDialog::kLiveCheckTimer)) << "no idle timer in play";
-    for (int i = 0; i < 200; ++i) {
-        SendMessageA(w.hwnd(), WM_TIMER, ui::TableDialog::kLiveCheckTimer, 0);
-        w.Tick();
-    }
-    EXPECT_EQ(w.ed().Findings(), nullptr);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "");
-
-    SendMessageA(GetDlgItem(w.hwnd(), IDC_EDIT_MODE), BM_CLICK, 0, 0);
-    EXPECT_TRUE(KillTimer(w.hwnd(), ui::TableDialog::kLiveCheckTimer)) << "the idle timer again after play";
-    EXPECT_TRUE(w.ed().LiveCheckDue());
-    EXPECT_GT(GiveIdleTime(w), 0);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "1 unreached: Ctrl+K for the list");
-    EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel);
-}
-
 }  // namespace

@@ -121,26 +121,6 @@ TEST(Zoom, EveryZoomShowsTheDrawingPixelForPixelAndAClickLandsOnItsTablePixel) {
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, 2), 0);
 }
 
-TEST(Zoom, PlayAndTheRubberBandAreShownAtTheZoomToo) {
-    test::TempFolder folder;
-    Window w;
-    w.Load(folder.File("play.bwt"), kTable);
-    w.StartWithoutTimer();
-    for (int i = 0; i < 30; ++i) w.Tick();
-    const Pixels drawing = Grab(w, 249, 199);
-    w.CtrlKey(VK_OEM_PLUS), w.CtrlKey(VK_OEM_PLUS);
-    ASSERT_EQ(w.dlg().Zoom(), 4);
-    EXPECT_EQ(DifferencesFromDrawing(w, drawing, 4), 0) << "in play";
-    w.Command(IDC_EDIT_MODE);
-    // The band of a border being drawn, in XOR over the enlarged drawing.
-    w.ClickTool(ID_TOOL_BORDER);
-    w.Click(20 * 4, 50 * 4);
-    w.Move(60 * 4, 50 * 4);
-    const Pixels band = Grab(w, 500, 400);
-    EXPECT_EQ(band(40 * 4, 50 * 4), RGB(255, 105, 105)) << "the piece pen XOR white";
-    w.RightClick(60 * 4, 50 * 4);
-}
-
 TEST(Zoom, TheWindowTakesTheLargestZoomThatFitsAndMaximizes) {
     Window w;
     const SIZE client2 = Client(w);
