@@ -76,6 +76,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/send_button.cpp
   win/startup.cpp
   win/toolbar.cpp
+  win/window_layout.cpp
   win/zoom.cpp
   win/recent_tables.cpp
   win/settings.cpp

@@ -1,7 +1,9 @@
 #include "model/soft_surface.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace bw {
 
@@ -41,8 +43,7 @@ SoftSurface::SoftSurface(int32_t width, int32_t height, Color fill)
     : width_(std::max(0, width)),
       height_(std::max(0, height)),
       pixels_(static_cast<size_t>(width_) * height_, fill),
-      clip_{0, 0, width_, height_},
-      stamp_(pixels_.size(), 0) {}
+      clip_{0, 0, width_, height_} {}
 
 RasterMode SoftSurface::SetRasterMode(RasterMode mode) {
     const RasterMode old = mode_;
@@ -61,38 +62,27 @@ void SoftSurface::SetClip(const Rect& clip) {
              std::min(height_, clip.bottom)};
 }
 
-void SoftSurface::Plot(int32_t x, int32_t y, Color c) {
-    if (!clip_.Contains(x, y)) return;
-    const size_t i = static_cast<size_t>(y) * width_ + x;
-    if (mode_ == RasterMode::XorPen) {
-        // A pixel covered twice by one wide line is still inverted once.
-        if (stamp_[i] == stampId_) return;
-        stamp_[i] = stampId_;
-        pixels_[i] ^= c;
-    } else {
-        pixels_[i] = c;
-    }
-}
-
-void SoftSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    if (++stampId_ == 0) {
-        std::fill(stamp_.begin(), stamp_.end(), 0);
-        stampId_ = 1;
-    }
-    const int32_t w = std::max(1, pen_.width);
+std::vector<Rect> LinePixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, const Rect& bounds) {
+    std::vector<Rect> out;
+    if (bounds.IsEmpty()) return out;
+    const int32_t w = std::max(1, width);
     const int32_t lo = -(w / 2), hi = (w - 1) / 2;
-    // Bresenham from the first point up to, not including, the last.
+    // The walk moves a pixel at most each way at a time and always the same
+    // way, so the squares that meet a row cover one run of it: per row of
+    // `bounds`, the first and the last pixel covered.
+    std::vector<std::pair<int64_t, int64_t>> rows(static_cast<size_t>(bounds.bottom - bounds.top),
+                                                 {INT64_MAX, INT64_MIN});
     int64_t x = x1, y = y1;
     const int64_t dx = std::llabs(int64_t{x2} - x1), dy = -std::llabs(int64_t{y2} - y1);
     const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
     int64_t err = dx + dy;
-    // Lines far outside the surface are clipped to a sane number of steps.
+    // Lines far outside are cut to a sane number of steps.
     for (int64_t steps = 0; steps < 1 << 16; ++steps) {
         if (x == x2 && y == y2) break;
-        if (x > -w - 1 && x < width_ + w + 1 && y > -w - 1 && y < height_ + w + 1) {
-            for (int32_t oy = lo; oy <= hi; ++oy)
-                for (int32_t ox = lo; ox <= hi; ++ox)
-                    Plot(static_cast<int32_t>(x) + ox, static_cast<int32_t>(y) + oy, pen_.color);
+        for (int64_t row = std::max<int64_t>(y + lo, bounds.top); row <= std::min<int64_t>(y + hi, bounds.bottom - 1); ++row) {
+            auto& [first, last] = rows[static_cast<size_t>(row - bounds.top)];
+            first = std::min(first, x + lo);
+            last = std::max(last, x + hi);
         }
         const int64_t e2 = 2 * err;
         if (e2 >= dy) {
@@ -102,6 +92,28 @@ void SoftSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
         if (e2 <= dx) {
             err += dx;
             y += sy;
+        }
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const int64_t first = std::max<int64_t>(rows[i].first, bounds.left);
+        const int64_t last = std::min<int64_t>(rows[i].second, bounds.right - 1);
+        if (first > last) continue;
+        const Rect run{static_cast<int32_t>(first), bounds.top + static_cast<int32_t>(i), static_cast<int32_t>(last + 1),
+                       bounds.top + static_cast<int32_t>(i) + 1};
+        // Runs of the same columns one under the other make one rectangle.
+        if (!out.empty() && out.back().bottom == run.top && out.back().left == run.left && out.back().right == run.right)
+            out.back().bottom = run.bottom;
+        else
+            out.push_back(run);
+    }
+    return out;
+}
+
+void SoftSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    for (const Rect& r : LinePixels(x1, y1, x2, y2, pen_.width, clip_)) {
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            Color* row = pixels_.data() + static_cast<size_t>(y) * width_;
+            for (int32_t x = r.left; x < r.right; ++x) row[x] = mode_ == RasterMode::XorPen ? row[x] ^ pen_.color : pen_.color;
         }
     }
 }

@@ -62,15 +62,11 @@ public:
     const std::vector<Color>& Pixels() const { return pixels_; }
 
 private:
-    void Plot(int32_t x, int32_t y, Color c);
-
     int32_t width_, height_;
     std::vector<Color> pixels_;
     Rect clip_;
     RasterMode mode_ = RasterMode::CopyPen;
     Pen pen_{};
-    std::vector<uint32_t> stamp_;  // per-pixel mark so a wide XOR line hits each pixel once
-    uint32_t stampId_ = 0;
 };
 
 }  // namespace bw

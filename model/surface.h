@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "model/region.h"
 
@@ -34,6 +35,15 @@ constexpr Pen kPiecePen{Rgb(0, 150, 150), 2};
 constexpr Pen kFlipperPen{kBlack, 2};
 // The selection frame's pen.
 constexpr Pen kFramePen{Rgb(0, 255, 255), 1};
+
+// The pixels of a line drawn with `pen`'s width from (x1, y1) up to but
+// not including (x2, y2): a square of the pen's width (its extra pixel
+// left of and above the point when even) at every point Bresenham's walk
+// visits. As rectangles that hold each pixel once, those within `bounds`
+// only. Every surface draws its lines as exactly these pixels, so that the
+// window and the render agree pixel for pixel whatever the platform's own
+// wide lines look like.
+std::vector<Rect> LinePixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, const Rect& bounds);
 
 // A list of equally sized, masked images (the piece pictures).
 class ImageList {

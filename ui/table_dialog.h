@@ -21,6 +21,7 @@
 #include "win/gdi_surface.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
+#include "win/window_layout.h"
 #include "win/zoom.h"
 
 #include <vector>
@@ -157,11 +158,10 @@ private:
     // move with its edges; the window takes the size that holds it when
     // `fitWindow`.
     void ApplyZoom(int zoom, bool fitWindow);
-    // View › Zoom: by hand, kept to what the screen can hold when maximized.
+    // View › Zoom: the zoom it gives for `wanted` (larger than now only as
+    // far as the window can grow on its screen), and that zoom shown.
+    int ReachableZoom(int wanted) const;
     void ZoomByHand(int zoom);
-    // The client size the window needs at `zoom`.
-    SIZE ClientSizeFor(int zoom) const;
-    void PlaceToolBar();
     int ToolBarPictureSize() const;
     UINT CurrentDpi() const;
     void UseFontForDpi();
@@ -214,14 +214,7 @@ private:
     win::OwnedFont dpiFont_;            // the controls' font after a change of DPI
     win::OwnedWindow toolTip_;
     win::OwnedWindow toolBar_;
-    struct ControlPlace {
-        HWND control;
-        RECT rect;  // client coordinates at the default zoom
-    };
-    std::vector<ControlPlace> layout_;
-    SIZE layoutClient_{};     // the dialog's own area at the default zoom, the toolbar not included
-    SIZE layoutPlayfield_{};  // the playfield's room in that layout
-    int toolBarWidth_ = 0;
+    win::ZoomLayout layout_;
     UINT dpi_ = 96;
     int layoutZoom_ = win::kDrawingZoom;
     win::PlayfieldZoom zoom_;

@@ -4,13 +4,6 @@
 
 namespace win {
 
-HPEN GdiCache::PenFor(const bw::Pen& pen) {
-    for (auto& [p, h] : pens_)
-        if (p == pen) return h.get();
-    pens_.emplace_back(pen, OwnedPen(CreatePen(PS_SOLID, pen.width, pen.color)));
-    return pens_.back().second.get();
-}
-
 HBRUSH GdiCache::BrushFor(bw::Color color) {
     if (color == bw::kWhite) return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     if (color == bw::kBlack) return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -113,13 +106,9 @@ std::unique_ptr<bw::ImageList> ResourceImageLoader::LoadPieceImages() const {
     return std::make_unique<SystemImageList>(std::move(list), width, height);
 }
 
-DcSurface::DcSurface(HDC dc, GdiCache& cache)
-    : dc_(dc), cache_(cache), originalPen_(GetCurrentObject(dc, OBJ_PEN)), originalRop_(GetROP2(dc)) {}
+DcSurface::DcSurface(HDC dc, GdiCache& cache) : dc_(dc), cache_(cache), originalRop_(GetROP2(dc)) {}
 
-DcSurface::~DcSurface() {
-    SelectObject(dc_, originalPen_);
-    SetROP2(dc_, originalRop_);
-}
+DcSurface::~DcSurface() { SetROP2(dc_, originalRop_); }
 
 bw::RasterMode DcSurface::SetRasterMode(bw::RasterMode mode) {
     const int old = SetROP2(dc_, static_cast<int>(mode));
@@ -128,14 +117,21 @@ bw::RasterMode DcSurface::SetRasterMode(bw::RasterMode mode) {
 
 bw::Pen DcSurface::SelectPen(const bw::Pen& pen) {
     const bw::Pen old = pen_;
-    SelectObject(dc_, cache_.PenFor(pen));
     pen_ = pen;
     return old;
 }
 
 void DcSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-    MoveToEx(dc_, x1, y1, nullptr);
-    LineTo(dc_, x2, y2);
+    // The line's pixels as the portable surface draws them, filled with the
+    // pen's colour in the raster mode (the system's own wide lines have
+    // round ends of their own); only those the clipping lets through.
+    RECT box{};
+    if (GetClipBox(dc_, &box) == NULLREGION || IsRectEmpty(&box)) return;
+    const std::vector<bw::Rect> pixels = bw::LinePixels(x1, y1, x2, y2, pen_.width, {box.left, box.top, box.right, box.bottom});
+    if (pixels.empty()) return;
+    const DWORD rop = GetROP2(dc_) == R2_XORPEN ? PATINVERT : PATCOPY;
+    const SelectedObject brush(dc_, cache_.BrushFor(pen_.color));
+    for (const bw::Rect& r : pixels) PatBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, rop);
 }
 
 void DcSurface::FillRect(const bw::Rect& r, bw::Color color) {

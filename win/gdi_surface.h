@@ -14,15 +14,13 @@
 
 namespace win {
 
-// Pens and brushes, each created the first time it is asked for and kept
-// until the cache goes.
+// Brushes, each created the first time it is asked for and kept until the
+// cache goes.
 class GdiCache {
 public:
-    HPEN PenFor(const bw::Pen& pen);
     HBRUSH BrushFor(bw::Color color);
 
 private:
-    std::vector<std::pair<bw::Pen, OwnedPen>> pens_;
     std::vector<std::pair<bw::Color, OwnedBrush>> brushes_;
 };
 
@@ -66,7 +64,8 @@ private:
     int count_;
 };
 
-// Drawing on a device context. The context's pen and raster mode are put
+// Drawing on a device context. Lines are the portable surface's pixels
+// (bw::LinePixels), not the system's. The context's raster mode is put
 // back when the surface goes.
 class DcSurface : public bw::Surface {
 public:
@@ -86,7 +85,6 @@ public:
 private:
     HDC dc_;
     GdiCache& cache_;
-    HGDIOBJ originalPen_;
     int originalRop_;
     bw::Pen pen_{};  // the pen last selected through this surface
 };

@@ -44,7 +44,6 @@ struct LibraryTraits { static void Free(HMODULE h) { FreeLibrary(h); } };
 struct HookTraits { static void Free(HHOOK h) { UnhookWindowsHookEx(h); } };
 struct RegKeyTraits { static void Free(HKEY h) { RegCloseKey(h); } };
 
-using OwnedPen = Owned<HPEN, GdiObjectTraits>;
 using OwnedBrush = Owned<HBRUSH, GdiObjectTraits>;
 using OwnedBitmap = Owned<HBITMAP, GdiObjectTraits>;
 using OwnedRegion = Owned<HRGN, GdiObjectTraits>;

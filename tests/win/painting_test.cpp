@@ -2,6 +2,8 @@
 // the playfield, the rubber band and the selection frame in XOR.
 #include "tests/win/test_support.h"
 
+#include "files/table_text.h"
+#include "model/paint.h"
 #include "model/soft_surface.h"
 #include "win/gdi_surface.h"
 #include "win/resources.h"
@@ -90,6 +92,55 @@ TEST(Painting, APictureThatCannotBeLoadedKeepsItsPlace) {
         EXPECT_FALSE(drawn(*all, i) == blank) << i;
         EXPECT_TRUE(drawn(*gaps, i + 1) == drawn(*all, i)) << "picture " << i;
     }
+}
+
+// The table as the render paints it (`bwtool render`: the portable
+// surface, 250 x 200 pixels).
+bw::SoftSurface Render(const bw::TableRoot& shown) {
+    bw::Table table(bw::BuiltinImageLoader{});
+    std::string error;
+    EXPECT_TRUE(bw::TextToTable(bw::TableToText(shown), *table.root, error)) << error;
+    bw::SoftSurface surface(bw::kPlayfieldWidth, bw::kPlayfieldHeight, kWhite);
+    surface.SetClip(bw::kPlayfield);
+    bw::PaintTable(table.state, surface, false);
+    return surface;
+}
+
+// The window shows at zoom z the render enlarged: window pixel (x, y) is
+// the render's (2x / z, 2y / z). Empty when it does; otherwise how many
+// pixels differ and where the first ones are.
+std::string DifferencesFromRender(Window& w, const bw::SoftSurface& render, int zoom) {
+    const int width = (249 * zoom + 1) / 2, height = (199 * zoom + 1) / 2;
+    const test::Pixels shown = test::Grab(w, width, height);
+    int count = 0;
+    std::string first;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (shown(x, y) != render.At(2 * x / zoom, 2 * y / zoom) && ++count <= 8)
+                first += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+    return count == 0 ? "" : std::to_string(count) + " pixels differ:" + first;
+}
+
+// Lines of every slope in the eight directions, wide pens (borders and
+// flippers), the playfield's frame, and a table mirrored by Mirror copy:
+// the window's drawing is the render's, pixel for pixel.
+TEST(Painting, TheWindowShowsTheRenderPixelForPixelAtEveryZoom) {
+    test::TempFolder folder;
+    Window w;
+    w.Load(folder.File("half.bwt"),
+           "left-flipper 20 85\nleft-flipper 8 60\n"
+           "border 40 40, 56 40, 56 20, 40 20, 40 40, 56 20\n"        // east, north, west, south, north-east
+           "border 30 10, 45 16, 52 45, 31 32, 3 40, 27 50, 33 77\n"  // shallow and steep, every way round
+           "border 1 1, 61 1\nborder 1 98, 1 2\n");
+    w.CtrlKey('A');
+    w.CtrlKey('M', true);  // the right half: the left half's mirror image
+    ASSERT_EQ(test::Pieces(w.root()).size(), 12u);
+    w.Key(VK_ESCAPE);  // no selection frames
+    const bw::SoftSurface render = Render(w.root());
+    EXPECT_EQ(DifferencesFromRender(w, render, 2), "");
+    w.CtrlKey(VK_OEM_PLUS), w.CtrlKey(VK_OEM_PLUS);
+    ASSERT_EQ(w.dlg().Zoom(), 4);
+    EXPECT_EQ(DifferencesFromRender(w, render, 4), "");
 }
 
 }  // namespace

@@ -123,6 +123,26 @@ void Window::Load(const std::string& path, const std::string& text) {
     Pump(hwnd());
 }
 
+Pixels Grab(HWND window, const RECT& area) {
+    Pump(GetAncestor(window, GA_ROOT));
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    Pixels p{width, height, {}};
+    win::WindowDc screen(window);
+    win::OwnedMemoryDc copy(CreateCompatibleDC(screen.get()));
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    win::OwnedBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        win::SelectedObject chosen(copy.get(), bitmap.get());
+        BitBlt(copy.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+        GdiFlush();
+    }
+    const auto* px = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) p.at.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
+    return p;
+}
+
 std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group) {
     std::vector<bw::TablePiece*> out;
     for (bw::TablePiece* c = group.FirstChild(); c; c = c->next.get()) out.push_back(c);

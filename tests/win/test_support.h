@@ -101,6 +101,18 @@ private:
     std::unique_ptr<ui::TableDialog> dialog_;
 };
 
+// A window's client pixels, row by row.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> at;
+    COLORREF operator()(int x, int y) const { return at[static_cast<size_t>(y) * width + x]; }
+};
+// The pixels of `window`'s client area in `area`, as the screen shows
+// them once every message waiting (paints among them) is handled.
+Pixels Grab(HWND window, const RECT& area);
+// The main window's client pixels from (0, 0).
+inline Pixels Grab(Window& w, int width, int height) { return Grab(w.hwnd(), RECT{0, 0, width, height}); }
+
 // The root's direct children, in list order.
 std::vector<bw::TablePiece*> Pieces(const bw::PieceGroup& group);
 

@@ -13,32 +13,6 @@ namespace {
 
 using test::Window;
 
-// The window's client pixels in `area`, row by row, after painting.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<COLORREF> at;
-    COLORREF operator()(int x, int y) const { return at[static_cast<size_t>(y) * width + x]; }
-};
-
-Pixels Grab(Window& w, int width, int height) {
-    w.Paint();
-    Pixels p{width, height, {}};
-    win::WindowDc screen(w.hwnd());
-    win::OwnedMemoryDc copy(CreateCompatibleDC(screen.get()));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    win::OwnedBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        win::SelectedObject chosen(copy.get(), bitmap.get());
-        BitBlt(copy.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
-        GdiFlush();
-    }
-    const auto* px = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) p.at.push_back(RGB((px[i] >> 16) & 0xFF, (px[i] >> 8) & 0xFF, px[i] & 0xFF));
-    return p;
-}
-
 RECT ChildRect(Window& w, int id) {
     RECT r{};
     GetWindowRect(GetDlgItem(w.hwnd(), id), &r);
@@ -60,9 +34,9 @@ constexpr char kTable[] =
 // The screen shows, at `zoom`, the 2x drawing `drawing` pixel for pixel:
 // window pixel (x, y) is the drawing's pixel (2x / zoom, 2y / zoom). The
 // count of pixels that differ.
-int DifferencesFromDrawing(Window& w, const Pixels& drawing, int zoom) {
+int DifferencesFromDrawing(Window& w, const test::Pixels& drawing, int zoom) {
     const int width = (249 * zoom + 1) / 2, height = (199 * zoom + 1) / 2;
-    const Pixels shown = Grab(w, width, height);
+    const test::Pixels shown = test::Grab(w, width, height);
     int differ = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) differ += shown(x, y) != drawing(2 * x / zoom, 2 * y / zoom);
@@ -88,7 +62,7 @@ TEST(Zoom, EveryZoomShowsTheDrawingPixelForPixelAndAClickLandsOnItsTablePixel) {
     Window w;
     w.Load(folder.File("shown.bwt"), kTable);
     ASSERT_EQ(w.dlg().Zoom(), 2);
-    const Pixels drawing = Grab(w, 249, 199);
+    const test::Pixels drawing = test::Grab(w, 249, 199);
     const SIZE client2 = Client(w);
     const RECT start2 = ChildRect(w, IDC_START), keys2 = ChildRect(w, IDC_KEYS_HELP);
     ClicksLandOnTheirTablePixels(w, 2, 30, 60);
@@ -222,7 +196,7 @@ TEST(ScreenDpi, TheWindowFollowsTheScreensDpi) {
     w.Load(folder.File("dpi.bwt"), kTable);
     const int zoom = row->zoom;
     while (w.dlg().Zoom() > 2) w.CtrlKey(VK_OEM_MINUS);
-    const Pixels drawing = Grab(w, 249, 199);
+    const test::Pixels drawing = test::Grab(w, 249, 199);
     w.CtrlKey('0');
     ASSERT_EQ(w.dlg().Zoom(), zoom);
     EXPECT_EQ(DifferencesFromDrawing(w, drawing, zoom), 0);
