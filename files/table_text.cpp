@@ -10,14 +10,6 @@ namespace bw {
 
 namespace {
 
-// Where the text reader starts a "segment" line: at the piece the line
-// before it at the same level made (a border or a group is made at 0, 0),
-// or nowhere at the start of a level, where it refuses the segment.
-struct JoinPoint {
-    bool any = false;
-    int32_t x = 0, y = 0;
-};
-
 void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst);
 
 std::string Position(int32_t x, int32_t y) { return std::to_string(x) + " " + std::to_string(y); }
@@ -46,20 +38,18 @@ void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& joi
             WriteLevel(g, depth + 1, out, false);
             out += indent + "end\n";
         }
-        join = {true, 0, 0};
+        join = JoinAt(0, 0);
         return;
     }
-    if (const auto* s = dynamic_cast<const BorderSegment*>(&c);
-        s && c.kind == kBorderSegment && (!join.any || join.x != s->x2 || join.y != s->y2)) {
-        // Its start is not the piece before it (that one was removed or
-        // moved, or there is none): a border of its own keeps it as it is.
-        out += indent + "border " + Position(s->x2, s->y2) + ", " + Position(p.x, p.y) + "\n";
-        join = {true, 0, 0};
+    if (NeedsOwnBorder(c, join, {0, 0})) {
+        const auto& s = static_cast<const BorderSegment&>(c);
+        out += indent + "border " + Position(s.x2, s.y2) + ", " + Position(p.x, p.y) + "\n";
+        join = JoinAt(0, 0);
         return;
     }
     if (const char* name = KindName(c.kind)) {
         out += indent + name + " " + Position(p.x, p.y) + "\n";
-        join = {true, p.x, p.y};
+        join = JoinAt(p.x, p.y);
     }
 }
 
@@ -67,7 +57,7 @@ void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipF
     const TablePiece* c = group.FirstChild();
     JoinPoint join;
     if (skipFirst && c) {
-        join = {true, Placed(*c).x, Placed(*c).y};
+        join = JoinAt(Placed(*c).x, Placed(*c).y);
         c = c->next.get();
     }
     for (; c; c = c->next.get()) WritePiece(*c, depth, out, join);
