@@ -101,10 +101,6 @@ std::string PieceToText(const TablePiece& piece) {
 
 namespace {
 
-std::span<const uint8_t> RecordsOf(const std::vector<uint8_t>& file) {
-    return std::span<const uint8_t>(file).subspan(std::min(file.size(), kHeaderBytes));
-}
-
 // The length of the UTF-8 sequence that starts `text`, or 0 when it is
 // not one.
 size_t Utf8Length(std::string_view text) {
@@ -184,6 +180,11 @@ TextRead ReadText(std::string_view text, TableRoot& root, std::string& error, in
                     return fail(Quoted(words[i + 1]) + " is not a coordinate from 0 to 255");
             if (open.size() > 200) return fail("groups nested too deeply");
             records += static_cast<int64_t>(numbers / 2) + (head == "border" ? 1 : 0);
+            // A line of its own past the limit builds nothing.
+            if (!over && records > recordLimit) {
+                over = true;
+                root.DeleteChildren();
+            }
             if (over) {
                 if (head == "polyline") open.push_back(none);
                 continue;
@@ -246,23 +247,23 @@ std::string Quoted(std::string_view text) {
     return out + "\"";
 }
 
-PasteResult PreparePaste(std::string_view text) {
+PasteResult ReadPastedPieces(std::string_view text, TableRoot& into) {
     PasteResult result;
-    Table scratch{NoImageLoader{}};
+    if (text.size() > kMaxPasteBytes) {
+        result.tooMany = true;
+        return result;
+    }
     // Text that would need more records than a table file holds cannot be
     // added to any table, however well-formed: it is read only for its form.
-    const TextRead read = ReadText(text, *scratch.root, result.error, kMaxRecords);
+    const TextRead read = ReadText(text, into, result.error, kMaxRecords);
     if (read != TextRead::Table) {
         result.tooMany = read == TextRead::TooMany;
         return result;
     }
-    const std::vector<uint8_t> file = TableFileBytes(*scratch.root);
-    if (TopLevelItems(RecordsOf(file)).empty()) {
+    if (!into.FirstChild()) {
         result.error = "there are no pieces in it";
         return result;
     }
-    result.records.assign(RecordsOf(file).begin(), RecordsOf(file).end());
-    result.fileRecords = static_cast<int32_t>(result.records.size() / kRecordBytes) - 1;  // its terminator stays behind
     result.ok = true;
     return result;
 }

@@ -100,6 +100,14 @@ bool MirrorInto(const TablePiece& c, PieceGroup& to, int32_t axis) {
 
 }  // namespace
 
+bool AppendCopy(const TablePiece& piece, PieceGroup& to) { return CopyPiece(piece, to); }
+
+std::unique_ptr<TablePiece> CopyOf(const TablePiece& piece, TableState& state) {
+    PieceGroup scratch(state, kGroup, 0, 0);
+    if (!CopyPiece(piece, scratch) || !scratch.FirstChild()) return nullptr;
+    return scratch.RemoveChild(scratch.FirstChild());
+}
+
 std::unique_ptr<TablePiece> MirroredPiece(const TablePiece& piece, int32_t axis) {
     PieceGroup scratch(piece.state, kGroup, 0, 0);
     if (!MirrorInto(piece, scratch, axis) || !scratch.FirstChild()) return nullptr;

@@ -390,6 +390,14 @@ const char* PieceName(const TablePiece& p);
 // for its play starts afresh. False when memory ran out (`to` is then empty).
 bool CopyPieces(const TableRoot& from, TableRoot& to);
 
+// Appends to `to` a copy of `piece` (which may belong to another table),
+// piece for piece as CopyPieces copies; false when memory ran out.
+bool AppendCopy(const TablePiece& piece, PieceGroup& to);
+
+// A copy of `piece` (which may belong to another table) for the table of
+// `state`, not yet in any list; none when memory ran out.
+std::unique_ptr<TablePiece> CopyOf(const TablePiece& piece, TableState& state);
+
 // A copy of one piece (with all it holds) for the same table, mirrored left
 // to right about table x = axis / 2: every position x goes to axis - x, a
 // left flipper becomes a right one and a right one a left one. Every other
