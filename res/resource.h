@@ -148,10 +148,11 @@
 #define IDS_UNTITLED_TABLE 33023
 #define IDS_OUTSIDE_AREA 33042
 #define IDS_PIECES_SELECTED 33043
-#define IDS_POINTER_TIP 33044
 #define IDS_PASTE_NO_ROOM 33024
-#define IDS_COMMAND_NAMES 33150  // to 33161: each Edit command's name, in the editor's order
-#define IDS_MIRROR_IMAGE_THERE 33162
+#define IDS_COMMAND_NAMES 33200  // to 33211: each Edit command's name, in the editor's order
+#define IDS_MIRROR_IMAGE_THERE 33212
 #define IDS_RESTORE_OR_OPEN 33025
+#define IDS_RESTORE_UNREADABLE 33027
+#define IDS_OPEN_RECENT 33028
 #define IDS_FILE_IS_FOLDER 33026
 #define IDS_APP_TITLE 57344

@@ -100,8 +100,6 @@ bool TableDialog::CreateToolTips() {
     toolTip_.reset(CreateToolTipControl());
     if (!toolTip_) return false;
     win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
-    // The pointer's tip also tells how to select several pieces.
-    win::SetToolTipText(toolTip_.get(), toolBar_.get(), win::Instance(), ID_TOOL_POINTER, IDS_POINTER_TIP);
     return true;
 }
 
@@ -162,9 +160,9 @@ void TableDialog::DoDataExchange(win::DataExchange& dx) {
 
 bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
     switch (id) {
-        case ID_VIEW_ZOOM_IN: ZoomByHand(zoom_.zoom() + 1); return true;
-        case ID_VIEW_ZOOM_OUT: ZoomByHand(zoom_.zoom() - 1); return true;
-        case ID_VIEW_ZOOM_DEFAULT: ZoomByHand(layoutZoom_); return true;
+        case ID_VIEW_ZOOM_IN:
+        case ID_VIEW_ZOOM_OUT:
+        case ID_VIEW_ZOOM_DEFAULT: OnZoomCommand(id); return true;
         default: break;
     }
     if (id >= kFirstToolCommand && id <= kLastToolCommand) {

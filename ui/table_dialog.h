@@ -158,10 +158,10 @@ private:
     // move with its edges; the window takes the size that holds it when
     // `fitWindow`.
     void ApplyZoom(int zoom, bool fitWindow);
-    // View › Zoom: the zoom it gives for `wanted` (larger than now only as
-    // far as the window can grow on its screen), and that zoom shown.
-    int ReachableZoom(int wanted) const;
-    void ZoomByHand(int zoom);
+    // The zoom View › Zoom's item `command` gives: larger than now only as
+    // far as the window can grow; the zoom now where it changes nothing.
+    int ZoomFor(UINT command) const;
+    void OnZoomCommand(UINT command);
     int ToolBarPictureSize() const;
     UINT CurrentDpi() const;
     void UseFontForDpi();

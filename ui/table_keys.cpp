@@ -132,16 +132,23 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
     HMENU bar = GetMenu(hwnd());
     for (const EditItem& item : kEditItems)
         EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
+    for (UINT id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_DEFAULT})
+        EnableMenuItem(bar, id, MF_BYCOMMAND | (ZoomFor(id) != zoom_.zoom() ? MF_ENABLED : MF_GRAYED));
     return false;
 }
 
 bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
-    // While a menu item is highlighted the status line says what it does;
-    // once the menus close it shows the editor's text again.
-    std::string text = editor_->statusText();
-    if (!(flags == 0xFFFF && !menu))
-        text = flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0 ? "" : win::LoadResString(item);
-    SetDlgItemTextW(hwnd(), IDC_STATUS, bw::Wide(text).c_str());
+    // While a menu item is highlighted the status line says what it does
+    // (a recent table: which file it opens); once the menus close it shows
+    // the editor's text again.
+    HWND status = GetDlgItem(hwnd(), IDC_STATUS);
+    std::string text;
+    if (flags == 0xFFFF && !menu) text = editor_->statusText();
+    else if (flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0) text.clear();
+    else if (item >= ID_FILE_RECENT_FIRST && item < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables)
+        text = recent_.HelpText(item - ID_FILE_RECENT_FIRST, status);
+    else text = win::LoadResString(item);
+    SetWindowTextW(status, bw::Wide(text).c_str());
     return false;
 }
 

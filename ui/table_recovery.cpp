@@ -39,11 +39,13 @@ void TableDialog::RemoveRecovery() {
 bool TableDialog::OfferRecovery() {
     if (!recovery) return false;
     // Each copy left behind in turn, until one is restored; a copy refused
-    // is removed (its window is gone).
+    // is removed (its window is gone). One chosen but unreadable (too long,
+    // or from a newer version) is kept, held until the offers end so that
+    // it is not offered twice.
+    std::vector<win::LeftCopy> kept;
     while (std::optional<win::LeftCopy> copy = recovery->ClaimLeftCopy()) {
-        const std::string_view name = bw::FileNamePart(copy->TablePath());
         const std::string named =
-            name.empty() ? win::LoadResString(IDS_UNTITLED_TABLE) : bw::ShortPath(name);
+            copy->TablePath().empty() ? win::LoadResString(IDS_UNTITLED_TABLE) : bw::ShortPath(copy->TablePath());
         // A table named on the command line as well: the user chooses
         // which of the two the window opens with.
         std::string question = win::FormatArgument(
@@ -51,12 +53,18 @@ bool TableDialog::OfferRecovery() {
         for (size_t at; (at = question.find("%2")) != std::string::npos;)
             question.replace(at, 2, bw::ShortPath(startupFile_));
         const int answer = win::AppMessageBox(hwnd(), question, MB_YESNO | MB_ICONQUESTION);
-        if (answer == IDYES && editor_->Restore(copy->TablePath(), copy->TableText())) {
+        if (answer == IDYES && copy->Whole() && editor_->Restore(copy->TablePath(), copy->TableText())) {
             // The copy is this window's now.
             recovery->Adopt(std::move(*copy));
             return true;
         }
-        recovery->Discard(std::move(*copy));
+        if (answer == IDYES) {
+            win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_UNREADABLE), bw::ShortPath(copy->Path())),
+                               MB_OK | MB_ICONEXCLAMATION);
+            kept.push_back(std::move(*copy));
+        } else {
+            recovery->Discard(std::move(*copy));
+        }
         if (!startupFile_.empty()) break;  // the named table it is
     }
     return false;

@@ -75,15 +75,18 @@ void TableDialog::ApplyZoom(int zoom, bool fitWindow) {
     layingOut_ = false;
 }
 
-int TableDialog::ReachableZoom(int wanted) const {
-    wanted = std::clamp(wanted, win::kSmallestZoom, win::kLargestZoom);
-    if (wanted <= zoom_.zoom() || layout_.Empty()) return wanted;
-    return std::max(zoom_.zoom(), std::min(wanted, layout_.ZoomThatFits(win::LargestClient(hwnd()))));
+int TableDialog::ZoomFor(UINT command) const {
+    const int now = zoom_.zoom();
+    const int wanted = std::clamp(command == ID_VIEW_ZOOM_IN    ? now + 1
+                                  : command == ID_VIEW_ZOOM_OUT ? now - 1
+                                                                : layoutZoom_,
+                                  win::kSmallestZoom, win::kLargestZoom);
+    if (wanted <= now || layout_.Empty()) return wanted;
+    return std::max(now, std::min(wanted, layout_.ZoomThatFits(win::LargestClient(hwnd()))));
 }
 
-void TableDialog::ZoomByHand(int zoom) {
-    zoom = ReachableZoom(zoom);
-    if (zoom != zoom_.zoom()) ApplyZoom(zoom, true);
+void TableDialog::OnZoomCommand(UINT command) {
+    if (const int zoom = ZoomFor(command); zoom != zoom_.zoom()) ApplyZoom(zoom, true);
 }
 
 bool TableDialog::OnSize(UINT type, int width, int height) {

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
+#include "res/resource.h"
 #include "win/handles.h"
+#include "win/resources.h"
 
 namespace win {
 
@@ -86,6 +89,25 @@ std::string RecentTables::MenuText(size_t index, const std::string& path) {
         if (c == '&') text += '&';  // shown as itself, not as a mnemonic
         text += c;
     }
+    return text;
+}
+
+std::string RecentTables::HelpText(size_t index, HWND line) const {
+    if (index >= paths_.size()) return {};
+    const std::string format = LoadResString(IDS_OPEN_RECENT);
+    RECT room{};
+    GetClientRect(line, &room);
+    WindowDc dc(line);
+    const HGDIOBJ font = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageW(line, WM_GETFONT, 0, 0)));
+    std::string text;
+    for (size_t limit = bw::kMessagePathLength; limit >= 12; limit -= 4) {
+        text = FormatArgument(format, bw::ShortPath(paths_[index], limit));
+        const std::wstring wide = bw::Wide(text);
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size) && size.cx <= room.right)
+            break;
+    }
+    SelectObject(dc.get(), font);
     return text;
 }
 

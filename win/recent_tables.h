@@ -27,6 +27,10 @@ public:
     // The menu text of entry `index`: its number as mnemonic, then the
     // path, shortened in the middle when long.
     static std::string MenuText(size_t index, const std::string& path);
+    // The help that the status line `line` shows for entry `index`: which
+    // file it opens, the path shortened in the middle as far as the line's
+    // width needs.
+    std::string HelpText(size_t index, HWND line) const;
 
 private:
     void Store() const;

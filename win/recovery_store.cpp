@@ -114,7 +114,9 @@ std::optional<LeftCopy> RecoveryStore::ClaimLeftCopy() {
         if (!Lock(copy.slot_) || !FileExists(path)) continue;
         std::vector<uint8_t> bytes;
         bw::FileError error;
-        if (!bw::ReadFilePrefix(path, kLongestCopy, bytes, error)) continue;  // tried again at a later start
+        if (!bw::ReadFilePrefix(path, kLongestCopy + 1, bytes, error)) continue;  // tried again at a later start
+        copy.path_ = path;
+        copy.whole_ = bytes.size() <= kLongestCopy;
         const std::string text(bytes.begin(), bytes.end());
         const size_t eol = text.find('\n');
         if (text.rfind(kFirstLine, 0) != 0 || eol == std::string::npos) {
@@ -123,7 +125,7 @@ std::optional<LeftCopy> RecoveryStore::ClaimLeftCopy() {
         }
         copy.tablePath_ = text.substr(sizeof kFirstLine - 1, eol - (sizeof kFirstLine - 1));
         if (copy.tablePath_.ends_with('\r')) copy.tablePath_.pop_back();
-        copy.tableText_ = text.substr(eol + 1);
+        if (copy.whole_) copy.tableText_ = text.substr(eol + 1);
         return copy;
     }
     return std::nullopt;
@@ -134,6 +136,6 @@ void RecoveryStore::Adopt(LeftCopy copy) {
     own_ = std::move(copy.slot_);
 }
 
-void RecoveryStore::Discard(LeftCopy copy) { RemoveFile(PathOf(copy.slot_.name, ".txt")); }
+void RecoveryStore::Discard(LeftCopy copy) { RemoveFile(copy.path_); }
 
 }  // namespace win

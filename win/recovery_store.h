@@ -42,12 +42,19 @@ public:
     const std::string& TablePath() const { return tablePath_; }
     // The table, as table text.
     const std::string& TableText() const { return tableText_; }
+    // False when the copy is longer than a copy can be: its text is then
+    // not read at all (only the table's file it names).
+    bool Whole() const { return whole_; }
+    // The copy's own file.
+    const std::string& Path() const { return path_; }
 
 private:
     friend class RecoveryStore;
     RecoverySlot slot_;
+    std::string path_;
     std::string tablePath_;
     std::string tableText_;
+    bool whole_ = true;
 };
 
 class RecoveryStore {

@@ -146,14 +146,4 @@ void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT l
     SendMessageW(tips, TTM_ACTIVATE, TRUE, 0);
 }
 
-void SetToolTipText(HWND tips, HWND toolbar, HINSTANCE instance, UINT id, UINT text) {
-    TOOLINFOW info{};
-    info.cbSize = TTTOOLINFOW_V2_SIZE;
-    info.hwnd = toolbar;
-    info.uId = id;
-    info.hinst = instance;
-    info.lpszText = MAKEINTRESOURCEW(text);
-    SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
 }  // namespace win

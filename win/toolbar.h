@@ -39,7 +39,5 @@ void MakeCheckGroup(HWND toolbar, UINT first, UINT last);
 // Adds a tool tip for each button `first` to `last`: the string-table text
 // of the button's command.
 void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last);
-// Button `id`'s tip shows string `text` instead.
-void SetToolTipText(HWND tips, HWND toolbar, HINSTANCE instance, UINT id, UINT text);
 
 }  // namespace win

@@ -4,6 +4,8 @@
 // screen and name what was refused.
 #include "tests/win/test_support.h"
 
+#include <map>
+
 #include "files/table_text.h"
 #include "files/win/wide_text.h"
 #include "ui/check_dialog.h"
@@ -106,6 +108,53 @@ TEST(Painting, ASelectedBorderIsFramedAsAPieceIs) {
     EXPECT_EQ(w.Pixel(box.left + 2, midY), frame);
     w.ClickTool(ID_TOOL_HOLE);
     EXPECT_EQ(w.Pixel(box.left + 2, midY), RGB(255, 255, 255)) << "and goes with the selection";
+}
+
+LONG TextWidth(HWND control, const std::string& text);
+
+// Every item of the menus, in the order they show, with its help.
+void CollectHelp(Window& w, HMENU menu, std::vector<std::pair<UINT, std::string>>& help) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            CollectHelp(w, sub, help);
+            continue;
+        }
+        const UINT id = GetMenuItemID(menu, i);
+        if (id == 0 || (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR)) continue;
+        SendMessageA(w.hwnd(), WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE), reinterpret_cast<LPARAM>(menu));
+        help.push_back({id, w.ControlText(IDC_STATUS)});
+    }
+}
+
+TEST(Menus, EveryItemSaysWhatItDoesAndARecentTableWhichFileItOpens) {
+    test::TempFolder folder;
+    Window w;
+    const std::string recent = folder.File(std::string(60, 'f') + "\\recent.bwt");
+    CreateDirectoryA(folder.File(std::string(60, 'f')).c_str(), nullptr);
+    w.Load(recent, "hole 10 10\n");
+    std::vector<std::pair<UINT, std::string>> help;
+    CollectHelp(w, GetMenu(w.hwnd()), help);
+    ASSERT_GT(help.size(), 40u);
+    std::map<std::string, UINT> seen;
+    for (const auto& [id, text] : help) {
+        EXPECT_NE(text, "") << "item " << id;
+        EXPECT_TRUE(seen.emplace(text, id).second) << "items " << seen[text] << " and " << id << ": " << text;
+    }
+    auto helpOf = [&](UINT id) {
+        for (const auto& [item, text] : help)
+            if (item == id) return text;
+        return std::string("(no item)");
+    };
+    EXPECT_EQ(helpOf(ID_VIEW_ZOOM_IN), "Show the table larger");
+    EXPECT_EQ(helpOf(ID_VIEW_ZOOM_DEFAULT), "Show the table at the size the screen's scale gives it");
+    // The whole path where it fits the line, otherwise shortened in the
+    // middle, its drive and its name kept.
+    const std::string open = helpOf(ID_FILE_RECENT_FIRST);
+    EXPECT_TRUE(open.starts_with("Open " + recent.substr(0, 3)) && open.ends_with("\\recent.bwt")) << open;
+    HWND status = GetDlgItem(w.hwnd(), IDC_STATUS);
+    RECT line{};
+    GetClientRect(status, &line);
+    EXPECT_LE(TextWidth(status, open), line.right) << open;
 }
 
 TEST(Menus, AHighlightedItemsHelpShowsInTheStatusLine) {

@@ -111,7 +111,7 @@ TEST(FolderNames, ATableInAFolderOfAnyScriptIsOpenedSavedListedAndRestored) {
         boxes.Answer(IDYES);
         Window w(std::move(dialog));
         ASSERT_EQ(boxes.Shown().size(), 1u);
-        EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to classic.bwt?"), std::string::npos);
+        EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to " + table + "?"), std::string::npos);
         EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
         EXPECT_EQ(w.ed().FilePath(), table);
         HMENU file = GetSubMenu(GetMenu(w.hwnd()), 0);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "files/table_file.h"
+#include "files/table_text.h"
 #include "res/resource.h"
 #include "tests/win/test_support.h"
 #include "win/recent_tables.h"
@@ -97,7 +98,8 @@ TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving
     boxes.Answer(IDYES);
     Window w(std::move(dialog));
     ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to mine.bwt?"), std::string::npos);
+    EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to " + table + "?"), std::string::npos)
+        << "the folder named too";
     EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
     EXPECT_FALSE(w.ed().saved());
     EXPECT_EQ(w.Title(), "mine.bwt - Bumpwright");
@@ -126,8 +128,8 @@ TEST(Reopening, WithATableNamedAtStartTheUserChoosesBetweenItAndTheChanges) {
         ASSERT_TRUE(test::Exists(copy));
     }  // ended as in a crash
     test::MessageBoxes boxes;
-    const std::string question = "Bumpwright was not closed properly last time.\n\nRestore the unsaved changes to "
-                                 "mine.bwt instead of opening " + other + "?\n\nNo opens " + other +
+    const std::string question = "Bumpwright was not closed properly last time.\n\nRestore the unsaved changes to " +
+                                 table + " instead of opening " + other + "?\n\nNo opens " + other +
                                  " and drops those changes.";
     boxes.Answer(IDYES);
     {
@@ -143,6 +145,48 @@ TEST(Reopening, WithATableNamedAtStartTheUserChoosesBetweenItAndTheChanges) {
     EXPECT_EQ(w->Title(), "other.bwt - Bumpwright") << "the table named, as chosen";
     EXPECT_TRUE(w->ed().saved());
     EXPECT_FALSE(test::Exists(copy)) << "the changes were dropped, as the question said";
+}
+
+// A copy chosen to be restored that cannot be read (written by a newer
+// version, or longer than a copy can be, so that reading it would cut off
+// pieces) is said to be so and kept for a later start.
+TEST(Reopening, ACopyThatCannotBeReadIsSaidToBeSoAndKept) {
+    const std::string head = "# Bumpwright recovery of: C:\\tables\\new.bwt\nhole 10 10\n";
+    const struct { const char* what; std::string text; } cases[] = {
+        {"a newer version's", head + "spinner 40 40\n"},
+        {"too long", head + std::string(1 << 20, '#') + "\nobstacle10 50 50\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFolder folder;
+        const std::string copy = folder.File("Recovery-1.txt");
+        test::WriteAll(copy, c.text);
+        const std::string question =
+            "Bumpwright was not closed properly last time.\n\nRestore the unsaved changes to C:\\tables\\new.bwt?";
+        test::MessageBoxes boxes;
+        boxes.Answer(IDYES);
+        {
+            auto dialog = std::make_unique<ui::TableDialog>();
+            dialog->recovery = win::RecoveryStore::Open(folder.path());
+            Window w(std::move(dialog));
+            EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{
+                                         question, "The unsaved changes kept in " + copy +
+                                                       " cannot be read: the copy is too long, damaged, or written by "
+                                                       "a newer version of Bumpwright.\n\nThey were not restored; "
+                                                       "the copy stays where it is."}));
+            EXPECT_EQ(w.Title(), "Bumpwright");
+            EXPECT_EQ(bw::TableToText(w.root()), "# Bumpwright table\n");
+            EXPECT_TRUE(test::ReadAll(copy) == c.text) << "the copy is kept as it was";
+            boxes.Answer(IDNO);
+            w.Command(ID_APP_EXIT);
+        }
+        EXPECT_TRUE(test::ReadAll(copy) == c.text) << "kept after a normal end";
+        auto dialog = std::make_unique<ui::TableDialog>();
+        dialog->recovery = win::RecoveryStore::Open(folder.path());
+        Window w(std::move(dialog));  // offered again, and refused
+        EXPECT_EQ(boxes.Texts().back(), question);
+        EXPECT_FALSE(test::Exists(copy));
+    }
 }
 
 TEST(Reopening, ATableNamedRelativelyIsSavedWhereItsTitleSays) {

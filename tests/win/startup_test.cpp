@@ -27,7 +27,7 @@ TEST(Startup, OpensWithAnEmptySavedTableItsControlsAndToolTips) {
               (std::vector<LONG>{276, 8, 122, 432, client.right, 322}));
     const char* tips[] = {"Open", "Save", "10-point obstacle", "50-point obstacle", "100-point obstacle", "Hole",
                           "Left Flipper", "Right Flipper", "Cannon", "Border",
-                          "Drag-n-drop objects on the Pinball Table. Shift+click or a frame selects more."};
+                          "Drag-n-drop objects on the Pinball Table."};
     EXPECT_EQ(SendMessageA(w.dlg().ToolTip(), TTM_GETTOOLCOUNT, 0, 0), 11);
     for (UINT id = ID_FILE_OPEN; id <= ui::kLastToolCommand; ++id) {
         EXPECT_FALSE(id >= ui::kFirstToolCommand && w.ToolChecked(id)) << id;

@@ -133,6 +133,41 @@ TEST(Zoom, TheWindowTakesTheLargestZoomThatFitsAndMaximizes) {
     test::Pump(w.hwnd());
 }
 
+// View › Zoom offers only what changes the zoom: nothing below two or
+// above six, nothing larger than the window can become, and not the zoom
+// it has.
+TEST(Zoom, TheViewMenuOffersOnlyTheZoomsThatChangeSomething) {
+    Window w;
+    HMENU bar = GetMenu(w.hwnd());
+    auto offered = [&] {  // Zoom In, Zoom Out, Default Zoom: + enabled, - greyed
+        SendMessageW(w.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, 2)), 2);
+        std::string items;
+        for (UINT id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_DEFAULT})
+            items += GetMenuState(bar, id, MF_BYCOMMAND) & MF_GRAYED ? '-' : '+';
+        return items;
+    };
+    ASSERT_EQ(w.dlg().Zoom(), 2);
+    EXPECT_EQ(offered(), "+--") << "at the default zoom of a 96-dpi screen";
+    for (int zoom = 3; zoom <= 6; ++zoom) {
+        w.CtrlKey(VK_OEM_PLUS);
+        ASSERT_EQ(w.dlg().Zoom(), zoom);
+        EXPECT_EQ(offered(), zoom < 6 ? "+++" : "-++") << "at " << zoom;
+    }
+    w.CtrlKey('0');
+    ShowWindow(w.hwnd(), SW_MAXIMIZE);
+    test::Pump(w.hwnd());
+    const int largest = w.dlg().Zoom();
+    ASSERT_GT(largest, 2);
+    EXPECT_EQ(offered(), "-++") << "maximized: the largest zoom the screen holds";
+    w.CtrlKey(VK_OEM_PLUS);
+    EXPECT_EQ(w.dlg().Zoom(), largest);
+    w.CtrlKey(VK_OEM_MINUS);
+    EXPECT_EQ(w.dlg().Zoom(), largest - 1);
+    EXPECT_EQ(offered(), "+++");
+    ShowWindow(w.hwnd(), SW_RESTORE);
+    test::Pump(w.hwnd());
+}
+
 // Xvfb has one screen: the message a move to another screen brings is sent.
 TEST(Zoom, AMoveToAScreenOfAnotherDpiRescalesTheWindow) {
     Window w;
