@@ -110,10 +110,11 @@ std::vector<Rect> LinePixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int
 }
 
 void SoftSurface::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    const bool invert = mode_ == RasterMode::XorPen;
     for (const Rect& r : LinePixels(x1, y1, x2, y2, pen_.width, clip_)) {
         for (int32_t y = r.top; y < r.bottom; ++y) {
             Color* row = pixels_.data() + static_cast<size_t>(y) * width_;
-            for (int32_t x = r.left; x < r.right; ++x) row[x] = mode_ == RasterMode::XorPen ? row[x] ^ pen_.color : pen_.color;
+            for (int32_t x = r.left; x < r.right; ++x) row[x] = invert ? row[x] ^ pen_.color : pen_.color;
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "win/zoom.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace win {
@@ -11,12 +10,6 @@ int32_t FloorDiv(int64_t a, int64_t b) { return static_cast<int32_t>(a >= 0 ? a 
 int32_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
 }  // namespace
-
-int ZoomThatFits(int width, int height, int tableWidth, int tableHeight) {
-    if (tableWidth <= 0 || tableHeight <= 0) return kSmallestZoom;
-    const int fits = std::min(width / tableWidth, height / tableHeight);
-    return std::clamp(fits, kSmallestZoom, kLargestZoom);
-}
 
 POINT PlayfieldZoom::ToDrawing(POINT window) const {
     return {FloorDiv(int64_t{window.x} * kDrawingZoom, zoom_), FloorDiv(int64_t{window.y} * kDrawingZoom, zoom_)};

@@ -18,11 +18,6 @@ constexpr int kDrawingZoom = bw::kWindowScale;  // the drawing's own: two pixels
 constexpr int kSmallestZoom = 2;
 constexpr int kLargestZoom = 6;
 
-// The zoom a layout gives a playfield of `tableWidth` × `tableHeight`
-// table pixels in `width` × `height` window pixels: the largest whole zoom
-// that fits, kept between the smallest and the largest.
-int ZoomThatFits(int width, int height, int tableWidth, int tableHeight);
-
 class PlayfieldZoom {
 public:
     explicit PlayfieldZoom(int zoom = kDrawingZoom) : zoom_(zoom) {}

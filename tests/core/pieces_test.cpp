@@ -252,6 +252,34 @@ TEST(Drawing, ThePaintedTable) {
     }
 }
 
+// The pixels of a line, which the window fills in XOR one rectangle at a
+// time: each pixel once, exactly those the pen's square covers along the
+// walk, the last point left out, in every direction and within the bounds.
+TEST(Drawing, ALinesPixelsAreThePensSquaresEachOnce) {
+    const Rect bounds{0, 0, 40, 30};
+    const std::array<int32_t, 4> lines[] = {{20, 15, 37, 15}, {20, 15, 33, 2},  {20, 15, 20, 1},  {20, 15, 11, 0},
+                                            {20, 15, 2, 15},  {20, 15, 3, 26},  {20, 15, 20, 29}, {20, 15, 36, 24},
+                                            {-9, -5, 50, 40}, {20, 15, 20, 15}, {0, 29, 39, 0}};
+    for (int32_t width : {1, 2}) {
+        for (const auto& [x1, y1, x2, y2] : lines) {
+            std::vector<int> covered(40 * 30, 0), stamped(40 * 30, 0);
+            for (const Rect& r : LinePixels(x1, y1, x2, y2, width, bounds))
+                for (int32_t y = r.top; y < r.bottom; ++y)
+                    for (int32_t x = r.left; x < r.right; ++x) ++covered[static_cast<size_t>(y * 40 + x)];
+            // Bresenham's walk, and the pen's square at each point of it.
+            for (int32_t x = x1, y = y1, err = std::abs(x2 - x1) - std::abs(y2 - y1); x != x2 || y != y2;) {
+                for (int32_t sy = y - width / 2; sy <= y + (width - 1) / 2; ++sy)
+                    for (int32_t sx = x - width / 2; sx <= x + (width - 1) / 2; ++sx)
+                        if (bounds.Contains(sx, sy)) stamped[static_cast<size_t>(sy * 40 + sx)] = 1;
+                const int32_t e2 = 2 * err;
+                if (e2 >= -std::abs(y2 - y1)) err -= std::abs(y2 - y1), x += x1 < x2 ? 1 : -1;
+                if (e2 <= std::abs(x2 - x1)) err += std::abs(x2 - x1), y += y1 < y2 ? 1 : -1;
+            }
+            EXPECT_TRUE(covered == stamped) << width << ": " << x1 << "," << y1 << " to " << x2 << "," << y2;
+        }
+    }
+}
+
 TEST(Drawing, APaintThroughAnAreaIsTheWholePaintThere) {
     auto t = NewTable();
     std::string error;
