@@ -148,10 +148,18 @@ TEST(Zoom, TheViewMenuOffersOnlyTheZoomsThatChangeSomething) {
     };
     ASSERT_EQ(w.dlg().Zoom(), 2);
     EXPECT_EQ(offered(), "+--") << "at the default zoom of a 96-dpi screen";
+    // Near the screen's lower right corner: the window grows into the
+    // screen, its caption on it.
+    SetWindowPos(w.hwnd(), nullptr, 600, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     for (int zoom = 3; zoom <= 6; ++zoom) {
         w.CtrlKey(VK_OEM_PLUS);
         ASSERT_EQ(w.dlg().Zoom(), zoom);
         EXPECT_EQ(offered(), zoom < 6 ? "+++" : "-++") << "at " << zoom;
+        RECT outer{};
+        GetWindowRect(w.hwnd(), &outer);
+        EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right) << "at " << zoom;
     }
     w.CtrlKey('0');
     ShowWindow(w.hwnd(), SW_MAXIMIZE);
