@@ -3,8 +3,10 @@ find_package(PNG REQUIRED)
 find_package(GTest REQUIRED)
 find_package(benchmark QUIET)
 
+include(cmake/web-player.cmake)
 add_executable(bwtool
   tools/bwtool/main.cpp
+  tools/bwtool/page.cpp
   tools/bwtool/png_writer.cpp
   tools/bwtool/simulate.cpp
   tools/bwtool/text.cpp
@@ -15,6 +17,9 @@ find_library(GIF_LIBRARY gif REQUIRED)
 find_package(Threads REQUIRED)
 target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY} Threads::Threads)
 bw_view(bwtool PRIVATE tools/bwtool)
+# The web player goes inside the tool, for bwtool page.
+target_compile_definitions(bwtool PRIVATE BW_WEB_PLAYER="${BW_WEB_PLAYER}")
+set_source_files_properties(tools/bwtool/page.cpp PROPERTIES OBJECT_DEPENDS ${BW_WEB_PLAYER})
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
 enable_testing()
