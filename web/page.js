@@ -77,14 +77,17 @@
     const width = window.innerWidth, height = window.innerHeight;
     zoom = Math.max(1, Math.min(Math.floor(width * ratio / WIDTH),
                                 Math.floor((height - BAR_PX - LEAST_CONTROLS_PX) * ratio / HEIGHT)));
-    canvas.width = WIDTH * zoom;
-    canvas.height = HEIGHT * zoom;
-    canvas.style.width = canvas.width / ratio + 'px';
-    canvas.style.height = canvas.height / ratio + 'px';
-    // On a whole device pixel, so that each drawn pixel is one.
-    canvas.style.left = Math.max(0, Math.floor((width * ratio - canvas.width) / 2)) / ratio + 'px';
+    // The canvas covers whole CSS pixels, which cover whole device pixels at
+    // a whole device pixel ratio: the drawing is shown one to one, from the
+    // canvas's top left corner, with at most a sliver of background beside it.
+    const cssWidth = Math.ceil(WIDTH * zoom / ratio), cssHeight = Math.ceil(HEIGHT * zoom / ratio);
+    canvas.width = Math.round(cssWidth * ratio);
+    canvas.height = Math.round(cssHeight * ratio);
+    canvas.style.width = cssWidth + 'px';
+    canvas.style.height = cssHeight + 'px';
+    canvas.style.left = Math.max(0, Math.floor((width - cssWidth) / 2)) + 'px';
     canvas.style.top = BAR_PX + 'px';
-    const room = height - BAR_PX - canvas.height / ratio;
+    const room = height - BAR_PX - cssHeight;
     controls.style.height = Math.max(LEAST_CONTROLS_PX, Math.min(MOST_CONTROLS_PX, room)) + 'px';
     if (ready) draw();
   }
@@ -96,7 +99,7 @@
     drawingContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, WIDTH * HEIGHT * 4),
                                               WIDTH, HEIGHT), 0, 0);
     context.imageSmoothingEnabled = false;
-    context.drawImage(drawing, 0, 0, canvas.width, canvas.height);
+    context.drawImage(drawing, 0, 0, WIDTH * zoom, HEIGHT * zoom);
     const now = _bw_score() >>> 0;
     if (now !== shownScore) {
       shownScore = now;
@@ -248,8 +251,11 @@
       const field = (name) => lines.filter((l) => l.startsWith(name + ' ')).map((l) => l.slice(name.length + 1));
       return { checksum: field('checksum')[0], score: Number(field('score')[0]), checks: field('check') };
     },
+    // The game on screen: its ticks, score and checksum (as bwtool simulate
+    // --checksum sums a game), and the zoom.
     state() {
-      return { playing, ticks, score: ready ? _bw_score() >>> 0 : 0, zoom };
+      return { playing, ticks, score: ready ? _bw_score() >>> 0 : 0, zoom,
+               checksum: ready ? UTF8ToString(_bw_checksum()) : '' };
     },
   };
 

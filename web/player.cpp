@@ -26,6 +26,7 @@ std::vector<uint8_t> input;
 std::vector<uint8_t> tableBytes;
 std::unique_ptr<bw::Table> table;
 bool playing = false;
+bw::TraceChecksum sum;  // of the game on screen, as bwtool simulate --checksum sums a game
 std::unique_ptr<bw::SoftSurface> surface;
 std::vector<uint32_t> rgba;
 std::string answer;
@@ -78,6 +79,7 @@ EMSCRIPTEN_KEEPALIVE void bw_start() {
     if (!table) return;
     if (playing) table->root->HandleMessage(bw::PieceMessage::Reset);
     bw::StartGame(table->state);
+    sum = bw::TraceChecksum();
     playing = true;
 }
 
@@ -94,6 +96,13 @@ EMSCRIPTEN_KEEPALIVE void bw_tick() {
     if (!playing) return;
     bw::PlayTick(table->state, false);
     table->root->dirtyRegion.SetEmpty();
+    sum.Add(table->state);
+}
+
+// The checksum of the game on screen so far, 16 hex digits.
+EMSCRIPTEN_KEEPALIVE const char* bw_checksum() {
+    answer = Hex(sum.Value());
+    return answer.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE uint32_t bw_score() { return table ? static_cast<uint32_t>(table->state.score) : 0; }

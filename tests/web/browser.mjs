@@ -30,7 +30,7 @@ export function launch() {
     executablePath: CHROMIUM,
     headless: true,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
+           '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage', '--force-color-profile=srgb'],
   });
 }
 
@@ -50,11 +50,53 @@ export async function open(browser, file, viewport = { width: 1024, height: 768,
 export const decodePng = (bytes) => PNG.sync.read(Buffer.from(bytes));
 export const readPng = (file) => decodePng(readFileSync(file));
 
-// The canvas as the screen shows it, in device pixels.
+// The playfield as the screen shows it, in device pixels: the screenshot of
+// the whole window, cut where the canvas lies, 250 x 200 times the zoom.
 export async function shownCanvas(page) {
-  const box = await page.evaluate(() => {
-    const r = document.querySelector('canvas').getBoundingClientRect();
-    return { x: r.left, y: r.top, width: r.width, height: r.height };
+  const at = await page.evaluate(() => {
+    const r = document.querySelector('canvas').getBoundingClientRect(), ratio = devicePixelRatio;
+    const { zoom } = bumpwright.state();
+    return { x: Math.round(r.left * ratio), y: Math.round(r.top * ratio), width: 250 * zoom, height: 200 * zoom };
   });
-  return decodePng(await page.screenshot({ clip: box, captureBeyondViewport: false }));
+  const whole = decodePng(await page.screenshot());
+  const cut = { width: at.width, height: at.height, data: Buffer.alloc(at.width * at.height * 4) };
+  for (let y = 0; y < at.height; ++y)
+    whole.data.copy(cut.data, y * at.width * 4, ((at.y + y) * whole.width + at.x) * 4,
+                    ((at.y + y) * whole.width + at.x + at.width) * 4);
+  return cut;
+}
+
+// The page's clock, injected before its script runs: performance.now and
+// requestAnimationFrame answer to window.clock, which the test moves on a
+// frame at a time (clock.frame(ms)) or by whole stretches (clock.advance).
+export function injectedClock() {
+  let now = 1000, waiting = [];
+  performance.now = () => now;
+  window.requestAnimationFrame = (callback) => waiting.push(callback);
+  window.clock = {
+    frame(ms) {
+      now += ms;
+      const due = waiting;
+      waiting = [];
+      for (const callback of due) callback(now);
+    },
+    advance(total, every = 20) {
+      for (let t = 0; t < total; t += every) this.frame(Math.min(every, total - t));
+    },
+  };
+}
+
+// A key script (TICK:+KEY or TICK:-KEY, comma-separated) as [tick, key, down].
+export const parseKeys = (text) => text.split(',').filter(Boolean).map((event) => {
+  const [, tick, sign, key] = /^(\d+):([+-])(Z|X|SPACE)$/.exec(event);
+  return [Number(tick), key, sign === '+'];
+});
+
+export const keyScriptOf = (file) => readFileSync(file, 'utf8').split('\n')
+  .filter((line) => line && !line.startsWith('#')).join(',');
+
+// bwtool simulate's answer for a table, a key script and a number of ticks.
+export function simulate(table, keys, ticks) {
+  const out = bwtool('simulate', table, '--ticks', String(ticks), '--keys', keys, '--checksum');
+  return { checksum: /checksum (\w+)/.exec(out)[1], score: Number(/score (\d+)/.exec(out)[1]) };
 }
