@@ -72,3 +72,17 @@ foreach(text ${BW_EXAMPLES})
 endforeach()
 add_custom_target(examples ALL DEPENDS ${BW_EXAMPLE_FILES})
 add_dependencies(core_tests examples)
+
+# ---- the web page in a browser: Debian's Chromium, headless, driven by
+# puppeteer-core from tests/web (npm ci there: sh scripts/install-deps.sh) ----
+find_program(BW_NODE node)
+if(BW_NODE AND NOT BW_SANITIZE)
+  file(GLOB BW_BROWSER_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/*.test.mjs)
+  foreach(test ${BW_BROWSER_TESTS})
+    get_filename_component(name ${test} NAME)
+    string(REPLACE ".test.mjs" "" name ${name})
+    add_test(NAME browser.${name} COMMAND ${BW_NODE} --test ${test})
+    set_tests_properties(browser.${name} PROPERTIES TIMEOUT 180
+      ENVIRONMENT "BW_BWTOOL=$<TARGET_FILE:bwtool>;BW_EXAMPLES=${CMAKE_BINARY_DIR}/examples")
+  endforeach()
+endif()

@@ -68,7 +68,8 @@ export async function shownCanvas(page) {
 
 // The page's clock, injected before its script runs: performance.now and
 // requestAnimationFrame answer to window.clock, which the test moves on a
-// frame at a time (clock.frame(ms)) or by whole stretches (clock.advance).
+// frame at a time (clock.frame(ms)), by whole stretches of frames
+// (clock.advance), or without frames (clock.pass, as in a background tab).
 export function injectedClock() {
   let now = 1000, waiting = [];
   performance.now = () => now;
@@ -79,6 +80,9 @@ export function injectedClock() {
       const due = waiting;
       waiting = [];
       for (const callback of due) callback(now);
+    },
+    pass(ms) {
+      now += ms;
     },
     advance(total, every = 20) {
       for (let t = 0; t < total; t += every) this.frame(Math.min(every, total - t));
