@@ -71,6 +71,9 @@
   const drawingContext = drawing.getContext('2d');
   const context = canvas.getContext('2d');
   let zoom = 1;
+  // The table loaded; a game on; its ticks; the time owed to the game (ms)
+  // and the clock's reading at the last frame; the score shown.
+  let ready = false, playing = false, ticks = 0, owed = 0, last = 0, shownScore = -1;
 
   function layout() {
     const ratio = window.devicePixelRatio || 1;
@@ -91,8 +94,6 @@
     controls.style.height = Math.max(LEAST_CONTROLS_PX, Math.min(MOST_CONTROLS_PX, room)) + 'px';
     if (ready) draw();
   }
-
-  let ready = false, playing = false, ticks = 0, owed = 0, last = 0, shownScore = -1;
 
   function draw() {
     const pixels = _bw_paint();
