@@ -11,8 +11,9 @@ const file = pageOf(path.join(EXAMPLES, 'classic.bwt'), dir);
 const browser = await launch();
 after(() => browser.close());
 
+// A small window: the frames' drawing costs little.
 async function started() {
-  const page = await open(browser, file, undefined, injectedClock);
+  const page = await open(browser, file, { width: 300, height: 360, deviceScaleFactor: 1 }, injectedClock);
   await page.click('header button');
   return page;
 }
