@@ -24,9 +24,10 @@ enum class EditorMessage : int32_t {
     NotATable,         // a file that is not a table file
     ClearQuestion,     // Clear asks before it empties the table
     PasteNotATable,    // the clipboard's text is no table: argument, why
-    PasteNoRoom,       // the clipboard's pieces cannot all stand on the playfield at once
+    NoFreePlace,       // pieces to add find no place where a click could put them: argument, the command
     BadReplay,         // a file that is no whole replay: argument, path; detail, why
-    OutsideArea,       // an action would take a piece out of the playfield or its kind's area
+    OutsideArea,       // a command would put a piece where no click could: argument, the command
+    MirrorImageThere,  // Mirror copy: every mirror image already lies on the table
 };
 
 enum class MessageButtons : int32_t { Ok, YesNo, YesNoCancel };
@@ -68,7 +69,8 @@ public:
 
     // The clipboard, as table text.
     virtual bool PutOnClipboard(const std::string& text) = 0;
-    virtual std::optional<std::string> ClipboardText() = 0;
+    // At most `most` bytes of it: what is longer is refused unread.
+    virtual std::optional<std::string> ClipboardText(size_t most) = 0;
     virtual bool ClipboardHasText() const = 0;
 
     // Nothing is unsaved any more: the copy of unsaved changes goes.

@@ -1,31 +1,59 @@
-// Checking as you edit: the check of Check table, played in the window's
-// idle time a slice at a time, on the table as it stands, and dropped as
-// soon as the table is another.
+// Checking as you edit: the check of Check table, played by a runner on a
+// copy of the table as it stands, and dropped as soon as the table is
+// another.
 //
-// Which table a check describes is decided by the table's text: a check
-// plays the table whose text it was started on, and its findings are shown
-// only while the table's text is still that text. So an edit undone before
-// the check is over leaves it running, and every other change (an edit,
-// Undo, Redo, Paste, Clear, New, Open, a replay opened, a copy restored)
-// ends it.
+// Which table a check describes is decided by the table's file: a check
+// plays the table whose file it was started on, and it is looked at only
+// when the editor is idle. So an edit undone before then leaves it running,
+// and every other change (an edit, Undo, Redo, Paste, Clear, New, Open, a
+// replay opened, a copy restored) ends it.
+#include "editor/live_check.h"
+
 #include <string>
 
 #include "editor/editor.h"
-#include "files/table_text.h"
+#include "model/path_text.h"
 
 namespace bw {
 
-namespace {
+// ---- the slices -----------------------------------------------------------------------
 
-// `text` with its "%1" replaced by `value`.
-std::string Filled(const std::string& text, const std::string& value) {
-    std::string out = text;
-    const size_t at = out.find("%1");
-    if (at != std::string::npos) out.replace(at, 2, value);
-    return out;
+SliceRunner::SliceRunner() = default;
+SliceRunner::~SliceRunner() = default;
+
+void SliceRunner::Start(std::unique_ptr<Table> table, const PlaytestOptions& options, Done done) {
+    Cancel();
+    table_ = std::move(table);
+    test_ = std::make_unique<Playtest>(*table_->root, options);
+    done_ = std::move(done);
 }
 
-}  // namespace
+void SliceRunner::Cancel() {
+    test_.reset();
+    table_.reset();
+    done_ = nullptr;
+}
+
+bool SliceRunner::RunSlice(int64_t ticks) {
+    if (!test_) return false;
+    if (!test_->Run(ticks)) return true;
+    PlaytestReport report = test_->Report();
+    Done done = std::move(done_);
+    Cancel();
+    if (done) done(std::move(report));
+    return false;
+}
+
+int64_t SliceRunner::GamesDone() const { return test_ ? test_->GamesDone() : 0; }
+int64_t SliceRunner::Games() const { return test_ ? test_->Games() : 0; }
+
+std::unique_ptr<Table> CheckCopy(const TableRoot& root) {
+    auto copy = std::make_unique<Table>(NoImageLoader{});
+    CopyPieces(root, *copy->root);
+    return copy;
+}
+
+// ---- the summary ---------------------------------------------------------------------------
 
 std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts) {
     const size_t unreached = report.Unreached().size(), traps = report.traps.size();
@@ -36,56 +64,49 @@ std::string CheckSummary(const PlaytestReport& report, const EditorTexts& texts)
         if (!counts.empty()) counts += ", ";
         counts += part;
     };
-    if (unreached > 0) add(Filled(texts.checkUnreached, std::to_string(unreached)));
-    if (traps > 0) add(Filled(traps == 1 ? texts.checkTrap : texts.checkTraps, std::to_string(traps)));
+    if (unreached > 0) add(FillArgument(texts.checkUnreached, std::to_string(unreached)));
+    if (traps > 0) add(FillArgument(traps == 1 ? texts.checkTrap : texts.checkTraps, std::to_string(traps)));
     if (endless) add(texts.checkEndless);
-    return Filled(texts.findingsHint, counts);
+    return FillArgument(texts.findingsHint, counts);
 }
+
+// ---- the editor's side -------------------------------------------------------------------------
 
 void Editor::SetCheckAsYouEdit(bool on) {
-    checkAsYouEdit_ = on;
-    if (on) return;  // the first idle slice starts the check
-    liveTest_.reset();
-    // The findings already shown still describe the table; their summary goes.
-    if (!summary_.empty()) {
-        summary_.clear();
-        ShowStatus();
-    }
+    liveOn_ = on;
+    if (on) return;  // the next idle moment starts the check
+    checks_.Cancel();
+    liveTable_.clear();
+    // What it found goes from the playfield, so that the table shows
+    // plainly; a Check table's findings stay, without the summary.
+    if (liveFindings_) DropFindings();
+    summary_.clear();
 }
 
-bool Editor::FindingsCurrent() const { return findings_ && TableToText(*root) == checkedTable_; }
-
-bool Editor::LiveCheckDue() const {
-    // Only while editing: not in play, nor halfway through a drag or a
-    // border, where the table is not yet what it will be.
-    if (!checkAsYouEdit_ || mode != EditMode::Editing) return false;
-    if (!liveTest_) return !FindingsCurrent();
-    return true;
+bool Editor::CheckWanted() const {
+    return liveOn_ && mode() == EditMode::Editing && (checks_.Busy() || !FindingsCurrent());
 }
 
-Editor::IdleStep Editor::LiveCheckStep(int64_t tickBudget) {
-    if (!checkAsYouEdit_ || mode != EditMode::Editing) return {};
-    if (FindingsCurrent()) {
-        // Findings of the table as it stands (Check table's): nothing to do.
-        liveTest_.reset();
-        return {};
+void Editor::Idle() {
+    if (!liveOn_) return;
+    // Only while editing: not in play, nor halfway through a gesture,
+    // where the table is not yet what it will be.
+    const bool editing = mode() == EditMode::Editing;
+    const std::vector<uint8_t> now = TableFileBytes(doc_.root());
+    if (checks_.Busy() && (!editing || liveTable_ != now)) {
+        checks_.Cancel();  // a check of another table
+        liveTable_.clear();
     }
-    const std::string table = TableToText(*root);
-    if (liveTest_ && liveTable_ != table) liveTest_.reset();  // a check of an older table
-    if (!liveTest_) {
-        DropFindings();
-        liveTest_ = std::make_unique<Playtest>(*root, checkOptions);
-        liveTable_ = table;
-        return {true, 0};
-    }
-    if (!liveTest_->Done()) {
-        const bool done = liveTest_->Run(tickBudget);
-        return {true, done ? 0 : tickBudget};
-    }
-    PlaytestReport report = liveTest_->Report();
-    liveTest_.reset();
-    ShowFindings(std::move(report));
-    return {};
+    if (!editing || checks_.Busy() || (findings_ && checkedTable_ == now)) return;
+    DropFindings();
+    liveTable_ = now;
+    checks_.Start(CheckCopy(doc_.root()), checkOptions_, [this, now](PlaytestReport report) {
+        liveTable_.clear();
+        // Shown only while it still describes the table.
+        if (mode() != EditMode::Editing || TableFileBytes(doc_.root()) != now) return;
+        ShowFindings(std::move(report));
+        liveFindings_ = true;
+    });
 }
 
 }  // namespace bw

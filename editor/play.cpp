@@ -9,6 +9,7 @@
 
 #include "editor/editor.h"
 #include "files/table_text.h"
+#include "model/path_text.h"
 #include "physics/game.h"
 
 namespace bw {
@@ -22,43 +23,43 @@ bool IsPlayKey(int32_t key) { return key == kKeyZ || key == kKeyX || key == kKey
 // ---- Start and Edit ------------------------------------------------------------------
 
 void Editor::StartPlay() {
-    if (mode == EditMode::Playing) return;
-    EndDrag();
-    // A drag that EndDrag could not end (the window is not the active one)
-    // still gives its piece back before the table is reset.
-    if (mode == EditMode::Dragging) PutBackDraggedPiece();
+    if (playing_) return;
+    // Whatever is under way ends first: the game, and its replay, play the
+    // table as it is shown.
+    Settle();
+    ResetToolButtons();
     DropFindings();
-    liveTest_.reset();  // play is no time for checking; a fresh check follows it
+    checks_.Cancel();  // play is no time for checking; a fresh check follows it
+    liveTable_.clear();
     // Every play is recorded, for Save replay.
     playback_.reset();
     playbackKeys_.reset();
-    recorder_.Start(*root, state);
-    StartGame(state);  // Reset to the root, score and paramA cleared
-    InvalidatePlayfield(true);
-    ResetToolButtons();
+    TableState& st = doc_.State();
+    recorder_.Start(doc_.Root(), st);
+    StartGame(st);  // Reset to the root, score and paramA cleared
+    playing_ = true;
+    InvalidatePlayfield();
     view_.PlayStarted();
-    EndBorder();
-    ForgetPieces();
     // The copy of unsaved changes is brought up to date now: in play the
     // table does not change and the copy is not written.
     view_.UpdateRecovery();
-    mode = EditMode::Playing;
+    Refresh();
 }
 
 void Editor::StopPlay() {
-    if (mode != EditMode::Playing) return;
+    if (!playing_) return;
     FinishPlay();
+    playing_ = false;
     view_.PlayStopped();
-    mode = EditMode::Editing;
-    root->HandleMessage(PieceMessage::Reset);
-    InvalidatePlayfield(true);
+    doc_.Root().HandleMessage(PieceMessage::Reset);
+    doc_.Root().HandleMessage(PieceMessage::RebuildRegion);
+    InvalidatePlayfield();
     ResetToolButtons();
-    root->HandleMessage(PieceMessage::RebuildRegion);
 }
 
 void Editor::FinishPlay() {
     if (playback_) lastReplay_ = std::move(playback_);
-    else if (recorder_.Started()) lastReplay_ = std::make_unique<Replay>(recorder_.Finish(state));
+    else if (recorder_.Started()) lastReplay_ = std::make_unique<Replay>(recorder_.Finish(doc_.State()));
     recorder_ = ReplayRecorder();
     playback_.reset();
     playbackKeys_.reset();
@@ -68,23 +69,25 @@ void Editor::FinishPlay() {
 
 void Editor::PlayStep() {
     // A tick already queued when play stopped finds the editor editing.
-    if (mode != EditMode::Playing) return;
+    if (!playing_) return;
+    TableState& st = doc_.State();
     if (playbackKeys_) {
         // A replay: its own keys; at its end the game stands still.
         if (playbackKeys_->Ticks() >= playback_->ticks) return;
-        playbackKeys_->Tick(state, true);
+        playbackKeys_->Tick(st, true);
     } else {
-        PlayTick(state, true);
-        recorder_.Tick(state);
+        PlayTick(st, true);
+        recorder_.Tick(st);
     }
-    if (!root->dirtyRegion.IsEmpty()) view_.Invalidate(root->dirtyRegion, false);
-    root->dirtyRegion.SetEmpty();
+    Region& dirty = doc_.Root().dirtyRegion;
+    if (!dirty.IsEmpty()) view_.Invalidate(dirty, false);
+    dirty.SetEmpty();
     char text[16];
-    std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(static_cast<uint32_t>(state.score)));
+    std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(static_cast<uint32_t>(st.score)));
     // Of the texts only the score can have changed here: it alone is
     // written, and only when it changed.
-    if (scoreText != text) {
-        scoreText = text;
+    if (scoreText_ != text) {
+        scoreText_ = text;
         view_.ScoreChanged();
     }
 }
@@ -93,12 +96,13 @@ bool Editor::PlayKeyMessage(int32_t key, bool keyMessage, bool down) {
     // Every message seen here leaves its first parameter in paramA and
     // whether it is a key-down in paramB; whoever sends a message that
     // reads them sets them again.
-    state.paramA = key;
-    state.paramB = keyMessage && down ? 1 : 0;
-    if (mode != EditMode::Playing || !keyMessage || !IsPlayKey(key)) return false;
+    TableState& st = doc_.State();
+    st.paramA = key;
+    st.paramB = keyMessage && down ? 1 : 0;
+    if (!playing_ || !keyMessage || !IsPlayKey(key)) return false;
     if (playbackKeys_) return true;  // a replay plays its own keys
     // A held key repeats its key-down: each one reaches the table.
-    SendKey(state, key, down);
+    SendKey(st, key, down);
     recorder_.Key(key, down);
     return true;
 }
@@ -106,9 +110,9 @@ bool Editor::PlayKeyMessage(int32_t key, bool keyMessage, bool down) {
 void Editor::ReleaseKeys() {
     // A replay's game has only its own keys.
     if (playbackKeys_) return;
-    if (mode == EditMode::Playing)
+    if (playing_)
         for (int32_t key : {kKeyZ, kKeyX, kKeySpace}) recorder_.Key(key, false);
-    bw::ReleaseKeys(state);
+    bw::ReleaseKeys(doc_.State());
 }
 
 // ---- replays ----------------------------------------------------------------------------------
@@ -117,58 +121,46 @@ bool Editor::OpenReplay(std::string_view text, const std::string& path) {
     auto replay = std::make_unique<Replay>();
     std::string error;
     if (!ReadReplay(text, *replay, error)) {
-        Tell(EditorMessage::BadReplay, MessageIcon::Exclamation, ShortPath(path), error);
+        view_.Ask({EditorMessage::BadReplay, MessageButtons::Ok, MessageIcon::Exclamation, ShortPath(path), error});
         return false;
     }
     // The replay's table becomes the table, as a table not yet saved, with
     // a history of its own: Undo never goes back to the table before it.
-    ResetToolButtons();
-    StopPlay();
-    EndBorder();
-    DropFindings();
-    ForgetPieces();
-    TextToTable(replay->tableText, *root, error);
-    recordCount = RecordsNeeded(*root);
-    filePath_.clear();
-    view_.FileChanged();
-    history.Start(Snapshot(), false);
-    TableChanged();
-    mode = EditMode::Editing;
-    InvalidatePlayfield(true);
+    Table read{NoImageLoader{}};
+    TextToTable(replay->tableText, *read.root, error);
+    ReplaceTable(*read.root, {}, Document::Start::Unsaved, true);
     lastReplay_ = std::move(replay);  // played back once play has started
     return true;
 }
 
 bool Editor::PlayBack() {
-    if (mode != EditMode::Playing || !lastReplay_) return false;
+    if (!playing_ || !lastReplay_) return false;
     // Played back from its own start: its random state, its keys.
     recorder_ = ReplayRecorder();
-    state.randomState = lastReplay_->randomState;
+    doc_.State().randomState = lastReplay_->randomState;
     playback_ = std::move(lastReplay_);
     playbackKeys_ = std::make_unique<KeyPlayback>(playback_->events);
-    statusText = texts_.replayPlaying;
-    view_.TextsChanged();
+    Refresh();
     return true;
 }
 
 // ---- the findings of a check -----------------------------------------------------------------------
 
 void Editor::PrepareCheck() {
-    EndDrag();
-    StopPlay();
-    EndBorder();
+    if (playing_) StopPlay();
+    Settle();
     DropFindings();
+    Refresh();
 }
 
 void Editor::ShowFindings(PlaytestReport report) {
     findings_ = std::make_unique<PlaytestReport>(std::move(report));
     overlay_ = std::make_unique<FindingsOverlay>(*findings_);
-    checkedTable_ = TableToText(*root);
-    view_.Invalidate(Region::FromRect(kPlayfield), false);
-    if (checkAsYouEdit_) {
-        summary_ = CheckSummary(*findings_, texts_);
-        ShowStatus();
-    }
+    checkedTable_ = TableFileBytes(doc_.root());
+    liveFindings_ = false;
+    InvalidatePlayfield();
+    if (liveOn_) summary_ = CheckSummary(*findings_, texts_);
+    ShowStatus();
 }
 
 void Editor::DropFindings() {
@@ -176,40 +168,28 @@ void Editor::DropFindings() {
     overlay_.reset();
     findings_.reset();
     checkedTable_.clear();
+    liveFindings_ = false;
+    summary_.clear();
     view_.FindingsDropped();
-    if (had) InvalidatePlayfield(true);
-    if (!summary_.empty()) {
-        summary_.clear();
-        ShowStatus();
-    }
+    if (had) InvalidatePlayfield();
+    ShowStatus();
 }
 
-const Overlay* Editor::OverlayToPaint() {
-    if (!overlay_) return nullptr;
-    // Any change to the table since the check (an edit, Clear, Open, a
-    // piece picked up to be dragged) ends the findings.
-    if (TableToText(*root) != checkedTable_) {
-        DropFindings();
-        return nullptr;
-    }
-    return overlay_.get();
-}
+bool Editor::FindingsCurrent() const { return findings_ && TableFileBytes(doc_.root()) == checkedTable_; }
 
 void Editor::ChooseFinding(int finding) {
-    if (!findings_ || !overlay_ || mode != EditMode::Editing) return;
+    if (!findings_ || !overlay_ || mode() != EditMode::Editing) return;
     overlay_->markedTrap = -1;
     overlay_->markedPiece = {};
     if (finding >= 0) {
-        const std::vector<const TablePiece*> pieces = ReportedPieces(*root);
+        const std::vector<const TablePiece*> pieces = ReportedPieces(doc_.root());
         if (static_cast<size_t>(finding) >= pieces.size()) return;
-        auto* piece = const_cast<TablePiece*>(pieces[static_cast<size_t>(finding)]);
-        bool direct = false;
-        for (const TablePiece* c = root->FirstChild(); c; c = c->next.get()) direct = direct || c == piece;
-        if (direct) {
+        const TablePiece* piece = pieces[static_cast<size_t>(finding)];
+        for (TablePiece* c = doc_.Root().FirstChild(); c; c = c->next.get()) {
+            if (c != piece) continue;
             // Selected as the pointer tool selects it.
             SelectTool(kPointerTool);
-            currentGroup = root.get();
-            Select({piece});
+            doc_.Select({c});
         }
         Rect box = piece->region.Box();
         box.Inflate(2, 2);
@@ -217,7 +197,8 @@ void Editor::ChooseFinding(int finding) {
     } else if (finding <= -2) {
         overlay_->markedTrap = -2 - finding;
     }
-    view_.Invalidate(Region::FromRect(kPlayfield), false);
+    InvalidatePlayfield();
+    Refresh();
 }
 
 }  // namespace bw

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -31,98 +32,67 @@ bool WritesNothing(const TablePiece& p) { return WritesNoRecords(p); }
 bool IsPlainGroup(const TablePiece& p) { return p.kind == kGroup && !IsBorder(p); }
 
 
-void PutRecord(std::span<uint8_t> buffer, int32_t index, int32_t x, int32_t y, int32_t kind) {
-    uint8_t* r = buffer.data() + static_cast<size_t>(index) * kRecordBytes;
-    r[0] = static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF);
-    r[1] = static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF);
-    r[2] = static_cast<uint8_t>(static_cast<uint32_t>(kind) & 0xFF);
-}
+// Where the writer puts its records: a buffer with room for what it holds,
+// or nowhere, when they are only counted (nothing then stops the writer).
+struct RecordSink {
+    std::span<uint8_t> buffer;
+    bool counting = false;
 
-// Where the reader starts a segment record that comes next in a list: at
-// the piece the list's previous record made (a group is made at 0, 0), or
-// nowhere at the start of a list, where it builds no segment at all.
-struct JoinPoint {
-    bool any = false;
-    uint8_t x = 0, y = 0;
+    int32_t Capacity() const {
+        return counting ? std::numeric_limits<int32_t>::max() / 2
+                        : static_cast<int32_t>(std::min<size_t>(buffer.size() / kRecordBytes, 1 << 20));
+    }
+    int32_t Stop() const { return counting ? std::numeric_limits<int32_t>::max() / 2 : kLevelStop; }
+    void Put(int32_t index, int32_t x, int32_t y, int32_t kind) const {
+        if (counting) return;
+        uint8_t* r = buffer.data() + static_cast<size_t>(index) * kRecordBytes;
+        r[0] = static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF);
+        r[1] = static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF);
+        r[2] = static_cast<uint8_t>(static_cast<uint32_t>(kind) & 0xFF);
+    }
+    // The room after the first `n` records, `records` of them.
+    RecordSink After(int32_t n, int32_t records) const {
+        if (counting) return *this;
+        return {buffer.subspan(static_cast<size_t>(n) * kRecordBytes, static_cast<size_t>(records) * kRecordBytes)};
+    }
 };
 
-JoinPoint At(int32_t x, int32_t y) {
-    return {true, static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF),
-            static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF)};
-}
-
-// A segment whose start is not where the reader would put it (the piece it
-// joined was removed or moved, or it never had one) is written as a border
-// of its own: a start point at the segment's start, the segment, and a
-// terminator.
-bool NeedsOwnBorder(const TablePiece& c, const JoinPoint& join, const PlacedPiece& root) {
-    if (c.kind != kBorderSegment) return false;
-    const auto* s = dynamic_cast<const BorderSegment*>(&c);
-    if (!s) return false;
-    const JoinPoint start = At(s->x2 - root.x, s->y2 - root.y);
-    return !join.any || start.x != join.x || start.y != join.y;
-}
-
-int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, std::span<uint8_t> buffer) {
-    const int32_t capacity = static_cast<int32_t>(std::min<size_t>(buffer.size() / kRecordBytes, 1 << 20));
+int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, const RecordSink& out) {
+    const int32_t capacity = out.Capacity();
     if (capacity < 1) return 0;
     int32_t n = 0;
     JoinPoint join;
     // Room is kept for this level's terminator.
-    for (const TablePiece* c = group.FirstChild(); c && n < kLevelStop; c = c->next.get()) {
+    for (const TablePiece* c = group.FirstChild(); c && n < out.Stop(); c = c->next.get()) {
         const PlacedPiece& p = Placed(*c);
-        if (NeedsOwnBorder(*c, join, root)) {
+        if (NeedsOwnBorder(*c, join, {root.x, root.y})) {
             if (n + 3 >= capacity) break;  // its three records, our terminator
             const auto& s = static_cast<const BorderSegment&>(*c);
-            PutRecord(buffer, n, s.x2 - root.x, s.y2 - root.y, kBorderStart);
-            PutRecord(buffer, n + 1, p.x - root.x, p.y - root.y, kBorderSegment);
-            PutRecord(buffer, n + 2, 0, 0, kEndOfList);
+            out.Put(n, s.x2 - root.x, s.y2 - root.y, kBorderStart);
+            out.Put(n + 1, p.x - root.x, p.y - root.y, kBorderSegment);
+            out.Put(n + 2, 0, 0, kEndOfList);
             n += 3;
-            join = At(0, 0);
+            join = JoinAt(0, 0);
             continue;
         }
         if (c->kind != kGroup) {
             if (n + 1 >= capacity) break;
-            PutRecord(buffer, n, p.x - root.x, p.y - root.y, c->kind);
+            out.Put(n, p.x - root.x, p.y - root.y, c->kind);
             ++n;
-            join = At(p.x - root.x, p.y - root.y);
+            join = JoinAt(p.x - root.x, p.y - root.y);
             continue;
         }
         const auto& sub = static_cast<const PieceGroup&>(*c);
         if (WritesNothing(*c)) continue;
         if (IsPlainGroup(*c)) {
             if (n + 2 >= capacity) break;  // its record, its terminator, ours
-            PutRecord(buffer, n, p.x - root.x, p.y - root.y, kGroup);
+            out.Put(n, p.x - root.x, p.y - root.y, kGroup);
             ++n;
         }
-        const auto rest = buffer.subspan(static_cast<size_t>(n) * kRecordBytes,
-                                         static_cast<size_t>(capacity - 1 - n) * kRecordBytes);
-        n += WriteLevel(sub, root, rest);
-        join = At(0, 0);
+        n += WriteLevel(sub, root, out.After(n, capacity - 1 - n));
+        join = JoinAt(0, 0);
     }
-    PutRecord(buffer, n, 0, 0, kEndOfList);
-    return n + 1;
-}
-
-int32_t CountLevel(const PieceGroup& group, const PlacedPiece& root) {
-    int32_t n = 0;
-    JoinPoint join;
-    for (const TablePiece* c = group.FirstChild(); c; c = c->next.get()) {
-        if (NeedsOwnBorder(*c, join, root)) {
-            n += 3;
-            join = At(0, 0);
-            continue;
-        }
-        if (c->kind != kGroup) {
-            ++n;
-            join = At(Placed(*c).x - root.x, Placed(*c).y - root.y);
-            continue;
-        }
-        if (WritesNothing(*c)) continue;
-        if (IsPlainGroup(*c)) ++n;
-        n += CountLevel(static_cast<const PieceGroup&>(*c), root);
-        join = At(0, 0);
-    }
+    out.Put(n, 0, 0, kEndOfList);
     return n + 1;
 }
 
@@ -132,6 +102,19 @@ const PlacedPiece& RootOf(const PieceGroup& group) {
 }
 
 }  // namespace
+
+JoinPoint JoinAt(int32_t x, int32_t y) {
+    return {true, static_cast<uint8_t>(static_cast<uint32_t>(x) & 0xFF),
+            static_cast<uint8_t>(static_cast<uint32_t>(y) & 0xFF)};
+}
+
+bool NeedsOwnBorder(const TablePiece& c, const JoinPoint& join, Point origin) {
+    if (c.kind != kBorderSegment) return false;
+    const auto* s = dynamic_cast<const BorderSegment*>(&c);
+    if (!s) return false;
+    const JoinPoint start = JoinAt(s->x2 - origin.x, s->y2 - origin.y);
+    return !join.any || start.x != join.x || start.y != join.y;
+}
 
 bool WritesNoRecords(const TablePiece& piece) {
     if (piece.kind != kGroup) return false;
@@ -144,10 +127,10 @@ bool WritesNoRecords(const TablePiece& piece) {
 }
 
 int32_t WriteRecords(const PieceGroup& group, std::span<uint8_t> buffer) {
-    return WriteLevel(group, RootOf(group), buffer);
+    return WriteLevel(group, RootOf(group), RecordSink{buffer});
 }
 
-int32_t RecordsNeeded(const PieceGroup& group) { return CountLevel(group, RootOf(group)); }
+int32_t RecordsNeeded(const PieceGroup& group) { return WriteLevel(group, RootOf(group), RecordSink{{}, true}); }
 
 int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records) {
     const size_t available = records.size() / kRecordBytes;

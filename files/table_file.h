@@ -19,6 +19,21 @@ constexpr int32_t kMaxRecords = 250;   // what a file may hold, terminators incl
 constexpr size_t kMaxFileBytes = 758;  // header and 250 records: all the loader reads
 constexpr int32_t kLevelStop = 252;    // the writer's stop at one nesting level
 
+// The segment join: a segment record's second end is where the reader
+// stands, the position of the piece the list's previous record made (a group
+// is made at 0, 0), or nowhere at the start of a list, where it builds no
+// segment at all. Positions as records hold them, relative to the root.
+struct JoinPoint {
+    bool any = false;
+    uint8_t x = 0, y = 0;
+};
+JoinPoint JoinAt(int32_t x, int32_t y);
+// True for a segment whose second end is not where the reader would put it
+// (the piece it joined was removed or moved, or it never had one): both
+// writers write it as a border of its own, its start point at that end, so
+// that it comes back as it is shown.
+bool NeedsOwnBorder(const TablePiece& piece, const JoinPoint& join, Point origin);
+
 // Writes the records of `group`'s children (nested lists included) and a
 // terminator into `buffer`; returns the number of records written. Never
 // writes past the buffer: pieces that do not fit are left out, and the

@@ -10,14 +10,6 @@ namespace bw {
 
 namespace {
 
-// Where the text reader starts a "segment" line: at the piece the line
-// before it at the same level made (a border or a group is made at 0, 0),
-// or nowhere at the start of a level, where it refuses the segment.
-struct JoinPoint {
-    bool any = false;
-    int32_t x = 0, y = 0;
-};
-
 void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipFirst);
 
 std::string Position(int32_t x, int32_t y) { return std::to_string(x) + " " + std::to_string(y); }
@@ -46,20 +38,18 @@ void WritePiece(const TablePiece& c, int depth, std::string& out, JoinPoint& joi
             WriteLevel(g, depth + 1, out, false);
             out += indent + "end\n";
         }
-        join = {true, 0, 0};
+        join = JoinAt(0, 0);
         return;
     }
-    if (const auto* s = dynamic_cast<const BorderSegment*>(&c);
-        s && c.kind == kBorderSegment && (!join.any || join.x != s->x2 || join.y != s->y2)) {
-        // Its start is not the piece before it (that one was removed or
-        // moved, or there is none): a border of its own keeps it as it is.
-        out += indent + "border " + Position(s->x2, s->y2) + ", " + Position(p.x, p.y) + "\n";
-        join = {true, 0, 0};
+    if (NeedsOwnBorder(c, join, {0, 0})) {
+        const auto& s = static_cast<const BorderSegment&>(c);
+        out += indent + "border " + Position(s.x2, s.y2) + ", " + Position(p.x, p.y) + "\n";
+        join = JoinAt(0, 0);
         return;
     }
     if (const char* name = KindName(c.kind)) {
         out += indent + name + " " + Position(p.x, p.y) + "\n";
-        join = {true, p.x, p.y};
+        join = JoinAt(p.x, p.y);
     }
 }
 
@@ -67,7 +57,7 @@ void WriteLevel(const PieceGroup& group, int depth, std::string& out, bool skipF
     const TablePiece* c = group.FirstChild();
     JoinPoint join;
     if (skipFirst && c) {
-        join = {true, Placed(*c).x, Placed(*c).y};
+        join = JoinAt(Placed(*c).x, Placed(*c).y);
         c = c->next.get();
     }
     for (; c; c = c->next.get()) WritePiece(*c, depth, out, join);
@@ -110,10 +100,6 @@ std::string PieceToText(const TablePiece& piece) {
 }
 
 namespace {
-
-std::span<const uint8_t> RecordsOf(const std::vector<uint8_t>& file) {
-    return std::span<const uint8_t>(file).subspan(std::min(file.size(), kHeaderBytes));
-}
 
 // The length of the UTF-8 sequence that starts `text`, or 0 when it is
 // not one.
@@ -194,6 +180,11 @@ TextRead ReadText(std::string_view text, TableRoot& root, std::string& error, in
                     return fail(Quoted(words[i + 1]) + " is not a coordinate from 0 to 255");
             if (open.size() > 200) return fail("groups nested too deeply");
             records += static_cast<int64_t>(numbers / 2) + (head == "border" ? 1 : 0);
+            // A line of its own past the limit builds nothing.
+            if (!over && records > recordLimit) {
+                over = true;
+                root.DeleteChildren();
+            }
             if (over) {
                 if (head == "polyline") open.push_back(none);
                 continue;
@@ -256,23 +247,23 @@ std::string Quoted(std::string_view text) {
     return out + "\"";
 }
 
-PasteResult PreparePaste(std::string_view text) {
+PasteResult ReadPastedPieces(std::string_view text, TableRoot& into) {
     PasteResult result;
-    Table scratch{NoImageLoader{}};
+    if (text.size() > kMaxPasteBytes) {
+        result.tooMany = true;
+        return result;
+    }
     // Text that would need more records than a table file holds cannot be
     // added to any table, however well-formed: it is read only for its form.
-    const TextRead read = ReadText(text, *scratch.root, result.error, kMaxRecords);
+    const TextRead read = ReadText(text, into, result.error, kMaxRecords);
     if (read != TextRead::Table) {
         result.tooMany = read == TextRead::TooMany;
         return result;
     }
-    const std::vector<uint8_t> file = TableFileBytes(*scratch.root);
-    if (TopLevelItems(RecordsOf(file)).empty()) {
+    if (!into.FirstChild()) {
         result.error = "there are no pieces in it";
         return result;
     }
-    result.records.assign(RecordsOf(file).begin(), RecordsOf(file).end());
-    result.fileRecords = static_cast<int32_t>(result.records.size() / kRecordBytes) - 1;  // its terminator stays behind
     result.ok = true;
     return result;
 }

@@ -26,16 +26,21 @@ std::string TableToText(const TableRoot& root);
 // same header as TableToText.
 std::string PieceToText(const TablePiece& piece);
 
-// The pieces of a table text as the clipboard holds it, read into records
-// ready to be added to a table (where they go is the editor's rule).
+// The most text the clipboard's pieces may take (comments included): a
+// table file's 250 records written as text, commented at length, take far
+// less. Text over it is refused whole, before anything is read.
+constexpr size_t kMaxPasteBytes = 64 * 1024;
+
+// The pieces of a table text as the clipboard holds it, read into `into`
+// (where they go is the editor's rule). A text that is too long, or whose
+// pieces would take more records than a table file holds, is refused as too
+// many before its pieces are built.
 struct PasteResult {
     bool ok = false;
-    bool tooMany = false;          // when not ok: well-formed, but more than a table file holds
-    std::string error;             // when not ok: what is wrong with the text
-    std::vector<uint8_t> records;  // the pieces' records and a terminator
-    int32_t fileRecords = 0;       // records they add to a table file
+    bool tooMany = false;  // when not ok: more than a table file holds
+    std::string error;     // when not ok and not too many: what is wrong with the text
 };
-PasteResult PreparePaste(std::string_view text);
+PasteResult ReadPastedPieces(std::string_view text, TableRoot& into);
 
 // A piece of text to show in a message: in double quotes, cut to a
 // readable length (an ellipsis marks the cut), control characters and

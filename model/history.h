@@ -1,8 +1,9 @@
 // The undo history of a table: the table as it stood after each user
 // action, oldest first, and where the editor is in that list.
 //
-// A state is the table's file bytes (at most 758) and the editor's record
-// count, so a step costs no more than the table itself. The history is
+// A state is the table's file bytes (at most 758), the editor's record
+// count and the identities of the table's items, so a step costs no more
+// than the table itself. The history is
 // bounded only by memory.
 #pragma once
 
@@ -13,8 +14,9 @@
 namespace bw {
 
 struct TableSnapshot {
-    std::vector<uint8_t> bytes;  // the table file: header and records
-    int32_t recordCount = 1;     // the editor's count (a cannon counts 2)
+    std::vector<uint8_t> bytes;   // the table file: header and records
+    int32_t recordCount = 1;      // the editor's count (a cannon it added counts 2)
+    std::vector<uint32_t> items;  // each top-level item's identity, in file order
     bool operator==(const TableSnapshot&) const = default;
 };
 

@@ -198,6 +198,23 @@ bool BorderSegment::FitsIn(int32_t left, int32_t top, int32_t right, int32_t bot
     return PlacedPiece::FitsIn(left, top, right, bottom);
 }
 
+// ---- where pieces may stand ---------------------------------------------------
+
+PlacementMargins MarginsOf(PieceKind kind) {
+    switch (kind) {
+        case kLeftFlipper: return {0, 0, 10, 2};
+        case kRightFlipper: return {10, 0, 0, 2};
+        case kCannon: return {3, 3, 3, 3};
+        default: return {};
+    }
+}
+
+PlacementArea AreaOf(PieceKind kind) {
+    const PlacementMargins m = MarginsOf(kind);
+    return {kPlayfield.left / kWindowScale + m.left, kPlayfield.top / kWindowScale + m.top,
+            kPlayfield.right / kWindowScale - m.right, kPlayfield.bottom / kWindowScale - m.bottom};
+}
+
 // ---- flippers --------------------------------------------------------------
 
 Flipper::Flipper(TableState& st, uint32_t keyMask, int32_t px, int32_t py, int32_t len, int32_t r)
@@ -255,8 +272,8 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
 }
 
 bool Flipper::FitsIn(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
-    if (kind == kRightFlipper) return PlacedPiece::FitsIn(left + 10, top, right, bottom - 2);
-    return PlacedPiece::FitsIn(left, top, right - 10, bottom - 2);
+    const PlacementMargins m = MarginsOf(kind);
+    return PlacedPiece::FitsIn(left + m.left, top + m.top, right - m.right, bottom - m.bottom);
 }
 
 // ---- cannon ----------------------------------------------------------------

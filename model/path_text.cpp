@@ -67,4 +67,18 @@ std::string ShortPath(std::string_view path, size_t limit) {
     return std::string(root) + kEllipsis + "\\" + std::string(folders.substr(keep)) + std::string(name);
 }
 
+std::string FillArgument(std::string_view text, std::string_view argument) {
+    std::string out;
+    out.reserve(text.size() + argument.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '1') {
+            out += argument;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace bw

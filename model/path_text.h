@@ -1,4 +1,4 @@
-// Paths as messages show them.
+// Paths and names as messages show them.
 #pragma once
 
 #include <cstddef>
@@ -13,5 +13,8 @@ namespace bw {
 // fit. A file name too long by itself keeps its start and its end.
 constexpr size_t kMessagePathLength = 80;
 std::string ShortPath(std::string_view path, size_t limit = kMessagePathLength);
+
+// A message's text with every "%1" in it replaced by `argument`.
+std::string FillArgument(std::string_view text, std::string_view argument);
 
 }  // namespace bw

@@ -59,6 +59,22 @@ constexpr I32 FixedY(I32 y) { return (y - kFixedOriginY) * 256; }
 constexpr I32 TableX(I32 fx) { return (fx >> 8) + kFixedOriginX; }
 constexpr I32 TableY(I32 fy) { return (fy >> 8) + kFixedOriginY; }
 
+// Where a piece may stand: the table positions (bounds inclusive) at which
+// a click with its tool places it, and so where every editing action keeps
+// it. The playfield, less the room the piece's shape needs beside its
+// position: a flipper's blade reaches 10 table pixels to its side and 2 below
+// its pivot, a cannon's walls 3 on every side. A border's start point and
+// each of its corners may stand anywhere on the playfield.
+struct PlacementMargins {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+PlacementMargins MarginsOf(PieceKind kind);
+struct PlacementArea {
+    int32_t left, top, right, bottom;  // inclusive
+    bool Holds(int32_t x, int32_t y) const { return left <= x && x <= right && top <= y && y <= bottom; }
+};
+PlacementArea AreaOf(PieceKind kind);
+
 // The ball is served this many table pixels above the (last) cannon.
 constexpr int32_t kServeAbove = 5;
 
@@ -373,6 +389,22 @@ const char* PieceName(const TablePiece& p);
 // copied: the table state (score, random state, keys) is the target's own,
 // for its play starts afresh. False when memory ran out (`to` is then empty).
 bool CopyPieces(const TableRoot& from, TableRoot& to);
+
+// Appends to `to` a copy of `piece` (which may belong to another table),
+// piece for piece as CopyPieces copies; false when memory ran out.
+bool AppendCopy(const TablePiece& piece, PieceGroup& to);
+
+// A copy of `piece` (which may belong to another table) for the table of
+// `state`, not yet in any list; none when memory ran out.
+std::unique_ptr<TablePiece> CopyOf(const TablePiece& piece, TableState& state);
+
+// A copy of one piece (with all it holds) for the same table, mirrored left
+// to right about table x = axis / 2: every position x goes to axis - x, a
+// left flipper becomes a right one and a right one a left one. Every other
+// kind's shape is symmetric about its position, so a cannon or a flipper is
+// built anew at its mirrored position, and a segment keeps both its ends,
+// mirrored. Not yet in any list; none when memory ran out.
+std::unique_ptr<TablePiece> MirroredPiece(const TablePiece& piece, int32_t axis);
 
 // Off-table test of the play loop, and the span test it is built on.
 bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r);

@@ -155,6 +155,8 @@
 #define IDS_PIECES_SELECTED 33043
 #define IDS_POINTER_TIP 33044
 #define IDS_PASTE_NO_ROOM 33024
+#define IDS_COMMAND_NAMES 33150  // to 33161: each Edit command's name, in the editor's order
+#define IDS_MIRROR_IMAGE_THERE 33162
 #define IDS_RESTORE_OR_OPEN 33025
 #define IDS_FILE_IS_FOLDER 33026
 #define IDS_APP_TITLE 57344

@@ -71,7 +71,7 @@ void TableDialog::OnCheckTable() {
     if (checking_) return;
     // Findings of the table as it stands (checked as you edit) are shown
     // at once: the same games would only repeat them.
-    const bool current = editor_->mode == bw::EditMode::Editing && editor_->FindingsCurrent();
+    const bool current = editor_->mode() == bw::EditMode::Editing && editor_->FindingsCurrent();
     if (!current) editor_->PrepareCheck();
     auto dialog = std::make_unique<CheckDialog>();
     if (!dialog->Create(hwnd())) return;
@@ -93,7 +93,7 @@ void TableDialog::OnCheckTable() {
         checkDialog_->ShowFindings(*editor_->Findings());
         return;
     }
-    bw::Playtest test(*editor_->root, editor_->checkOptions);
+    bw::Playtest test(editor_->table(), editor_->CheckOptions());
     checking_ = true;
     EnableWindow(hwnd(), FALSE);
     const bool finished = RunCheck(test);
@@ -137,7 +137,7 @@ void TableDialog::OnCheckAsYouEdit() {
 void TableDialog::ShowCheckAsYouEdit() {
     const bool on = editor_->CheckAsYouEdit();
     CheckMenuItem(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    if (on && editor_->mode != bw::EditMode::Playing)
+    if (on && editor_->mode() != bw::EditMode::Playing)
         SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
     else
         KillTimer(hwnd(), kLiveCheckTimer);
@@ -154,23 +154,26 @@ void TableDialog::GiveIdleTime() {
 bool TableDialog::IdleSlice() {
     // Not while a message box or Check table holds the window.
     if (checking_ || !IsWindowEnabled(hwnd())) return false;
+    editor_->Idle();
+    if (!liveChecks_.Busy()) return false;
     const double start = Seconds();
-    const bw::Editor::IdleStep step = editor_->LiveCheckStep(idleTickBudget_);
+    const bool more = liveChecks_.RunSlice(idleTickBudget_);
     const double took = Seconds() - start;
-    if (step.ticks > 0) {
+    if (more) {
         // The next slice sized from this one's cost per tick.
-        const double fit = static_cast<double>(step.ticks) * kIdleSliceSeconds / std::max(took, 1e-6);
-        const double next = std::clamp(fit, static_cast<double>(step.ticks) / 4, static_cast<double>(step.ticks) * 2);
-        idleTickBudget_ = std::clamp(static_cast<int64_t>(next), kLeastIdleTicks, kMostIdleTicks);
+        const double ticks = static_cast<double>(idleTickBudget_);
+        const double fit = ticks * kIdleSliceSeconds / std::max(took, 1e-6);
+        idleTickBudget_ = std::clamp(static_cast<int64_t>(std::clamp(fit, ticks / 4, ticks * 2)), kLeastIdleTicks,
+                                     kMostIdleTicks);
     }
-    return step.more;
+    return more || editor_->CheckWanted();
 }
 
 // ---- replays ----------------------------------------------------------------------
 
 void TableDialog::OnSaveReplay() {
-    editor_->EndDrag();
     editor_->StopPlay();
+    editor_->Settle();
     const bw::Replay* replay = editor_->LastReplay();
     if (!replay) {
         win::AppMessageBox(hwnd(), IDS_NO_REPLAY, MB_OK | MB_ICONINFORMATION);
@@ -187,7 +190,6 @@ void TableDialog::OnSaveReplay() {
 }
 
 void TableDialog::OnOpenReplay() {
-    editor_->EndDrag();
     if (!QuerySaveChanges()) return;
     const std::string filter = win::LoadResString(IDS_REPLAY_FILTER);
     FileDialog dialog(true, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.c_str(), hwnd());

@@ -34,6 +34,8 @@ bw::EditorTexts LoadEditorTexts() {
     texts.checkTraps = win::LoadResString(IDS_LIVE_TRAPS);
     texts.findingsHint = win::LoadResString(IDS_LIVE_HINT);
     texts.checkEndless = win::LoadResString(IDS_LIVE_ENDLESS);
+    for (size_t i = 0; i < bw::kEditCommands; ++i)
+        texts.commands[i] = win::LoadResString(IDS_COMMAND_NAMES + static_cast<UINT>(i));
     return texts;
 }
 
@@ -42,7 +44,8 @@ bw::EditorTexts LoadEditorTexts() {
 TableDialog::TableDialog()
     : win::Dialog(IDD_TABLE),
       editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
-                                           win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts())) {
+                                           win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts(),
+                                           liveChecks_)) {
     icon_ = LoadIconW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -150,9 +153,9 @@ void TableDialog::InitControls() {
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
     dx.Int(IDC_SPEED, speed_);
-    dx.Text(IDC_COORDINATES, editor_->coordinatesText);
-    dx.Text(IDC_STATUS, editor_->statusText);
-    dx.Text(IDC_SCORE, editor_->scoreText);
+    dx.Show(IDC_COORDINATES, editor_->coordinatesText());
+    dx.Show(IDC_STATUS, editor_->statusText());
+    dx.Show(IDC_SCORE, editor_->scoreText());
 }
 
 // ---- commands ---------------------------------------------------------------
@@ -221,7 +224,7 @@ void TableDialog::OnOK() {
 }
 
 void TableDialog::StartPlay() {
-    if (editor_->mode == bw::EditMode::Playing) return;
+    if (editor_->mode() == bw::EditMode::Playing) return;
     // The speed comes from its (hidden) edit box.
     UpdateData(true);
     SetTimer(hwnd(), kPlayTimer, static_cast<UINT>(speed_), nullptr);
@@ -237,7 +240,7 @@ bool TableDialog::OnHelpRequest(const HELPINFO&) {
 }
 
 void TableDialog::OnHelp() {
-    editor_->EndDrag();
+    editor_->Settle();
     ShowHelp(hwnd(), helpPath);
 }
 
@@ -329,9 +332,10 @@ UINT TextOf(bw::EditorMessage message) {
         case M::NotATable: return IDS_NOT_A_TABLE;
         case M::ClearQuestion: return IDS_CLEAR_QUESTION;
         case M::PasteNotATable: return IDS_PASTE_NOT_A_TABLE;
-        case M::PasteNoRoom: return IDS_PASTE_NO_ROOM;
+        case M::NoFreePlace: return IDS_PASTE_NO_ROOM;
         case M::BadReplay: return IDS_BAD_REPLAY;
         case M::OutsideArea: return IDS_OUTSIDE_AREA;
+        case M::MirrorImageThere: return IDS_MIRROR_IMAGE_THERE;
     }
     return 0;
 }
@@ -365,11 +369,11 @@ void TableDialog::TextsChanged() { UpdateData(false); }
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its
     // text would cost more than the tick.
-    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText).c_str());
+    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText()).c_str());
 }
 
 void TableDialog::ToolChanged() {
-    const UINT checked = editor_->tool != bw::kNoTool ? editor_->tool + kToolCommandOffset : 0;
+    const UINT checked = editor_->tool() != bw::kNoTool ? editor_->tool() + kToolCommandOffset : 0;
     HMENU menu = GetMenu(hwnd());
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
         SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
@@ -395,7 +399,7 @@ void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title
 
 bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
 
-std::optional<std::string> TableDialog::ClipboardText() { return win::ClipboardText(hwnd()); }
+std::optional<std::string> TableDialog::ClipboardText(size_t most) { return win::ClipboardText(hwnd(), most); }
 
 bool TableDialog::ClipboardHasText() const { return win::ClipboardHasText(); }
 
@@ -406,7 +410,7 @@ void TableDialog::FindingsDropped() {
 // ---- shut-down ----------------------------------------------------------------
 
 void TableDialog::OnDestroy() {
-    editor_->EndBorder();
+    editor_->Settle();
     editor_->DropFindings();
     KillTimer(hwnd(), kPlayTimer);
     KillTimer(hwnd(), kRecoveryTimer);

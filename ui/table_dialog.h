@@ -134,7 +134,7 @@ private:
     void PlayStopped() override;
     void FileChanged() override;
     bool PutOnClipboard(const std::string& text) override;
-    std::optional<std::string> ClipboardText() override;
+    std::optional<std::string> ClipboardText(size_t most) override;
     bool ClipboardHasText() const override;
     void DiscardRecovery() override;
     void UpdateRecovery() override;
@@ -206,6 +206,7 @@ private:
     bool OfferRecovery();
     void RemoveRecovery();
 
+    bw::SliceRunner liveChecks_;  // the check as you edit, in the window's idle time
     std::unique_ptr<bw::Editor> editor_;
     std::string startupFile_;
     int32_t speed_ = 20;  // play timer period, ms

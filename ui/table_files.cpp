@@ -15,6 +15,7 @@
 #include "files/table_file.h"
 #include "files/win/table_file_win.h"
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
 #include "ui/file_dialog.h"
@@ -128,7 +129,7 @@ std::string PlayerProgramPath(const std::string& helpFilePath) {
 // ---- the unsaved prompt ------------------------------------------------------------
 
 bool TableDialog::QuerySaveChanges() {
-    if (editor_->saved) return true;
+    if (editor_->saved()) return true;
     switch (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL)) {
         case IDNO: return true;
         case IDYES: return SaveTable(false) >= 0;
@@ -232,7 +233,7 @@ void TableDialog::OpenStartupFile() {
 // ---- saving ------------------------------------------------------------------------------
 
 int32_t TableDialog::SaveTable(bool saveAs) {
-    editor_->EndDrag();
+    editor_->Settle();
     std::string path = editor_->FilePath();
     if (saveAs || path.empty()) {
         CMyFileDialog dialog(false, "bwt", path.empty() ? "*.bwt" : path.c_str(), OFN_HIDEREADONLY, kTableFilter,
@@ -288,15 +289,13 @@ bool TableDialog::OnQueryEndSession(BOOL& mayEnd) {
 // ---- sending to the Talvik ------------------------------------------------------------------
 
 void TableDialog::OnSendToDevice() {
-    editor_->EndDrag();
+    editor_->Settle();
     // What goes to the Talvik is the file: the table must be saved first.
-    if (!editor_->saved || editor_->FilePath().empty()) {
+    if (!editor_->saved() || editor_->FilePath().empty()) {
         if (win::AppMessageBox(hwnd(), IDS_NOT_SAVED, MB_YESNOCANCEL) != IDYES) return;
         if (SaveTable(false) < 0) return;
     }
-    editor_->EndBorder();
-    editor_->Select({});
-    editor_->currentPiece = nullptr;
+    editor_->Escape();  // no gesture, no selection while the wizard runs
     SendToTalvik(hwnd(), editor_->FilePath());
 }
 

@@ -138,7 +138,7 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
 bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
     // While a menu item is highlighted the status line says what it does;
     // once the menus close it shows the editor's text again.
-    std::string text = editor_->statusText;
+    std::string text = editor_->statusText();
     if (!(flags == 0xFFFF && !menu))
         text = flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0 ? "" : win::LoadResString(item);
     SetDlgItemTextW(hwnd(), IDC_STATUS, bw::Wide(text).c_str());

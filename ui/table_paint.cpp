@@ -84,13 +84,13 @@ void TableDialog::PaintPlayfield(HDC dc) {
                               bw::kPlayfield.bottom);
             IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
             win::DcSurface target(buffer, gdi_);
-            if (editor_->mode == bw::EditMode::Playing) {
+            if (editor_->mode() == bw::EditMode::Playing) {
                 const bw::Rect bounds{part.left, part.top, part.right, part.bottom};
                 const std::vector<bw::Rect> area{bounds};
                 bw::AreaSurface reaching(target, area, bounds);
-                editor_->PaintPlay(reaching);
+                editor_->Paint(reaching);
             } else {
-                editor_->PaintEditing(target);
+                editor_->Paint(target);
             }
         }
         ShowBackBuffer(dc);
@@ -98,9 +98,9 @@ void TableDialog::PaintPlayfield(HDC dc) {
     }
     win::SavedDcState keep(dc);
     IntersectClipRect(dc, bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
-    if (editor_->mode != bw::EditMode::Playing || !memoryDC_) {
+    if (editor_->mode() != bw::EditMode::Playing || !memoryDC_) {
         win::DcSurface target(dc, gdi_);
-        editor_->PaintEditing(target);
+        editor_->Paint(target);
         return;
     }
     const PaintArea area = AreaOf(dc);
@@ -113,7 +113,7 @@ void TableDialog::PaintPlayfield(HDC dc) {
     {
         win::DcSurface target(buffer, gdi_);
         bw::AreaSurface reaching(target, area.rects, area.bounds);
-        editor_->PaintPlay(reaching);
+        editor_->Paint(reaching);
     }
     SelectClipRgn(buffer, nullptr);
     BitBlt(dc, 0, 0, bw::kPlayfieldWidth, bw::kPlayfieldHeight, buffer, 0, 0, SRCCOPY);

@@ -8,6 +8,7 @@
 // copy left behind by a window that is gone is offered.
 #include <windows.h>
 
+#include "model/path_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
@@ -17,7 +18,7 @@ namespace ui {
 
 void TableDialog::UpdateRecovery() {
     if (!recovery) return;
-    if (editor_->saved) {
+    if (editor_->saved()) {
         RemoveRecovery();
         return;
     }

@@ -1,5 +1,6 @@
 #include "win/clipboard.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace win {
@@ -52,7 +53,7 @@ bool SetClipboardText(HWND owner, const std::string& text) {
     return true;  // the clipboard owns the memory now
 }
 
-std::optional<std::string> ClipboardText(HWND owner) {
+std::optional<std::string> ClipboardText(HWND owner, size_t most) {
     if (!IsClipboardFormatAvailable(CF_TEXT)) return std::nullopt;
     OpenedClipboard clipboard(owner);
     if (!clipboard) return std::nullopt;
@@ -61,8 +62,9 @@ std::optional<std::string> ClipboardText(HWND owner) {
     const SIZE_T size = GlobalSize(data);
     const auto* bytes = static_cast<const char*>(GlobalLock(data));
     if (!bytes) return std::nullopt;
-    // The text ends at its terminator, or with the memory that holds it.
-    std::string text(bytes, strnlen(bytes, size));
+    // The text ends at its terminator, or with the memory that holds it;
+    // no more than `most` bytes of it are read.
+    std::string text(bytes, strnlen(bytes, std::min<SIZE_T>(size, most)));
     GlobalUnlock(data);
     return text;
 }

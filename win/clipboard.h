@@ -12,7 +12,7 @@ namespace win {
 bool SetClipboardText(HWND owner, const std::string& text);
 
 // The clipboard's plain text; none when it holds none or cannot be opened.
-std::optional<std::string> ClipboardText(HWND owner);
+std::optional<std::string> ClipboardText(HWND owner, size_t most);
 
 bool ClipboardHasText();
 

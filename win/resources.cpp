@@ -1,6 +1,7 @@
 #include "win/resources.h"
 
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
 #include "res/resource.h"
 
 namespace win {
@@ -19,19 +20,7 @@ const std::string& AppTitle() {
     return title;
 }
 
-std::string FormatArgument(std::string_view text, std::string_view argument) {
-    std::string out;
-    out.reserve(text.size() + argument.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == '1') {
-            out += argument;
-            ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
+std::string FormatArgument(std::string_view text, std::string_view argument) { return bw::FillArgument(text, argument); }
 
 std::string ModulePath(HMODULE module) {
     std::wstring path(MAX_PATH, L'\0');

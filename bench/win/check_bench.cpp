@@ -35,7 +35,7 @@ bool Run(const char* name) {
         return false;
     }
     double t0 = bench::Now();
-    const bw::PlaytestReport headless = bw::RunPlaytest(*dlg.editor().root, bw::PlaytestOptions{});
+    const bw::PlaytestReport headless = bw::RunPlaytest(dlg.editor().table(), bw::PlaytestOptions{});
     const double headlessMs = (bench::Now() - t0) / 1000;
 
     t0 = bench::Now();

@@ -102,12 +102,12 @@ void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::v
     // An edit: the piece placed at the start comes back, or goes.
     auto edit = [&] {
         editAt = Now();
-        if (e.history.CanRedo()) e.Redo();
+        if (e.document().history().CanRedo()) e.Redo();
         else e.Undo();
     };
     if (live) edit();
     while (live ? done < checks : Now() - start < seconds * 1e6) {
-        if (live && !e.LiveCheckDue() && e.FindingsCurrent()) {
+        if (live && !e.CheckWanted() && e.FindingsCurrent()) {
             checkTimes.push_back(Now() - editAt);
             if (++done == checks) break;
             edit();
@@ -140,7 +140,7 @@ bool Run(const char* name) {
     bw::Editor& e = dlg.editor();
     // One obstacle nudged, so that Undo and Redo make the edits.
     e.SelectTool(bw::kPointerTool);
-    for (const bw::TablePiece* c = e.root->FirstChild(); c; c = c->next.get()) {
+    for (const bw::TablePiece* c = e.table().FirstChild(); c; c = c->next.get()) {
         if (c->kind != bw::kObstacle10 && c->kind != bw::kObstacle50 && c->kind != bw::kObstacle100) continue;
         const bw::PlacedPiece& p = bw::Placed(*c);
         e.LButtonDown({2 * p.x, 2 * p.y});
@@ -150,7 +150,7 @@ bool Run(const char* name) {
     e.ArrowKey(bw::kKeyRight);
     e.SelectTool(bw::kNoTool);
     bench::Pump(dlg.hwnd());
-    if (!e.history.CanUndo()) {
+    if (!e.document().history().CanUndo()) {
         std::fprintf(stderr, "win_live_check_bench: no obstacle to nudge on %s\n", name);
         return false;
     }

@@ -68,9 +68,9 @@ int main() {
     }
     Pump(hwnd);
     int pieces = 0;
-    for (const bw::TablePiece* c = dlg.editor().root->FirstChild(); c; c = c->next.get()) ++pieces;
+    for (const bw::TablePiece* c = dlg.editor().table().FirstChild(); c; c = c->next.get()) ++pieces;
     std::printf("table: examples/full.txt, %d pieces, %d records in its file\n", pieces,
-                bw::RecordsNeeded(*dlg.editor().root));
+                bw::RecordsNeeded(dlg.editor().table()));
 
     const int repeats = 300;
     // The paint function alone, on the window's own context.
@@ -130,7 +130,7 @@ int main() {
     // forth by one table pixel.
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(ID_TOOL_POINTER, 0), 0);
     const bw::TablePiece* target = nullptr;
-    for (const bw::TablePiece* c = dlg.editor().root->FirstChild(); c; c = c->next.get())
+    for (const bw::TablePiece* c = dlg.editor().table().FirstChild(); c; c = c->next.get())
         if (c->kind == bw::kObstacle50) target = c;
     if (!target) {
         std::fprintf(stderr, "win_bench: no obstacle to drag\n");
@@ -139,11 +139,11 @@ int main() {
     const int x0 = 2 * bw::Placed(*target).x, y0 = 2 * bw::Placed(*target).y;
     SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
     Pump(hwnd);
-    if (dlg.editor().mode != bw::EditMode::Dragging) {
+    if (dlg.editor().mode() != bw::EditMode::Dragging) {
         std::fprintf(stderr, "win_bench: the drag did not start\n");
         return 1;
     }
-    const bw::Rect box = dlg.editor().currentPiece->region.Box();
+    const bw::Rect box = dlg.editor().currentPiece()->region.Box();
     const long long pieceArea = static_cast<long long>(box.right - box.left) * (box.bottom - box.top);
     std::vector<double> areas;
     std::vector<double> moveTimes, paintTimes;

@@ -139,9 +139,9 @@ bool RunGame(const Game& game) {
     }
     Pump(hwnd);
     int pieces = 0;
-    for (const bw::TablePiece* c = dlg.editor().root->FirstChild(); c; c = c->next.get()) ++pieces;
+    for (const bw::TablePiece* c = dlg.editor().table().FirstChild(); c; c = c->next.get()) ++pieces;
     std::printf("\n%s: %d pieces, %d records in its file; %d ticks of a scripted game\n", game.name.c_str(), pieces,
-                bw::RecordsNeeded(*dlg.editor().root), game.ticks);
+                bw::RecordsNeeded(dlg.editor().table()), game.ticks);
 
     TimeHeadlessTicks(bytes, game, events);
 
@@ -205,7 +205,7 @@ bool RunGame(const Game& game) {
                     for (const bw::Rect& x : r.Rects()) n += int64_t{x.right - x.left} * (x.bottom - x.top);
                     return static_cast<int>(n);
                 }(),
-                28 * 28, 249 * 199, static_cast<uint32_t>(dlg.editor().state.score));
+                28 * 28, 249 * 199, static_cast<uint32_t>(dlg.editor().document().State().score));
     DestroyWindow(hwnd);
     Pump(nullptr);
     return true;

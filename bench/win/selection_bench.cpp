@@ -60,7 +60,7 @@ int main() {
         return 1;
     }
     bw::Editor& editor = dlg.editor();
-    std::printf("table: examples/full.txt, %d records in its file\n", bw::RecordsNeeded(*editor.root));
+    std::printf("table: examples/full.txt, %d records in its file\n", bw::RecordsNeeded(editor.table()));
 
     const int repeats = 200;
     std::vector<double> selectAll;
@@ -109,7 +109,7 @@ int main() {
     int filled = 0;
     for (int i = 0; i < repeats; ++i) {
         mirrorCopy.push_back(TimedCommand(hwnd, ID_EDIT_MIRROR_COPY));
-        filled = bw::RecordsNeeded(*editor.root);
+        filled = bw::RecordsNeeded(editor.table());
         undo.push_back(TimedCommand(hwnd, ID_EDIT_UNDO));
         TimedCommand(hwnd, ID_EDIT_SELECT_ALL);
     }

@@ -50,7 +50,7 @@ int main() {
     }
     // One step to go back and forth over: a nudge of the last piece.
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(ID_TOOL_POINTER, 0), 0);
-    bw::TablePiece* last = dlg.editor().root->LastChild();
+    bw::TablePiece* last = dlg.editor().table().LastChild();
     const int x = 2 * bw::Placed(*last).x, y = 2 * bw::Placed(*last).y;
     SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -58,8 +58,8 @@ int main() {
     win::PumpDialogMessage(hwnd, nudge);
     Pump(hwnd);
     std::printf("table: examples/full.txt, %d records in its file; %zu states in the history\n",
-                bw::RecordsNeeded(*dlg.editor().root), dlg.editor().history.Size());
-    if (dlg.editor().history.Size() < 2) {
+                bw::RecordsNeeded(dlg.editor().table()), dlg.editor().document().history().Size());
+    if (dlg.editor().document().history().Size() < 2) {
         std::fprintf(stderr, "win_undo_bench: the nudge was not recorded\n");
         return 1;
     }

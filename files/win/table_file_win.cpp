@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
 
 namespace bw {
 
@@ -31,12 +32,7 @@ private:
 
 FileError Fail(const std::string& path, DWORD os) { return FileError{CauseFromOsError(os), path, os}; }
 
-std::string Replace(const char* pattern, const std::string& path) {
-    std::string text = pattern;
-    const size_t at = text.find("%1");
-    if (at != std::string::npos) text.replace(at, 2, path);
-    return text;
-}
+std::string Replace(const char* pattern, const std::string& path) { return FillArgument(pattern, path); }
 
 // Creates the new file that the bytes go to before it replaces `path`:
 // "<path>.saving", or, when that name would be too long, a new name beside

@@ -62,7 +62,10 @@ public:
         clipboard = text;
         return true;
     }
-    std::optional<std::string> ClipboardText() override { return clipboard; }
+    std::optional<std::string> ClipboardText(size_t most) override {
+        if (!clipboard) return std::nullopt;
+        return clipboard->substr(0, most);
+    }
     bool ClipboardHasText() const override { return clipboard.has_value(); }
     void DiscardRecovery() override { ++discards; }
     void UpdateRecovery() override {}
@@ -73,7 +76,7 @@ public:
         if (!wholeDirty && dirty.IsEmpty()) return;
         bw::SoftSurface fresh(250, 200);
         fresh.SetClip(bw::kPlayfield);
-        editor->PaintEditing(fresh);
+        editor->Paint(fresh);
         for (int32_t y = 0; y < 200; ++y)
             for (int32_t x = 0; x < 250; ++x)
                 if (wholeDirty || dirty.Contains(x, y)) Copy(fresh, x, y);
@@ -84,7 +87,7 @@ public:
     std::vector<bw::Color> Repainted() const {
         bw::SoftSurface fresh(250, 200);
         fresh.SetClip(bw::kPlayfield);
-        editor->PaintEditing(fresh);
+        editor->Paint(fresh);
         return fresh.Pixels();
     }
 
@@ -112,9 +115,10 @@ private:
 // After each action the window paints, as it would between messages.
 struct Session {
     ScreenView view;
+    bw::SliceRunner checks;
     bw::Editor editor;
 
-    Session() : editor(view, bw::BuiltinImageLoader{}, Texts()) {
+    Session() : editor(view, bw::BuiltinImageLoader{}, Texts(), checks) {
         view.editor = &editor;
         view.Paint();
     }
@@ -123,17 +127,20 @@ struct Session {
         bw::EditorTexts t;
         for (int i = 0; i <= bw::kPointerTool; ++i) t.tools[static_cast<size_t>(i)] = "tool " + std::to_string(i);
         t.replayPlaying = "replay";
-        t.piecesSelected = "%d selected";
+        t.piecesSelected = "%1 selected";
         t.checkClean = "no unreached pieces, no traps";
         t.checkUnreached = "%1 unreached";
         t.checkTrap = "%1 trap";
         t.checkTraps = "%1 traps";
         t.checkEndless = "the ball never drains";
         t.findingsHint = "%1: Ctrl+K for the list";
+        const char* const names[] = {"Undo", "Redo", "Cut", "Copy", "Paste", "Delete",
+                                     "Select All", "Duplicate", "Mirror", "Mirror copy", "Align", "Distribute"};
+        for (size_t i = 0; i < bw::kEditCommands; ++i) t.commands[i] = names[i];
         return t;
     }
 
-    std::string Text() const { return bw::TableToText(*editor.root); }
+    std::string Text() const { return bw::TableToText(editor.table()); }
     void Load(const std::string& text) {
         std::string error;
         bw::Table t(bw::BuiltinImageLoader{});

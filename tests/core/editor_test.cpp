@@ -31,11 +31,11 @@ void Check(const Case& c) {
     if (c.before) s.Load(c.before);
     s.Run(c.script);
     EXPECT_EQ(s.Text(), kHead + std::string(c.after));
-    EXPECT_EQ(s.editor.recordCount, c.records);
-    EXPECT_EQ(s.editor.saved, c.saved);
+    EXPECT_EQ(s.editor.recordCount(), c.records);
+    EXPECT_EQ(s.editor.saved(), c.saved);
     EXPECT_EQ(static_cast<int>(s.view.asked.size()), c.messages);
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted()) << "the screen shows what a repaint shows";
-    EXPECT_EQ(s.editor.state.drawTarget, nullptr) << "no surface is left behind for the pieces to draw on";
+    EXPECT_EQ(s.editor.document().State().drawTarget, nullptr) << "no surface is left behind for the pieces to draw on";
 }
 
 TEST(Editing, ToolsPlaceTheirPiecesWhereTheirAreasAllow) {
@@ -85,7 +85,8 @@ TEST(Editing, ThePointerSelectsDragsNudgesAndDeletes) {
         {"a nudge off the table is refused", "obstacle10 0 50\n", "t12 c0,100 <", "obstacle10 0 50\n", 2, true},
         {"Delete removes the selected piece", three, "t12 c120,120 D", "obstacle10 20 20\nobstacle100 100 80\n", 3, false},
         {"Delete without a selection does nothing", three, "t12 c10,190 D", three, 4, true},
-        {"a cannon counts two when deleted", "cannon 60 60\nhole 20 20\n", "t12 c120,120 D", "hole 20 20\n", 1, false},
+        {"a loaded cannon counts one when deleted", "cannon 60 60\nhole 20 20\n", "t12 c120,120 D", "hole 20 20\n", 2,
+         false},
         {"a border counts its corners and its end", "border 10 10, 50 10, 50 50\nhole 100 80\n", "t12 c60,20 D",
          "hole 100 80\n", 2, false},
         {"a segment that joined the deleted piece stays, as a border of its own", "obstacle10 20 20\nsegment 60 60\nhole 100 80\n",
@@ -107,20 +108,20 @@ TEST(Editing, TheRecordBudgetRefusesWhatCouldNotBeSaved) {
     const std::string full = ObstacleLines(248);
     Session s;
     s.Load(full);
-    ASSERT_EQ(s.editor.recordCount, 249);
+    ASSERT_EQ(s.editor.recordCount(), 249);
     s.Run("t11 c200,190");  // a border needs its start, a corner and its end
     EXPECT_EQ(s.view.asked.size(), 1u);
-    EXPECT_EQ(s.editor.mode, bw::EditMode::Editing);
+    EXPECT_EQ(s.editor.mode(), bw::EditMode::Editing);
     s.Run("t10 c200,190");  // a single piece passes while the count is below the limit
-    EXPECT_EQ(s.editor.recordCount, 251);
+    EXPECT_EQ(s.editor.recordCount(), 251);
     s.Run("t4 c10,190 t12 c200,190 D");  // refused; the pointer and Delete still work
     EXPECT_EQ(s.view.asked.size(), 2u);
-    EXPECT_EQ(s.editor.recordCount, 249);
+    EXPECT_EQ(s.editor.recordCount(), 249);
     for (const auto& m : s.view.asked) EXPECT_EQ(m.message, bw::EditorMessage::TooComplex);
     Session c;  // the editor's count is full although the file has room: a cannon counts twice
     c.Load(ObstacleLines(247));
     c.Run("t10 c200,190 t7 c20,190");
-    EXPECT_EQ(c.editor.recordCount, 250);
+    EXPECT_EQ(c.editor.recordCount(), 250);
     EXPECT_EQ(c.view.asked.size(), 1u);
     for (int obstacles : {247, 246}) {
         SCOPED_TRACE(obstacles);
@@ -128,8 +129,8 @@ TEST(Editing, TheRecordBudgetRefusesWhatCouldNotBeSaved) {
         b.Load(ObstacleLines(obstacles));
         b.Run("t11 c20,190 c60,190 r");  // room for a start, a corner and an end, or not
         EXPECT_EQ(b.view.asked.size(), obstacles == 247 ? 2u : 0u);
-        EXPECT_EQ(b.editor.recordCount, obstacles == 247 ? 248 : 250);
-        EXPECT_TRUE(bw::SaveTableBytes(*b.editor.root).ok);
+        EXPECT_EQ(b.editor.recordCount(), obstacles == 247 ? 248 : 250);
+        EXPECT_TRUE(bw::SaveTableBytes(b.editor.table()).ok);
     }
 }
 
@@ -137,7 +138,7 @@ TEST(History, UndoAndRedoGoThroughTheSameTablesAndTheSavedStateFollows) {
     Session s;
     s.Run("t5 c20,20 t7 c60,60 t12 p60,60 m80,60 u > > !C:\\a.bwt");
     const std::string saved = s.Text();
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     s.Run("D");
     const std::vector<std::string> expected = {
         kHead + std::string("obstacle50 10 10\n"),
@@ -148,17 +149,17 @@ TEST(History, UndoAndRedoGoThroughTheSameTablesAndTheSavedStateFollows) {
     for (int i = 3; i >= 0; --i) {
         s.Run("Z");
         EXPECT_EQ(s.Text(), expected[static_cast<size_t>(i)]);
-        EXPECT_EQ(s.editor.saved, i == 3);
+        EXPECT_EQ(s.editor.saved(), i == 3);
     }
     s.Run("Z");  // back to the empty table it started with
     EXPECT_EQ(s.Text(), kHead);
     s.Run("Z Y Y Y Y");
     EXPECT_EQ(s.Text(), saved);
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     s.Run("t5 c200,150");
     EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Redo)) << "a new step drops what could be redone";
     s.Run("Z");
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
 }
 
@@ -168,7 +169,7 @@ TEST(History, AClickOnAPieceIsNoStep) {
     s.Run("t5 c200,100 Z t12");
     ASSERT_TRUE(s.editor.CanAct(bw::EditCommand::Redo));
     s.Run("c40,40");
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     EXPECT_TRUE(s.editor.CanAct(bw::EditCommand::Redo));
     EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo));
     EXPECT_TRUE(s.editor.PointerHasPiece()) << "the piece is selected";
@@ -178,10 +179,10 @@ TEST(History, TheSelectionStaysOnItsPiece) {
     Session s;
     s.Load("obstacle10 20 20\nhole 60 60\nobstacle100 100 80\n");
     s.Run("t12 c120,120 > Z");
-    ASSERT_TRUE(s.editor.currentPiece);
-    EXPECT_EQ(bw::Placed(*s.editor.currentPiece).x, 60);
+    ASSERT_TRUE(s.editor.currentPiece());
+    EXPECT_EQ(bw::Placed(*s.editor.currentPiece()).x, 60);
     s.Run("c40,40 D Z Y");
-    EXPECT_EQ(s.editor.currentPiece, nullptr);
+    EXPECT_EQ(s.editor.currentPiece(), nullptr);
 }
 
 TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
@@ -192,12 +193,12 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     s.Run("V");
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\ncannon 65 65\n"))
         << "a copy moves off the piece it would cover";
-    EXPECT_EQ(s.editor.recordCount, 5);
+    EXPECT_EQ(s.editor.recordCount(), 5);
     s.Run("X");
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\n"));
     s.view.clipboard = "hole 200 20\n";
     s.Run("V");
-    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 118 20\n"));
+    EXPECT_EQ(s.Text(), kHead + std::string("cannon 60 60\nhole 20 20\nhole 124 20\n"));
     s.view.clipboard = "hole 256 20\n";
     s.Run("V");
     ASSERT_EQ(s.view.asked.size(), 1u) << "positions go from 0 to 255";
@@ -207,7 +208,7 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     ASSERT_EQ(s.view.asked.size(), 1u);
     EXPECT_EQ(s.view.asked[0].message, bw::EditorMessage::PasteNotATable);
     EXPECT_NE(s.view.asked[0].argument.find("line 2"), std::string::npos) << s.view.asked[0].argument;
-    EXPECT_EQ(s.editor.recordCount, 4);
+    EXPECT_EQ(s.editor.recordCount(), 4);
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
 }
 
@@ -227,15 +228,15 @@ TEST(Play, StartAndEditLeaveTheTableAsItWas) {
     Session s;
     s.Load("cannon 115 92\nobstacle50 60 40\n");
     s.Run("t12 c230,184 S");
-    EXPECT_EQ(s.editor.mode, bw::EditMode::Playing);
-    EXPECT_EQ(s.editor.tool, bw::kNoTool);
-    EXPECT_EQ(s.editor.currentPiece, nullptr);
+    EXPECT_EQ(s.editor.mode(), bw::EditMode::Playing);
+    EXPECT_EQ(s.editor.tool(), bw::kNoTool);
+    EXPECT_EQ(s.editor.currentPiece(), nullptr);
     EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo));
     for (int i = 0; i < 200; ++i) s.editor.PlayStep();
     s.Run("E");
-    EXPECT_EQ(s.editor.mode, bw::EditMode::Editing);
+    EXPECT_EQ(s.editor.mode(), bw::EditMode::Editing);
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 115 92\nobstacle50 60 40\n"));
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     ASSERT_TRUE(s.editor.LastReplay());
     EXPECT_EQ(s.editor.LastReplay()->ticks, 200);
     EXPECT_EQ(s.view.playStarts, 1);
@@ -247,12 +248,12 @@ TEST(Play, TheKeysWorkThePiecesAndEveryPlayIsRecorded) {
     s.Load("cannon 60 92\nleft-flipper 20 85\nright-flipper 100 85\nobstacle50 60 40\n");
     EXPECT_FALSE(s.editor.PlayKeyMessage(bw::kKeyZ, true, true)) << "not in play";
     s.Run("S");
-    const auto& left = static_cast<const bw::Flipper&>(*s.editor.root->FirstChild()->next);
+    const auto& left = static_cast<const bw::Flipper&>(*s.editor.table().FirstChild()->next);
     const auto& right = static_cast<const bw::Flipper&>(*left.next);
     EXPECT_FALSE(s.editor.PlayKeyMessage(bw::kKeyZ, false, true)) << "a message that is no key";
     EXPECT_FALSE(s.editor.PlayKeyMessage('Q', true, true));
     EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeyZ, true, true));
-    EXPECT_EQ(s.editor.state.paramB, 1);
+    EXPECT_EQ(s.editor.document().State().paramB, 1);
     for (int i = 0; i < 9; ++i) {  // SPACE held: its key-down repeats
         EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeySpace, true, true));
         s.editor.PlayStep();
@@ -263,8 +264,8 @@ TEST(Play, TheKeysWorkThePiecesAndEveryPlayIsRecorded) {
     s.editor.PlayStep();
     EXPECT_FALSE(left.keys.pressed);
     for (int i = 0; i < 396; ++i) s.editor.PlayStep();
-    EXPECT_EQ(s.editor.scoreText, std::to_string(static_cast<uint32_t>(s.editor.state.score)));
-    EXPECT_GT(s.editor.state.score, 0) << "the shot reached the obstacle";
+    EXPECT_EQ(s.editor.scoreText(), std::to_string(static_cast<uint32_t>(s.editor.document().State().score)));
+    EXPECT_GT(s.editor.document().State().score, 0) << "the shot reached the obstacle";
     s.Run("E");
     const bw::Replay recorded = *s.editor.LastReplay();
     EXPECT_EQ(recorded.ticks, 406);
@@ -274,10 +275,10 @@ TEST(Play, TheKeysWorkThePiecesAndEveryPlayIsRecorded) {
     ASSERT_TRUE(s.editor.OpenReplay(bw::WriteReplay(recorded), "C:\\r.bwr"));
     s.editor.StartPlay();
     ASSERT_TRUE(s.editor.PlayBack());
-    EXPECT_EQ(s.editor.statusText, "replay");
+    EXPECT_EQ(s.editor.statusText(), "replay");
     EXPECT_TRUE(s.editor.PlayKeyMessage(bw::kKeyX, true, true)) << "taken, and ignored";
     for (int i = 0; i < 500; ++i) s.editor.PlayStep();  // it stands still at its end
-    EXPECT_EQ(s.editor.state.score, static_cast<int32_t>(recorded.score));
+    EXPECT_EQ(s.editor.document().State().score, static_cast<int32_t>(recorded.score));
     s.Run("E");
     EXPECT_EQ(s.editor.LastReplay()->checksum, recorded.checksum);
 }
@@ -298,7 +299,7 @@ TEST(Replays, AReplaysTableComesWithAHistoryOfItsOwn) {
     EXPECT_TRUE(s.editor.PlayingBack());
     s.Run("E t5 c200,100 Z Z");
     EXPECT_EQ(s.Text(), kHead + std::string("cannon 115 92\nhole 30 30\n")) << "Undo stops at the replay's table";
-    EXPECT_FALSE(s.editor.saved);
+    EXPECT_FALSE(s.editor.saved());
     EXPECT_EQ(s.editor.FilePath(), "");
     EXPECT_FALSE(s.editor.OpenReplay("no replay", "C:\\x.bwr"));
     EXPECT_EQ(s.view.asked.back().message, bw::EditorMessage::BadReplay);
@@ -308,7 +309,7 @@ TEST(Document, NewGivesAnEmptyTableWithoutAFile) {
     Session s;
     s.Load("obstacle10 20 20\ncannon 60 90\n");
     s.Run("t12 c40,40 D t11 c20,20 c60,20");
-    ASSERT_FALSE(s.editor.saved);
+    ASSERT_FALSE(s.editor.saved());
     const int changes = s.view.fileChanges;
     s.editor.NewTable();
     s.view.Paint();
@@ -316,10 +317,10 @@ TEST(Document, NewGivesAnEmptyTableWithoutAFile) {
     EXPECT_EQ(s.editor.FilePath(), "");
     EXPECT_EQ(s.editor.Title("Bumpwright"), "Bumpwright");
     EXPECT_EQ(s.view.fileChanges, changes + 1);
-    EXPECT_TRUE(s.editor.saved);
+    EXPECT_TRUE(s.editor.saved());
     EXPECT_FALSE(s.editor.RecoveryDue());
-    EXPECT_EQ(s.editor.recordCount, 1);
-    EXPECT_EQ(s.editor.mode, bw::EditMode::Editing);
+    EXPECT_EQ(s.editor.recordCount(), 1);
+    EXPECT_EQ(s.editor.mode(), bw::EditMode::Editing);
     EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo)) << "the history starts over";
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
     s.Run("t5 c100,100 !C:\\new.bwt");
@@ -344,7 +345,7 @@ TEST(Document, SavingNamesTheFileAndRecoveryCopiesTheTable) {
     ASSERT_TRUE(restored.editor.Restore("C:\\t\\two.bwt", "hole 10 10\n"));
     EXPECT_EQ(restored.Text(), kHead + std::string("hole 10 10\n"));
     EXPECT_EQ(restored.editor.FilePath(), "C:\\t\\two.bwt");
-    EXPECT_FALSE(restored.editor.saved);
+    EXPECT_FALSE(restored.editor.saved());
     EXPECT_FALSE(restored.editor.Restore("x", "nothing 1 1\n"));
 }
 

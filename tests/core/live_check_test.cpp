@@ -25,13 +25,21 @@ std::string Classic() {
 // A session checking as you edit with a short check.
 struct Live : Session {
     Live() {
-        editor.checkOptions.games = 12;
+        bw::PlaytestOptions options;
+        options.games = 12;
+        editor.SetCheckOptions(options);
         editor.SetCheckAsYouEdit(true);
+    }
+    // One idle moment of the window: the editor looks at the check, then a
+    // slice of it plays. True while more remains.
+    bool Step() {
+        editor.Idle();
+        return checks.RunSlice(kBudget);
     }
     // Idle slices until the check wants no more; the number run.
     int Finish() {
         int slices = 0;
-        while (editor.LiveCheckStep(kBudget).more) {
+        while (Step() || editor.CheckWanted()) {
             view.Paint();
             if (++slices > 100000) {
                 ADD_FAILURE() << "the check never ends";
@@ -42,20 +50,20 @@ struct Live : Session {
         return slices;
     }
     void Slices(int n) {
-        for (int i = 0; i < n; ++i) editor.LiveCheckStep(kBudget), view.Paint();
+        for (int i = 0; i < n; ++i) Step(), view.Paint();
     }
     // The report of a check of the table shown, made apart.
-    std::string Expected() const { return bw::ReportJson(bw::RunPlaytest(*editor.root, editor.checkOptions)); }
+    std::string Expected() const { return bw::ReportJson(bw::RunPlaytest(editor.table(), editor.CheckOptions())); }
     std::string Shown() const { return editor.Findings() ? bw::ReportJson(*editor.Findings()) : "(none)"; }
 };
 
 // After the check is over, the findings and the status line describe the
 // table shown, and the screen shows them as a full repaint does.
 void ExpectFindingsOfTheTableShown(Live& s) {
-    EXPECT_FALSE(s.editor.LiveCheckDue());
+    EXPECT_FALSE(s.editor.CheckWanted());
     ASSERT_NE(s.editor.Findings(), nullptr);
     EXPECT_EQ(s.Shown(), s.Expected());
-    EXPECT_EQ(s.editor.statusText, bw::CheckSummary(*s.editor.Findings(), Session::Texts()));
+    EXPECT_EQ(s.editor.statusText(), bw::CheckSummary(*s.editor.Findings(), Session::Texts()));
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
 }
 
@@ -99,17 +107,17 @@ TEST(CheckAsYouEdit, EveryChangeOfTheTableStartsAFreshCheck) {
         Live s;
         s.Load(Classic());
         s.Run(c.before);
-        EXPECT_TRUE(s.editor.LiveCheckDue());
+        EXPECT_TRUE(s.editor.CheckWanted());
         s.Finish();
         ExpectFindingsOfTheTableShown(s);
         if (c.slices > 0) {
             s.Run(c.kick);
             s.Slices(c.slices);
-            EXPECT_TRUE(s.editor.LiveCheckDue());
+            EXPECT_TRUE(s.editor.CheckWanted());
         }
         const std::string checked = s.Text();
         c.change(s);
-        s.editor.EndDrag();
+        s.editor.Settle();
         ASSERT_NE(s.Text(), checked) << "the case changes the table";
         EXPECT_EQ(s.editor.Findings(), nullptr) << "findings of another table are gone at once";
         s.Finish();
@@ -149,10 +157,10 @@ TEST(CheckAsYouEdit, ACheckGoesOnOnlyWhileItsTableIsTheOneShown) {
     for (const char* halfway : {"t12 p60,56 m80,70", "t11 c20,20 c60,20"}) {
         SCOPED_TRACE(halfway);
         d.Run(halfway);
-        EXPECT_FALSE(d.editor.LiveCheckDue());
-        EXPECT_FALSE(d.editor.LiveCheckStep(kBudget).more);
+        EXPECT_FALSE(d.editor.CheckWanted());
+        EXPECT_FALSE(d.Step());
         d.Run("u r");
-        EXPECT_TRUE(d.editor.LiveCheckDue());
+        EXPECT_TRUE(d.editor.CheckWanted());
     }
     d.Finish();
     ExpectFindingsOfTheTableShown(d);
@@ -163,14 +171,14 @@ TEST(CheckAsYouEdit, PlayStopsTheCheckAndAFreshOneFollowsIt) {
     s.Load(Classic());
     s.Slices(3);
     s.Run("S");
-    EXPECT_FALSE(s.editor.LiveCheckDue());
+    EXPECT_FALSE(s.editor.CheckWanted());
     for (int i = 0; i < 50; ++i) {
-        EXPECT_FALSE(s.editor.LiveCheckStep(kBudget).more);
+        EXPECT_FALSE(s.Step());
         s.editor.PlayStep();
     }
     EXPECT_EQ(s.editor.Findings(), nullptr);
     s.Run("E");
-    EXPECT_TRUE(s.editor.LiveCheckDue());
+    EXPECT_TRUE(s.editor.CheckWanted());
     const int after = s.Finish();
     ExpectFindingsOfTheTableShown(s);
     // The check after play is a whole one, and play drops its findings again.
@@ -179,33 +187,33 @@ TEST(CheckAsYouEdit, PlayStopsTheCheckAndAFreshOneFollowsIt) {
     EXPECT_EQ(after, fresh.Finish());
     s.Run("S");
     EXPECT_EQ(s.editor.Findings(), nullptr);
-    EXPECT_EQ(s.editor.statusText, "");
+    EXPECT_EQ(s.editor.statusText(), "");
 }
 
 TEST(CheckAsYouEdit, TheStatusLineShowsTheSummaryOnlyWhileItHolds) {
     Live s;
     s.Load(Classic());
     s.Run("t4");
-    EXPECT_EQ(s.editor.statusText, "tool 4");
+    EXPECT_EQ(s.editor.statusText(), "tool 4");
     s.Finish();
-    const std::string summary = s.editor.statusText;
+    const std::string summary = s.editor.statusText();
     EXPECT_EQ(summary, bw::CheckSummary(*s.editor.Findings(), Session::Texts()));
     s.Run("t5");
-    EXPECT_EQ(s.editor.statusText, summary) << "another tool changes no table";
+    EXPECT_EQ(s.editor.statusText(), summary) << "another tool changes no table";
     s.Run("c150,130");
-    EXPECT_EQ(s.editor.statusText, "tool 5") << "the summary of the table before is gone";
+    EXPECT_EQ(s.editor.statusText(), "tool 5") << "the summary of the table before is gone";
     // Turned off: the check under way stops, nothing is due, no summary.
     s.Slices(2);
     s.editor.SetCheckAsYouEdit(false);
-    EXPECT_FALSE(s.editor.LiveCheckDue());
-    EXPECT_FALSE(s.editor.LiveCheckStep(kBudget).more);
+    EXPECT_FALSE(s.editor.CheckWanted());
+    EXPECT_FALSE(s.Step());
     EXPECT_EQ(s.editor.Findings(), nullptr);
     // Check table's findings, turned on again: they are the table's, nothing is due.
     s.editor.PrepareCheck();
-    s.editor.ShowFindings(bw::RunPlaytest(*s.editor.root, s.editor.checkOptions));
-    EXPECT_EQ(s.editor.statusText, "tool 5");
+    s.editor.ShowFindings(bw::RunPlaytest(s.editor.table(), s.editor.CheckOptions()));
+    EXPECT_EQ(s.editor.statusText(), "tool 5");
     s.editor.SetCheckAsYouEdit(true);
-    EXPECT_FALSE(s.editor.LiveCheckDue());
+    EXPECT_FALSE(s.editor.CheckWanted());
     EXPECT_TRUE(s.editor.FindingsCurrent());
 }
 

@@ -67,7 +67,7 @@ TEST(FileNew, AsksAboutUnsavedChangesThenGivesAnEmptyTableWithoutAFile) {
     EXPECT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(w.Title(), "Bumpwright");
     EXPECT_EQ(bw::TableToText(w.root()), "# Bumpwright table\n");
-    EXPECT_TRUE(w.ed().saved);
+    EXPECT_TRUE(w.ed().saved());
     EXPECT_EQ(w.Pixel(40, 40), RGB(255, 255, 255)) << "the old table is gone from the screen";
     EXPECT_FALSE(w.ToolChecked(ID_TOOL_OBSTACLE50));
 
@@ -89,8 +89,8 @@ TEST(Painting, ASelectedBorderIsFramedAsAPieceIs) {
     w.Click(40, 60), w.Click(200, 60), w.Click(200, 160), w.RightClick(200, 160);
     w.ClickTool(ID_TOOL_POINTER);
     w.Click(120, 60);
-    ASSERT_NE(w.ed().currentPiece, nullptr);
-    bw::Rect box = w.ed().currentPiece->region.Box();
+    ASSERT_NE(w.ed().currentPiece(), nullptr);
+    bw::Rect box = w.ed().currentPiece()->region.Box();
     box.Inflate(5, 5);
     const COLORREF frame = RGB(255, 0, 0);  // the frame's pen XOR white
     const int midX = (box.left + box.right) / 2, midY = (box.top + box.bottom) / 2;

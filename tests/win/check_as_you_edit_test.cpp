@@ -41,12 +41,12 @@ bool MenuChecked(Window& w) {
 // messages are handled; the timer messages it took.
 int GiveIdleTime(Window& w) {
     int messages = 0;
-    while (w.ed().LiveCheckDue() && messages < 100000) {
+    while (w.ed().CheckWanted() && messages < 100000) {
         test::Pump(w.hwnd());
         SendMessageA(w.hwnd(), WM_TIMER, ui::TableDialog::kLiveCheckTimer, 0);
         ++messages;
     }
-    EXPECT_FALSE(w.ed().LiveCheckDue()) << "the check is over";
+    EXPECT_FALSE(w.ed().CheckWanted()) << "the check is over";
     w.Paint();
     return messages;
 }
@@ -86,7 +86,9 @@ TEST(CheckAsYouEdit, AnEditBringsBackTheSummaryAndTheHeatMapOfTheTableShown) {
     test::TempFolder folder;
     Window w;
     w.Load(folder.File("walled.bwt"), Walled());
-    w.ed().checkOptions.games = 200;
+    bw::PlaytestOptions options;
+    options.games = 200;
+    w.ed().SetCheckOptions(options);
     w.Command(ID_TABLE_CHECK_AS_YOU_EDIT);
     // The test gives the idle time itself.
     ASSERT_TRUE(KillTimer(w.hwnd(), ui::TableDialog::kLiveCheckTimer)) << "the idle timer runs while it is on";
@@ -105,7 +107,7 @@ TEST(CheckAsYouEdit, AnEditBringsBackTheSummaryAndTheHeatMapOfTheTableShown) {
     EXPECT_EQ(w.ControlText(IDC_STATUS), "1 unreached: Ctrl+K for the list");
     EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel);
     ASSERT_NE(w.ed().Findings(), nullptr);
-    EXPECT_EQ(bw::ReportJson(*w.ed().Findings()), bw::ReportJson(bw::RunPlaytest(w.root(), w.ed().checkOptions)));
+    EXPECT_EQ(bw::ReportJson(*w.ed().Findings()), bw::ReportJson(bw::RunPlaytest(w.root(), w.ed().CheckOptions())));
 
     // Ctrl+K lists what was found, without playing the games again.
     const bw::PlaytestReport* found = w.ed().Findings();

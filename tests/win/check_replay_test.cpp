@@ -62,9 +62,9 @@ TEST(CheckTable, FindingsOverThePlayfieldAndInTheList) {
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     SendMessageA(check->hwnd(), WM_COMMAND, MAKEWPARAM(IDC_CHECK_FINDINGS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     test::Pump(w.hwnd());
-    ASSERT_NE(w.ed().currentPiece, nullptr);
-    EXPECT_EQ(w.ed().currentPiece->kind, bw::kObstacle100);
-    EXPECT_EQ(bw::Placed(*w.ed().currentPiece).x, 64);
+    ASSERT_NE(w.ed().currentPiece(), nullptr);
+    EXPECT_EQ(w.ed().currentPiece()->kind, bw::kObstacle100);
+    EXPECT_EQ(bw::Placed(*w.ed().currentPiece()).x, 64);
     EXPECT_TRUE(w.ToolChecked(ID_TOOL_POINTER));
     EXPECT_EQ(w.Pixel(2 * 64, 2 * 31 - 14), RGB(220, 0, 0)) << "the chosen piece is framed";
 
@@ -136,7 +136,7 @@ TEST(Replays, SavedPlayReplaysHeadlessAndTamperedOneIsRefused) {
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_NE(boxes.Shown()[0].text.find(why), std::string::npos) << boxes.Shown()[0].text;
     EXPECT_EQ(bw::TableToText(w.root()), table);
-    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
+    EXPECT_EQ(w.ed().mode(), bw::EditMode::Editing);
 
     // The saved one plays back in the window to the same score; keys are
     // ignored.

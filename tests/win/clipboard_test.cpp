@@ -22,7 +22,7 @@ TEST(Clipboard, APieceCopiedInOneTableIsPastedInAnother) {
     first.ClickTool(ID_TOOL_POINTER);
     first.Click(60, 20);
     first.Command(ID_EDIT_COPY);
-    EXPECT_EQ(win::ClipboardText(first.hwnd()), "# Bumpwright table\r\nborder 10 10, 50 10, 50 50\r\n");
+    EXPECT_EQ(win::ClipboardText(first.hwnd(), 1000), "# Bumpwright table\r\nborder 10 10, 50 10, 50 50\r\n");
     first.Command(ID_EDIT_CUT);
     EXPECT_EQ(first.root().FirstChild(), nullptr);
 
@@ -30,8 +30,8 @@ TEST(Clipboard, APieceCopiedInOneTableIsPastedInAnother) {
     second.Command(ID_EDIT_PASTE);
     second.Command(ID_EDIT_PASTE);  // the same spot is taken: a few pixels off
     EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\nborder 15 15, 55 15, 55 55\n");
-    EXPECT_EQ(second.ed().recordCount, 9);
-    EXPECT_FALSE(second.ed().saved);
+    EXPECT_EQ(second.ed().recordCount(), 9);
+    EXPECT_FALSE(second.ed().saved());
     second.Command(ID_EDIT_UNDO);
     EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\n");
     EXPECT_NE(second.Pixel(60, 20), RGB(255, 255, 255));
@@ -42,23 +42,32 @@ TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
     test::MessageBoxes boxes;
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 200 30   # off to the right\ncannon 150 90\n"));
     w.Command(ID_EDIT_PASTE);
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 118 30\ncannon 68 90\n") << "kept inside the playfield";
-    EXPECT_EQ(w.ed().recordCount, 4);
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n") << "where a click could place them";
+    EXPECT_EQ(w.ed().recordCount(), 4);
 
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "Dear Sir,\nthank you\n"));
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text,
               "The clipboard does not hold pieces of a Bumpwright table:\nline 1: unknown piece \"Dear\"");
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 118 30\ncannon 68 90\n");
+    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n");
 
     // More than a table file holds: the too-complex message, nothing added.
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), test::ObstaclesText(248)));
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
-    EXPECT_EQ(w.ed().recordCount, 4);
-    EXPECT_EQ(w.ed().history.Size(), 2u);
+    EXPECT_EQ(w.ed().recordCount(), 4);
+    EXPECT_EQ(w.ed().document().history().Size(), 2u);
+
+    // Text longer than Paste takes is not even read whole: one hole behind
+    // a long comment is refused as too much.
+    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 10 10 #" + std::string(bw::kMaxPasteBytes, '-') + "\n"));
+    w.Command(ID_EDIT_PASTE);
+    ASSERT_EQ(boxes.Shown().size(), 3u);
+    EXPECT_EQ(boxes.Shown()[2].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
+    EXPECT_EQ(w.ed().recordCount(), 4);
+    EXPECT_EQ(win::ClipboardText(w.hwnd(), 20).value_or("").size(), 20u) << "the read stops where it is told";
 }
 
 }  // namespace

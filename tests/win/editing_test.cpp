@@ -26,7 +26,7 @@ TEST(Mouse, ToolsClicksDragsAndKeysReachTheEditor) {
     w.Click(20, 190), w.Click(60, 190), w.RightClick(60, 190);
     EXPECT_EQ(bw::TableToText(w.root()),
               "# Bumpwright table\ncannon 60 48\nborder 10 10, 50 10, 50 60\nborder 10 95, 30 95\n");
-    EXPECT_EQ(w.ed().recordCount, 1 + 2 + 4 + 3);
+    EXPECT_EQ(w.ed().recordCount(), 1 + 2 + 4 + 3);
 
     w.ClickTool(ID_TOOL_POINTER);
     w.Press(120, 96), w.Move(160, 130), w.Release(160, 130);
@@ -34,7 +34,7 @@ TEST(Mouse, ToolsClicksDragsAndKeysReachTheEditor) {
     EXPECT_EQ(bw::Placed(*w.root().LastChild()).x * 1000 + bw::Placed(*w.root().LastChild()).y, 81065);
     w.Key(VK_DELETE);
     EXPECT_EQ(w.Pixel(162, 130), RGB(255, 255, 255)) << "the deleted piece is gone from the screen";
-    EXPECT_EQ(w.ed().recordCount, 1 + 4 + 3);
+    EXPECT_EQ(w.ed().recordCount(), 1 + 4 + 3);
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
@@ -44,7 +44,7 @@ TEST(Mouse, AClickOnAPieceChangesNothingAndAFullTableRefusesMore) {
     w.Load(folder.File("two.bwt"), "hole 20 20\nhole 60 60\n");
     w.ClickTool(ID_TOOL_POINTER);
     w.Click(40, 40);
-    EXPECT_TRUE(w.ed().saved);
+    EXPECT_TRUE(w.ed().saved());
     HMENU edit = GetSubMenu(GetMenu(w.hwnd()), 1);
     SendMessageA(w.hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
     EXPECT_TRUE(GetMenuState(edit, ID_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED) << "no step to undo";

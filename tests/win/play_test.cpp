@@ -18,10 +18,10 @@ TEST(Play, StartAndEdit) {
     w.Load(folder.File("t.bwt"), kSmallTable);
     w.ClickTool(ID_TOOL_OBSTACLE10);
     SendMessageA(GetDlgItem(w.hwnd(), IDC_START), BM_CLICK, 0, 0);
-    EXPECT_EQ(w.ed().mode, bw::EditMode::Playing);
+    EXPECT_EQ(w.ed().mode(), bw::EditMode::Playing);
     EXPECT_EQ(GetFocus(), GetDlgItem(w.hwnd(), IDC_EDIT_MODE));
     EXPECT_FALSE(Enabled(w, IDC_CLEAR) || Enabled(w, IDC_SEND) || w.ToolChecked(ID_TOOL_OBSTACLE10));
-    const bw::Ball& ball = *w.ed().state.ball;
+    const bw::Ball& ball = *w.ed().document().State().ball;
     EXPECT_EQ(ball.x * 1000 + ball.y, 62085);  // on the cannon, five table pixels above its centre
     for (int ticks = 0; ticks < 3;) {  // the window's own timer plays
         MSG msg;
@@ -33,19 +33,19 @@ TEST(Play, StartAndEdit) {
     ASSERT_TRUE(KillTimer(w.hwnd(), 1));  // the test gives the ticks from here on
     w.Click(40, 40);  // places nothing in play
     EXPECT_EQ(test::Pieces(w.root()).size(), 4u);
-    w.ed().state.score = -6;  // past 2^31 points: shown unsigned
+    const_cast<bw::TableState&>(w.ed().document().State()).score = -6;  // past 2^31 points: shown unsigned
     w.PostKey(VK_SPACE, true), w.PostKey(VK_SPACE, false), w.Tick(), w.Tick();
     EXPECT_EQ(w.ControlText(IDC_SCORE), "4294967290");
     ASSERT_LT(ball.vy, 0) << "fired";
     w.PostKey('E', true), w.PostKey('E', false);  // the Edit button's mnemonic stops play, the ball goes back
-    EXPECT_EQ(w.ed().mode, bw::EditMode::Editing);
+    EXPECT_EQ(w.ed().mode(), bw::EditMode::Editing);
     EXPECT_TRUE(Enabled(w, IDC_CLEAR) && Enabled(w, IDC_SEND));
     w.Tick();  // a tick still queued changes nothing now
     EXPECT_EQ(ball.y * 1000 + ball.vy, 85000);
     EXPECT_EQ(w.ControlText(IDC_SCORE), "4294967290");  // the last score stays
     w.StartWithoutTimer();
     w.ClickTool(ID_TOOL_HOLE);  // a tool button returns to editing with that tool
-    EXPECT_TRUE(w.ed().mode == bw::EditMode::Editing && w.ControlText(IDC_STATUS) == "Hole");
+    EXPECT_TRUE(w.ed().mode() == bw::EditMode::Editing && w.ControlText(IDC_STATUS) == "Hole");
     // Clear asks before it empties the table; an empty table it leaves alone.
     test::MessageBoxes boxes;
     boxes.Answer(IDNO), boxes.Answer(IDYES);
@@ -53,7 +53,7 @@ TEST(Play, StartAndEdit) {
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[0].text, "Are you sure you want to clear the Pinball Table?");
     EXPECT_EQ(boxes.Shown()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-    EXPECT_EQ(w.ed().recordCount, 1);
+    EXPECT_EQ(w.ed().recordCount(), 1);
     EXPECT_EQ(w.Pixel(124, 40), RGB(255, 255, 255)) << "the playfield is repainted";
 }
 
@@ -72,7 +72,7 @@ TEST(Play, TheKeysWorkThePiecesAndAreLetGoWhenTheWindowIsActivatedOrItsMenusEnte
     w.PostKey('X', true), w.PostKey('Z', false);
     EXPECT_TRUE(!Pressed(w, bw::kLeftFlipper) && Pressed(w, bw::kRightFlipper));
     w.PostKey(VK_ESCAPE, true), w.PostKey(VK_ESCAPE, false);  // swallowed: the window stays
-    EXPECT_EQ(w.ed().mode, bw::EditMode::Playing);
+    EXPECT_EQ(w.ed().mode(), bw::EditMode::Playing);
     for (int i = 0; i < 4; ++i) w.PostKey(VK_SPACE, true, i > 0);  // each auto-repeat charges one step
     EXPECT_EQ(Power(w), 4);
     HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 600, 500, 50, 50, nullptr, nullptr,
@@ -85,7 +85,7 @@ TEST(Play, TheKeysWorkThePiecesAndAreLetGoWhenTheWindowIsActivatedOrItsMenusEnte
     EXPECT_FALSE(Pressed(w, bw::kRightFlipper));
     EXPECT_EQ(Power(w), 0);
     w.Tick();
-    EXPECT_LT(w.ed().state.ball->vy, 0) << "the charge let go is a shot";
+    EXPECT_LT(w.ed().document().State().ball->vy, 0) << "the charge let go is a shot";
     DestroyWindow(other);
     w.PostKey('Z', true);
     SetTimer(nullptr, 0, 50, EndMenuSoon);

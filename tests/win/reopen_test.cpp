@@ -99,7 +99,7 @@ TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to mine.bwt?"), std::string::npos);
     EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
-    EXPECT_FALSE(w.ed().saved);
+    EXPECT_FALSE(w.ed().saved());
     EXPECT_EQ(w.Title(), "mine.bwt - Bumpwright");
     boxes.Answer(IDNO);
     w.Command(ID_APP_EXIT);  // a normal end drops the changes and their copy
@@ -134,14 +134,14 @@ TEST(Reopening, WithATableNamedAtStartTheUserChoosesBetweenItAndTheChanges) {
         auto w = start(other);
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{question});
         EXPECT_EQ(w->Title(), "mine.bwt - Bumpwright") << "the changes, as chosen";
-        EXPECT_FALSE(w->ed().saved);
+        EXPECT_FALSE(w->ed().saved());
     }  // ended as in a crash again: the copy stays
     ASSERT_TRUE(test::Exists(copy));
     boxes.Answer(IDNO);
     auto w = start(other);
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{question, question}));
     EXPECT_EQ(w->Title(), "other.bwt - Bumpwright") << "the table named, as chosen";
-    EXPECT_TRUE(w->ed().saved);
+    EXPECT_TRUE(w->ed().saved());
     EXPECT_FALSE(test::Exists(copy)) << "the changes were dropped, as the question said";
 }
 

@@ -14,8 +14,8 @@ TEST(Startup, OpensWithAnEmptySavedTableItsControlsAndToolTips) {
     for (int id : {IDC_STATUS, IDC_SCORE, IDC_COORDINATES}) EXPECT_EQ(w.ControlText(id), "") << id;
     EXPECT_EQ(w.ControlText(IDC_SPEED), "20");
     EXPECT_EQ(w.ControlText(IDC_SEND), "Send &to Talvik       computer");
-    EXPECT_TRUE(w.ed().saved);
-    EXPECT_EQ(w.ed().recordCount, 1);
+    EXPECT_TRUE(w.ed().saved());
+    EXPECT_EQ(w.ed().recordCount(), 1);
     // One dialog unit is two pixels; the toolbar stands on the right edge.
     RECT start{}, bar{}, client{};
     GetWindowRect(GetDlgItem(w.hwnd(), IDC_START), &start);

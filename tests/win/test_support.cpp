@@ -104,7 +104,7 @@ void Window::StartWithoutTimer() {
     // No message is taken from the queue between the click and the end of
     // the timer, so no tick of the window's own comes in between.
     SendMessageA(GetDlgItem(hwnd(), IDC_START), BM_CLICK, 0, 0);
-    ASSERT_EQ(ed().mode, bw::EditMode::Playing);
+    ASSERT_EQ(ed().mode(), bw::EditMode::Playing);
     ASSERT_TRUE(KillTimer(hwnd(), 1)) << "play runs without the timer with identifier 1";
     Pump(hwnd());
 }

@@ -64,7 +64,7 @@ public:
 
     ui::TableDialog& dlg() { return *dialog_; }
     HWND hwnd() const { return dialog_->hwnd(); }
-    bw::TableRoot& root() { return *dialog_->editor().root; }
+    const bw::TableRoot& root() { return dialog_->editor().table(); }
     bw::Editor& ed() { return dialog_->editor(); }
 
     // A message taken from the queue by the dialog loop: pre-translation,

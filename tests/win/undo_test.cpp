@@ -19,7 +19,7 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-Seen Now(Window& w) { return {bw::TableFileBytes(w.root()), w.ed().recordCount}; }
+Seen Now(Window& w) { return {bw::TableFileBytes(w.root()), w.ed().recordCount()}; }
 
 bool Grayed(Window& w, UINT command) {
     HMENU edit = GetSubMenu(GetMenu(w.hwnd()), 1);
@@ -75,14 +75,14 @@ TEST(Undo, MixedEditsGoBackAndForthAndTheSavedStateFollows) {
     w.ClickTool(ID_TOOL_POINTER);
     w.Click(40, 40);
     w.Key(VK_LEFT);
-    EXPECT_FALSE(w.ed().saved);
+    EXPECT_FALSE(w.ed().saved());
     w.Command(ID_EDIT_UNDO);
-    EXPECT_TRUE(w.ed().saved);
-    ASSERT_EQ(w.ed().currentPiece, w.root().FirstChild()) << "the selection stays on its piece";
-    EXPECT_EQ(bw::Placed(*w.ed().currentPiece).x, 20);
+    EXPECT_TRUE(w.ed().saved());
+    ASSERT_EQ(w.ed().currentPiece(), w.root().FirstChild()) << "the selection stays on its piece";
+    EXPECT_EQ(bw::Placed(*w.ed().currentPiece()).x, 20);
     EXPECT_TRUE(w.dlg().QuerySaveChanges());  // asks nothing
     w.Command(ID_EDIT_REDO);
-    EXPECT_FALSE(w.ed().saved);
+    EXPECT_FALSE(w.ed().saved());
     EXPECT_EQ(w.Title(), "kept.bwt - Bumpwright");
     // Play keeps the history and undoes nothing.
     w.Command(IDC_START);
@@ -92,8 +92,8 @@ TEST(Undo, MixedEditsGoBackAndForthAndTheSavedStateFollows) {
     EXPECT_EQ(bw::Placed(*w.root().FirstChild()).x, 19);
     w.Command(ID_EDIT_UNDO);
     w.Command(ID_EDIT_UNDO);  // before the hole: unsaved again, selection gone
-    EXPECT_FALSE(w.ed().saved);
-    EXPECT_EQ(w.ed().currentPiece, nullptr);
+    EXPECT_FALSE(w.ed().saved());
+    EXPECT_EQ(w.ed().currentPiece(), nullptr);
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
