@@ -17,7 +17,7 @@
 namespace ui {
 
 void TableDialog::OnExportPage() {
-    editor_->EndDrag();
+    editor_->Settle();
     const std::string_view player = win::RawResource(L"BW_WEB_PLAYER");
     if (player.empty()) {
         win::AppMessageBox(hwnd(), IDS_NO_WEB_PLAYER, MB_OK | MB_ICONSTOP);
