@@ -43,7 +43,10 @@ export async function open(browser, file, viewport = { width: 1024, height: 768,
   await page.setViewport(viewport);
   if (before) await page.evaluateOnNewDocument(before);
   await page.goto('file://' + file);
-  await page.waitForFunction(() => performance.getEntriesByName('bumpwright-first-frame').length > 0);
+  // Asked every 20 ms, not at each animation frame: an injected clock has
+  // taken the frames.
+  await page.waitForFunction(() => performance.getEntriesByName('bumpwright-first-frame').length > 0,
+                             { polling: 20 });
   return page;
 }
 
