@@ -3,8 +3,10 @@ find_package(PNG REQUIRED)
 find_package(GTest REQUIRED)
 find_package(benchmark QUIET)
 
+include(cmake/web-player.cmake)
 add_executable(bwtool
   tools/bwtool/main.cpp
+  tools/bwtool/page.cpp
   tools/bwtool/png_writer.cpp
   tools/bwtool/simulate.cpp
   tools/bwtool/text.cpp
@@ -15,6 +17,9 @@ find_library(GIF_LIBRARY gif REQUIRED)
 find_package(Threads REQUIRED)
 target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY} Threads::Threads)
 bw_view(bwtool PRIVATE tools/bwtool)
+# The web player goes inside the tool, for bwtool page.
+target_compile_definitions(bwtool PRIVATE BW_WEB_PLAYER="${BW_WEB_PLAYER}")
+set_source_files_properties(tools/bwtool/page.cpp PROPERTIES OBJECT_DEPENDS ${BW_WEB_PLAYER})
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
 enable_testing()
@@ -67,3 +72,17 @@ foreach(text ${BW_EXAMPLES})
 endforeach()
 add_custom_target(examples ALL DEPENDS ${BW_EXAMPLE_FILES})
 add_dependencies(core_tests examples)
+
+# ---- the web page in a browser: Debian's Chromium, headless, driven by
+# puppeteer-core from tests/web (npm ci there: sh scripts/install-deps.sh) ----
+find_program(BW_NODE node)
+if(BW_NODE AND NOT BW_SANITIZE)
+  file(GLOB BW_BROWSER_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/web/*.test.mjs)
+  foreach(test ${BW_BROWSER_TESTS})
+    get_filename_component(name ${test} NAME)
+    string(REPLACE ".test.mjs" "" name ${name})
+    add_test(NAME browser.${name} COMMAND ${BW_NODE} --test ${test})
+    set_tests_properties(browser.${name} PROPERTIES TIMEOUT 180
+      ENVIRONMENT "BW_BWTOOL=$<TARGET_FILE:bwtool>;BW_EXAMPLES=${CMAKE_BINARY_DIR}/examples")
+  endforeach()
+endif()

@@ -35,6 +35,13 @@ target_include_directories(bw_resources PRIVATE ${CMAKE_SOURCE_DIR}/res ${BW_GEN
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS "${BW_PICTURES};${CMAKE_SOURCE_DIR}/res/resource.h;${BW_GENERATED}/version.h")
 add_dependencies(bw_resources bw_pictures)
 
+# The web player (see cmake/web-player.cmake), carried as the raw data
+# resource BW_WEB_PLAYER for File › Export › Web page...
+include(cmake/web-player.cmake)
+file(CONFIGURE OUTPUT ${BW_GENERATED}/web_player.rc CONTENT "BW_WEB_PLAYER RCDATA \"@BW_WEB_PLAYER@\"\n" @ONLY)
+add_library(bw_web_player OBJECT ${BW_GENERATED}/web_player.rc)
+set_source_files_properties(${BW_GENERATED}/web_player.rc PROPERTIES OBJECT_DEPENDS ${BW_WEB_PLAYER})
+
 # The application manifest, in the program and the window benchmarks as it
 # is. The window tests carry it without its UTF-8 code page: they run with
 # the system's own code page, as on a system that ignores that setting, so
@@ -96,13 +103,15 @@ bw_layer(bwwin SEES ui BELOW bw_win32 bw_editor bwfiles_win tvcomm_import SOURCE
   ui/check_dialog.cpp
   ui/file_dialog.cpp
   ui/help.cpp
+  ui/table_export.cpp
 )
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})
 
 bw_layer(bw_app SEES app BELOW bwwin SOURCES app/table_app.cpp)
 target_compile_options(bw_app PRIVATE ${BW_WARNINGS})
 
-add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_manifest>)
+add_executable(Bumpwright WIN32 app/main.cpp $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_manifest>
+  $<TARGET_OBJECTS:bw_web_player>)
 target_link_libraries(Bumpwright PRIVATE bw_app)
 target_compile_options(Bumpwright PRIVATE ${BW_WARNINGS})
 target_link_options(Bumpwright PRIVATE $<$<CONFIG:Release>:-s>)
@@ -168,7 +177,7 @@ file(GLOB BW_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 # The recorded games play in the Windows build too: the same tick on
 # another compiler and another architecture.
 add_executable(win_tests ${BW_WIN_TESTS} ${CMAKE_SOURCE_DIR}/tests/core/replay_corpus_test.cpp
-  $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_test_manifest>)
+  $<TARGET_OBJECTS:bw_resources> $<TARGET_OBJECTS:bw_test_manifest> $<TARGET_OBJECTS:bw_web_player>)
 target_link_libraries(win_tests PRIVATE bw_app gtest psapi)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})

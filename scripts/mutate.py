@@ -163,16 +163,18 @@ class Part:
         self.logs = scratch
 
     def configure(self):
+        # The web player is built once, in the real tree (scripts/web-player.sh).
+        player = "-DBW_WEB_PLAYER=" + os.path.join(self.root, "build", "web", "bumpwright-player.js")
         if self.name == "core":
-            args = ["-DCMAKE_C_COMPILER=clang", "-DCMAKE_CXX_COMPILER=clang++", "-DCMAKE_BUILD_TYPE=Release"]
+            args = ["-DCMAKE_C_COMPILER=clang", "-DCMAKE_CXX_COMPILER=clang++", "-DCMAKE_BUILD_TYPE=Release", player]
         else:
             args = ["-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-%s-posix.cmake" % ("x86_64" if WIN64 else "i686"),
-                    "-DCMAKE_BUILD_TYPE=Release"]
+                    "-DCMAKE_BUILD_TYPE=Release", player]
         log = os.path.join(self.logs, "configure.log")
         if self.name == "win":
             # Older window suites compare with the native bwtool in build/native.
             native = os.path.join(self.src, "build", "native")
-            if run(["cmake", "-S", self.src, "-B", native, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release"], log) != 0 \
+            if run(["cmake", "-S", self.src, "-B", native, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", player], log) != 0 \
                     or run(["ninja", "-C", native, "bwtool"], log) != 0:
                 return False
         return run(["cmake", "-S", self.src, "-B", self.build, "-G", "Ninja"] + args, log, cwd=self.src) == 0

@@ -8,6 +8,7 @@
 # Ends with a line such as "core seed 1: 57 of 60 caught".
 set -u
 cd "$(dirname "$0")/.." || exit 2
+sh scripts/web-player.sh || exit 2  # the player the copies' builds carry
 case " $* " in
 *" win "*|*"--part=win"*)
     exec xvfb-run -a -s '-screen 0 1024x768x24 -nolisten tcp' python3 scripts/mutate.py "$@" ;;

@@ -7,6 +7,7 @@ set -e
 cd "$(dirname "$0")/.."
 root=$PWD
 sh scripts/install-deps.sh
+sh scripts/web-player.sh  # the player the native and the Windows builds carry
 cmake -S . -B build/native -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/native >/dev/null

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs what is missing, builds everything (native, sanitizers, fuzzers,
-# Windows) and runs every test; ends with one summary line.
+# Installs what is missing, builds everything (the web player, native,
+# sanitizers, fuzzers, Windows) and runs every test (the browser tests with
+# the native ones); ends with one summary line.
 #   FUZZ_SECONDS   how long each fuzzer runs (default 60)
 set -u
 cd "$(dirname "$0")/.." || exit 2
@@ -41,6 +42,15 @@ build() {  # name, build dir, cmake args...
     note_fail "build $name"
     return 1
 }
+
+# The web player first: the native and the Windows builds carry it.
+echo "== building the web player (emscripten)"
+if sh scripts/web-player.sh >"$LOGS/web-player-build.log" 2>&1; then
+    note_pass
+else
+    tail -n 40 "$LOGS/web-player-build.log"
+    note_fail "build web player"
+fi
 
 build native build/native -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release
 native_ok=$?

@@ -183,6 +183,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         case ID_FILE_OPEN: OnFileOpen(); return true;
         case ID_FILE_SAVE: SaveTable(false); return true;
         case ID_FILE_SAVE_AS: SaveTable(true); return true;
+        case ID_FILE_EXPORT_PAGE: OnExportPage(); return true;
         case ID_EDIT_UNDO: e.Undo(); return true;
         case ID_EDIT_REDO: e.Redo(); return true;
         case ID_EDIT_CUT: e.Cut(); return true;

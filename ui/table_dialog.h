@@ -185,6 +185,7 @@ private:
     void UpdateRecentMenu();
     void OnSendToDevice();
     void OnDownloadPlayer();
+    void OnExportPage();  // table_export.cpp
     void CloseWindow(INT_PTR result);
 
     // ---- checking and replays (table_check.cpp) ----

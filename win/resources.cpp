@@ -35,4 +35,11 @@ std::string ModulePath(HMODULE module) {
     }
 }
 
+std::string_view RawResource(const wchar_t* name) {
+    HRSRC found = FindResourceW(Instance(), name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+    HGLOBAL loaded = found ? LoadResource(Instance(), found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    return bytes ? std::string_view(static_cast<const char*>(bytes), SizeofResource(Instance(), found)) : std::string_view();
+}
+
 }  // namespace win

@@ -24,4 +24,8 @@ std::string FormatArgument(std::string_view text, std::string_view argument);
 // The full path of the program file.
 std::string ModulePath(HMODULE module = nullptr);
 
+// The bytes of the program's raw data resource `name` (RCDATA), there for
+// the program's life; empty when there is none.
+std::string_view RawResource(const wchar_t* name);
+
 }  // namespace win

@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "files/table_file.h"
 
 namespace bw {
 
-// Load / save with bwtool's messages on standard error.
-bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result);
+// Load / save with bwtool's messages on standard error. `read`, when given,
+// receives the bytes loaded (what the program reads of the file).
+bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result,
+                   std::vector<uint8_t>* read = nullptr);
 bool SaveTableFile(const std::string& path, const TableRoot& root);
 
 // A whole number from an option's value; false after a message.
@@ -28,5 +31,6 @@ int Movie(int argc, char** argv);
 int Check(int argc, char** argv);
 int Text(int argc, char** argv);
 int Build(int argc, char** argv);
+int Page(int argc, char** argv);
 
 }  // namespace bw

@@ -29,6 +29,7 @@ int Usage() {
         "  movie (TABLE.bwt --keys EVENTS --ticks N | REPLAY) OUT.gif [--every K] [--scale S]\n"
         "                                 the game as an animated GIF\n"
         "  text TABLE.bwt                 the table as editable text\n"
+        "  page TABLE.bwt OUT.html        the table as one web page that plays it in any browser\n"
         "  build TEXT OUT.bwt             write a table file from its text\n"
         "  check TABLE.bwt [--games N] [--seed S] [--ticks T] [--jobs J] [--png OUT.png] [--json] [--strict]\n"
         "                                 play the table many times and report what happened\n"
@@ -81,7 +82,7 @@ int Render(int argc, char** argv) {
 
 }  // namespace
 
-bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result) {
+bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result, std::vector<uint8_t>* read) {
     std::vector<uint8_t> bytes;
     std::string error;
     if (!ReadFileBytes(path, kMaxFileBytes, bytes, error)) {
@@ -93,6 +94,7 @@ bool LoadTableFile(const std::string& path, TableRoot& root, LoadResult& result)
         std::fprintf(stderr, "%s\n", kNotATableMessage);
         return false;
     }
+    if (read) *read = std::move(bytes);
     return true;
 }
 
@@ -123,7 +125,7 @@ int main(int argc, char** argv) {
         {"dump", bw::Dump},         {"resave", bw::Resave}, {"render", bw::Render},
         {"simulate", bw::Simulate}, {"text", bw::Text},     {"build", bw::Build},
         {"check", bw::Check},       {"replay", bw::ReplayCommand},
-        {"movie", bw::Movie},
+        {"movie", bw::Movie},       {"page", bw::Page},
     };
     for (const Entry& e : commands)
         if (command == e.name) return e.run(argc - 2, argv + 2);

@@ -1,0 +1,53 @@
+// File › Export › Web page...: the table in the window written as one web
+// page that holds it, its name and the player the program carries.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "files/table_file.h"
+#include "files/web_page.h"
+#include "res/resource.h"
+#include "tests/win/test_support.h"
+#include "win/resources.h"
+
+namespace {
+
+TEST(ExportPage, WritesThePageOfTheTableInTheWindow) {
+    test::MessageBoxes boxes;
+    test::FileDialogs dialogs;
+    test::TempFolder folder;
+    test::Window w;
+    w.Load(folder.File("Flipper Tisch.bwt"), test::ReadAll(std::string(BW_SOURCE_DIR_WIN) + "\\examples\\classic.txt"));
+    dialogs.Type(folder.File("shared.html"));
+    w.Command(ID_FILE_EXPORT_PAGE);
+    ASSERT_EQ(dialogs.Seen().size(), 1u);
+    EXPECT_EQ(dialogs.Seen()[0].title, "Export web page");
+    EXPECT_EQ(dialogs.Seen()[0].nameField, "Flipper Tisch.html");
+    EXPECT_TRUE(boxes.Shown().empty());
+    const std::string page = test::ReadAll(folder.File("shared.html"));
+    const std::string_view player = win::RawResource(L"BW_WEB_PLAYER");
+    EXPECT_GT(player.size(), 100000u) << "the program carries the web player";
+    const bw::SaveResult table = bw::SaveTableBytes(w.root());
+    EXPECT_EQ(page, bw::WebPage(player, table.bytes, "Flipper Tisch"));
+    EXPECT_NE(page.find("bumpwright-first-frame"), std::string::npos);
+}
+
+TEST(ExportPage, ATableNoFileCanHoldIsRefusedAsSaveRefusesIt) {
+    test::MessageBoxes boxes;
+    test::FileDialogs dialogs;
+    test::TempFolder folder;
+    test::Window w;
+    // 200 nested groups around a piece: saved, they need 200 terminators too.
+    std::vector<std::vector<int>> records(200, {0, 0, 2});
+    records.push_back({5, 5, 4});
+    test::WriteAll(folder.File("deep.bwt"), test::TableBytes(records));
+    ASSERT_TRUE(w.dlg().LoadTable(folder.File("deep.bwt")));
+    w.Command(ID_FILE_EXPORT_PAGE);
+    EXPECT_TRUE(dialogs.Seen().empty());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, bw::SaveTableBytes(w.root()).error);
+    EXPECT_EQ(test::ListFolder(folder.path()), std::vector<std::string>{"deep.bwt"});
+}
+
+}  // namespace
