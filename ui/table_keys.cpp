@@ -65,12 +65,7 @@ constexpr EditItem kEditItems[] = {
 }  // namespace
 
 bool TableDialog::PreTranslateMessage(MSG& msg) {
-    const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
-                       (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
-    if (input && idleCutShort_ && !idleResumePosted_) {
-        // Posted behind this message: it comes once the messages before it are handled.
-        idleResumePosted_ = PostMessageA(hwnd(), WM_TIMER, kLiveCheckTimer, 0) != 0;
-    }
+    if (msg.message != kCheckMessage) IdleSoon();
     if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
@@ -147,7 +142,6 @@ bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
 
 bool TableDialog::OnTimer(UINT_PTR id) {
     if (id == kRecoveryTimer) UpdateRecovery();
-    else if (id == kLiveCheckTimer) GiveIdleTime();
     else if (!IsIconic(hwnd())) editor_->PlayStep();
     return false;
 }

@@ -1,12 +1,14 @@
 // Timing of Check as you edit under Wine, on the classic table and on the
-// full one:
-// - every idle slice of a whole check, as the window's idle timer runs it
-//   (the first check with the tick budget still growing, then one more);
+// full one, its games played on worker threads (one less than the machine
+// has cores):
 // - in the real message loop, with the mouse moving over the playfield from
 //   another thread (one move waiting at a time, 1 to 5 ms apart): how long
 //   each move waits and is handled (its latency), while checks run one after
-//   the other (each edit starts one), and the same with the command off;
-// - how long a check takes in that loop, from the edit to the summary.
+//   the other (each edit, a posted Undo or Redo, starts one), and the same
+//   with the command off, for as long;
+// - how long a check takes in that loop, from the edit to the summary;
+// - how long a cancel takes: the workers stopped and joined, at moments
+//   spread over a check's games.
 //
 // Needs a display (Xvfb will do). The setting is left as it was.
 #include <windows.h>
@@ -24,6 +26,7 @@
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
 #include "win/settings.h"
+#include "workers/worker_runner.h"
 
 namespace {
 
@@ -39,19 +42,6 @@ std::vector<double> InMs(const std::vector<double>& us) {
     std::vector<double> ms;
     for (double u : us) ms.push_back(u / 1000);
     return ms;
-}
-
-// Every slice of one whole check, called as the idle timer calls it.
-std::vector<double> CheckSlices(ui::TableDialog& dlg) {
-    std::vector<double> slices;
-    bool more = true;
-    while (more) {
-        const double t0 = Now();
-        more = dlg.IdleSlice();
-        slices.push_back(Now() - t0);
-    }
-    bench::Pump(dlg.hwnd());
-    return slices;
 }
 
 // The mouse, moving over the playfield from another thread: a move 1 to 5
@@ -99,15 +89,16 @@ void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::v
     const double start = Now();
     double editAt = 0;
     int done = 0;
-    // An edit: the piece placed at the start comes back, or goes.
+    bool editWaiting = false;
+    // An edit, as the menu posts it: the piece placed at the start comes back, or goes.
     auto edit = [&] {
         editAt = Now();
-        if (e.document().history().CanRedo()) e.Redo();
-        else e.Undo();
+        const UINT command = e.document().history().CanRedo() ? ID_EDIT_REDO : ID_EDIT_UNDO;
+        editWaiting = PostMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0) != 0;
     };
     if (live) edit();
     while (live ? done < checks : Now() - start < seconds * 1e6) {
-        if (live && !e.CheckWanted() && e.FindingsCurrent()) {
+        if (live && !editWaiting && !e.CheckWanted() && e.FindingsCurrent()) {
             checkTimes.push_back(Now() - editAt);
             if (++done == checks) break;
             edit();
@@ -115,12 +106,29 @@ void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::v
         MSG msg;
         if (!GetMessageA(&msg, nullptr, 0, 0)) break;
         const bool move = msg.message == WM_MOUSEMOVE && msg.hwnd == dlg.hwnd();
+        if (msg.message == WM_COMMAND && msg.hwnd == dlg.hwnd()) editWaiting = false;
         win::PumpDialogMessage(dlg.hwnd(), msg);
         if (move && mouse.waiting) {
             latencies.push_back(Now() - mouse.postedAt);
             mouse.Handled();
         }
     }
+}
+
+// Cancels of a check of the window's table, each after a wait of 0 to 20
+// ms into its games: how long each Cancel took to stop and join the workers.
+std::vector<double> Cancels(ui::TableDialog& dlg, int n) {
+    std::vector<double> times;
+    std::mt19937 random(11);
+    bw::WorkerRunner runner([] {});
+    for (int i = 0; i < n; ++i) {
+        runner.Start(bw::CheckCopy(dlg.editor().table()), dlg.editor().CheckOptions(), [](bw::PlaytestReport) {});
+        Sleep(random() % 21);
+        const double t0 = Now();
+        runner.Cancel();
+        times.push_back(Now() - t0);
+    }
+    return times;
 }
 
 bool Run(const char* name) {
@@ -161,30 +169,27 @@ bool Run(const char* name) {
     if (!e.CheckAsYouEdit()) return false;
 
     std::printf("\n%s:\n", name);
-    KillTimer(dlg.hwnd(), ui::TableDialog::kLiveCheckTimer);  // the slices called here, one by one
-    const std::vector<double> first = InMs(CheckSlices(dlg));
-    e.Undo();
-    const std::vector<double> second = InMs(CheckSlices(dlg));
-    Print("idle slices, first check", Summarise(first), first.size());
-    Print("idle slices, next check", Summarise(second), second.size());
-    double sum = 0;
-    for (double s : second) sum += s;
-    std::printf("  %-46s %7.0f ms\n", "the next check's slices together", sum);
-
-    SetTimer(dlg.hwnd(), ui::TableDialog::kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
+    // In turns, so that a change in the machine's load touches both alike:
+    // checks with the command on, then as long with it off.
     std::vector<double> onLatency, checkTimes, offLatency, unused;
-    RunLoop(dlg, true, 6, 0, onLatency, checkTimes);
-    const double onSeconds = [&] {
-        double s = 0;
-        for (double t : checkTimes) s += t;
-        return s / 1e6;
-    }();
-    SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+    for (int turn = 0; turn < 4; ++turn) {
+        if (turn > 0) SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+        const size_t before = checkTimes.size();
+        RunLoop(dlg, true, 4, 0, onLatency, checkTimes);
+        double onSeconds = 0;
+        for (size_t i = before; i < checkTimes.size(); ++i) onSeconds += checkTimes[i] / 1e6;
+        SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+        RunLoop(dlg, false, 0, onSeconds, offLatency, unused);
+    }
     win::WriteFlag(ui::TableDialog::kCheckAsYouEditSetting, setting);
-    RunLoop(dlg, false, 0, onSeconds, offLatency, unused);
-    Print("mouse move latency, checking as you edit", Summarise(InMs(onLatency)), onLatency.size());
-    Print("mouse move latency, command off", Summarise(InMs(offLatency)), offLatency.size());
-    Print("edit to summary, in the loop", Summarise(InMs(checkTimes)), checkTimes.size());
+    const Figures on = Summarise(InMs(onLatency)), off = Summarise(InMs(offLatency));
+    Print("mouse move latency, checking as you edit", on, onLatency.size());
+    Print("mouse move latency, command off", off, offLatency.size());
+    std::printf("  %-46s median %.2fx  p99 %.2fx\n", "latency, on against off", on.median / off.median,
+                on.p99 / off.p99);
+    Print("edit to summary, mouse moving", Summarise(InMs(checkTimes)), checkTimes.size());
+    const std::vector<double> cancels = Cancels(dlg, 40);
+    Print("cancel (workers stopped and joined)", Summarise(InMs(cancels)), cancels.size());
     return true;
 }
 
@@ -197,7 +202,8 @@ int main() {
         std::fprintf(stderr, "win_live_check_bench: unexpected message: %s\n", r.text.c_str());
         return IDCANCEL;
     });
-    std::printf("Check as you edit: 1,000 games of up to 3,000 ticks a check\n");
+    std::printf("Check as you edit: 1,000 games of up to 3,000 ticks a check, on %d worker thread(s)\n",
+                static_cast<int>(bw::CheckThreads()));
     const bool ok = Run("classic") && Run("full");
     return ok ? 0 : 1;
 }
