@@ -11,10 +11,11 @@
 // are painted over the playfield until the table changes or play starts.
 //
 // Checking as you edit, the editor decides when a check starts, goes on or
-// is dropped, each time the window has handled a message (a kCheckMessage
-// posted behind it). The workers post the same message when their games
-// are over: the report goes to the editor then, unless a message box, a
-// file dialog or Check table holds the window, and then once it is free.
+// is dropped, each time the window has handled a message that may change
+// the table (a kCheckMessage posted behind it). The workers post the same
+// message when their games are over: the report goes to the editor then,
+// unless a message box, a file dialog or Check table holds the window, and
+// then once it is free.
 #include <windows.h>
 
 #include <algorithm>
@@ -34,6 +35,16 @@
 namespace ui {
 
 // ---- Check table -----------------------------------------------------------------
+
+bw::CheckCalls TableDialog::WorkerCalls(UINT message, bool progress) {
+    bw::CheckCalls calls;
+    // Below the window's thread, which so never waits for them for a core.
+    calls.started = [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); };
+    // The workers' one call on the window: a message posted to it.
+    calls.finished = [this, message] { PostMessageW(hwnd(), message, 0, 0); };
+    if (progress) calls.progress = calls.finished;
+    return calls;
+}
 
 void TableDialog::OnCheckTable() {
     if (checking_) return;
@@ -64,8 +75,7 @@ void TableDialog::OnCheckTable() {
     // A check as you edit would only share the cores; it starts again if
     // this one is cancelled.
     liveChecks_.Cancel();
-    auto post = [this] { PostMessageW(hwnd(), kCheckTableMessage, 0, 0); };
-    bw::WorkerRunner games(post, post);
+    bw::WorkerRunner games(WorkerCalls(kCheckTableMessage, true));
     std::optional<bw::PlaytestReport> report;
     games.Start(bw::CheckCopy(editor_->table()), editor_->CheckOptions(),
                 [&report](bw::PlaytestReport r) { report = std::move(r); });

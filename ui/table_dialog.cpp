@@ -43,8 +43,7 @@ bw::EditorTexts LoadEditorTexts() {
 
 TableDialog::TableDialog()
     : win::Dialog(IDD_TABLE),
-      // The workers' one call on the window: a message posted to it.
-      liveChecks_([this] { PostMessageW(hwnd(), kCheckMessage, 0, 0); }),
+      liveChecks_(WorkerCalls(kCheckMessage)),
       editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
                                            win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts(),
                                            liveChecks_)) {
@@ -410,7 +409,7 @@ void TableDialog::FindingsDropped() {
 // ---- shut-down ----------------------------------------------------------------
 
 void TableDialog::OnDestroy() {
-    liveChecks_.Cancel();  // its threads end before the window and the editor go
+    liveChecks_.End();  // its threads end before the window and the editor go
     editor_->Settle();
     editor_->DropFindings();
     KillTimer(hwnd(), kPlayTimer);

@@ -63,8 +63,8 @@ public:
     static constexpr UINT_PTR kPlayTimer = 1;
     static constexpr UINT_PTR kRecoveryTimer = 2;  // the copy is written at most this far behind
     static constexpr UINT kRecoveryPeriod = 2000;  // ms
-    // Checking as you edit: posted behind every message the window takes
-    // while the check is on, and by the workers when its games are over.
+    // Checking as you edit: posted behind every message that may change the
+    // table while the check is on, and by the workers when its games are over.
     static constexpr UINT kCheckMessage = WM_APP + 1;
     // Check table's progress, and the end of its games.
     static constexpr UINT kCheckTableMessage = WM_APP + 2;
@@ -189,6 +189,9 @@ private:
     void CloseWindow(INT_PTR result);
 
     // ---- checking and replays (table_check.cpp) ----
+    // How the checks' workers start, and what they post the window when
+    // their games are over (and, with `progress`, as they go).
+    bw::CheckCalls WorkerCalls(UINT message, bool progress = false);
     void OnCheckTable();
     // Handles the messages, the progress shown, until the games are over
     // (their report delivered) or cancelled.

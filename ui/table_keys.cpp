@@ -62,10 +62,24 @@ constexpr EditItem kEditItems[] = {
     {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
+// Whether a message may change the table or start or end a gesture, so
+// that the check as you edit looks at the table after it: all but the
+// mouse moving with no button down, painting, the timers and its own.
+bool MayChangeTheTable(const MSG& msg) {
+    switch (msg.message) {
+        case WM_MOUSEMOVE: return (msg.wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+        case WM_NCMOUSEMOVE:
+        case WM_PAINT:
+        case WM_TIMER:
+        case TableDialog::kCheckMessage: return false;
+        default: return true;
+    }
+}
+
 }  // namespace
 
 bool TableDialog::PreTranslateMessage(MSG& msg) {
-    if (msg.message != kCheckMessage) IdleSoon();
+    if (MayChangeTheTable(msg)) IdleSoon();
     if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;

@@ -25,15 +25,20 @@ int32_t CheckThreads() {
     return cores > 1 ? static_cast<int32_t>(cores - 1) : 1;
 }
 
-ParallelCheck::ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, Notify progress,
-                             Notify finished)
-    : table_(table), options_(options), tellProgress_(std::move(progress)), tellFinished_(std::move(finished)) {
+ParallelCheck::ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, CheckCalls calls)
+    : table_(table), options_(options), calls_(std::move(calls)) {
     const size_t n = static_cast<size_t>(std::clamp<int64_t>(threads, 1, std::max<int64_t>(1, options_.games)));
     parts_.resize(n);
     gamesDone_ = std::make_unique<std::atomic<int64_t>[]>(n);
     playing_ = n;
     lastProgress_ = NowMs();
-    for (size_t j = 0; j < n; ++j) threads_.emplace_back([this, j] { Play(j); });
+    for (size_t j = 0; j < n; ++j) {
+        threads_.emplace_back([this, j] {
+            if (calls_.started) calls_.started();
+            Play(j);
+            ended_.fetch_add(1, std::memory_order_release);
+        });
+    }
 }
 
 ParallelCheck::~ParallelCheck() { Cancel(); }
@@ -51,7 +56,7 @@ void ParallelCheck::Play(size_t part) {
         if (stop_.load(std::memory_order_relaxed)) return;
         over = games.Run(kTicksBetweenLooks);
         gamesDone_[part].store(games.GamesDone(), std::memory_order_relaxed);
-        if (tellProgress_) TellProgress();
+        if (calls_.progress) TellProgress();
     }
     // The last range to end makes the report.
     if (playing_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
@@ -59,14 +64,14 @@ void ParallelCheck::Play(size_t part) {
     for (const auto& p : parts_) done.push_back(p.get());
     report_ = MergedReport(done);
     finished_.store(true, std::memory_order_release);
-    if (tellFinished_) tellFinished_();
+    if (calls_.finished && !stop_.load(std::memory_order_relaxed)) calls_.finished();
 }
 
 void ParallelCheck::TellProgress() {
     // Whichever thread first finds the time come tells it.
     const int64_t now = NowMs();
     int64_t last = lastProgress_.load(std::memory_order_relaxed);
-    if (now - last >= kProgressMs && lastProgress_.compare_exchange_strong(last, now)) tellProgress_();
+    if (now - last >= kProgressMs && lastProgress_.compare_exchange_strong(last, now)) calls_.progress();
 }
 
 void ParallelCheck::Join() {
@@ -74,8 +79,10 @@ void ParallelCheck::Join() {
         if (t.joinable()) t.join();
 }
 
+void ParallelCheck::Stop() { stop_.store(true, std::memory_order_relaxed); }
+
 void ParallelCheck::Cancel() {
-    stop_.store(true, std::memory_order_relaxed);
+    Stop();
     Join();
 }
 

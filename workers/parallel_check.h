@@ -5,8 +5,8 @@
 // (Check table, Check as you edit) play their games here.
 //
 // A check can be stopped at any moment: each thread looks at the stop
-// every few hundred ticks (tens of microseconds), and Cancel returns once
-// every thread has ended. Progress is told at most every 50 ms.
+// every few hundred ticks (tens of microseconds of play). Progress is told
+// at most every 50 ms.
 #pragma once
 
 #include <atomic>
@@ -26,27 +26,33 @@ namespace bw {
 // cores, so that the window keeps one, and at least one.
 int32_t CheckThreads();
 
+// What a check's threads call, each on the thread itself; each must return
+// quickly (post a message, set a flag) and may not touch the check.
+struct CheckCalls {
+    using Call = std::function<void()>;
+    Call started;   // first of all on each thread (the program lowers its priority there)
+    Call progress;  // at most every 50 ms while games are played
+    Call finished;  // once, when every game is over and the report is made
+};
+
 class ParallelCheck {
 public:
-    // Called on a worker thread; it must return quickly (post a message, set
-    // a flag) and may not touch the check.
-    using Notify = std::function<void()>;
-
     // Starts playing the games `options` describe on `threads` threads (at
     // least one, at most one a game). `table` must stay as it is, read by no
-    // other thread, until the check is over: Finished, Cancel or the
-    // destructor. `progress` is told at most every 50 ms while games are
-    // played; `finished`, once, when every game is over and the report is
-    // made (never after Cancel has returned).
-    ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, Notify progress = {},
-                  Notify finished = {});
+    // other thread, until every thread has ended (Ended, Cancel or the
+    // destructor). `finished` is not called once Stop has been asked.
+    ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, CheckCalls calls = {});
     // Cancels a check still under way.
     ~ParallelCheck();
     ParallelCheck(const ParallelCheck&) = delete;
     ParallelCheck& operator=(const ParallelCheck&) = delete;
 
-    // Stops the games and returns once every thread has ended. A report not
-    // made by then is never made.
+    // Asks the threads to stop, without waiting: each does within a few
+    // hundred ticks. A report not made by then is never made.
+    void Stop();
+    // Whether every thread has ended (its range over, or stopped).
+    bool Ended() const { return ended_.load(std::memory_order_acquire) == threads_.size(); }
+    // Stops the games and returns once every thread has ended.
     void Cancel();
     // Waits for every game to be over; the report is then made.
     void Wait();
@@ -67,13 +73,14 @@ private:
 
     const TableRoot& table_;
     const PlaytestOptions options_;
-    const Notify tellProgress_, tellFinished_;
+    const CheckCalls calls_;
     std::mutex copying_;  // the table is read by one thread at a time, as each copies it
     std::vector<std::unique_ptr<Playtest>> parts_;
     std::unique_ptr<std::atomic<int64_t>[]> gamesDone_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
     std::atomic<size_t> playing_{0};       // threads whose range is not yet over
+    std::atomic<size_t> ended_{0};         // threads that have ended
     std::atomic<int64_t> lastProgress_{0};  // when progress was last told, in ms
     PlaytestReport report_;
     std::vector<std::thread> threads_;

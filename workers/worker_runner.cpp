@@ -2,27 +2,36 @@
 
 namespace bw {
 
-WorkerRunner::WorkerRunner(ParallelCheck::Notify wake, ParallelCheck::Notify progress, int32_t threads)
-    : wake_(std::move(wake)), progress_(std::move(progress)), threads_(threads) {}
+WorkerRunner::WorkerRunner(CheckCalls calls, int32_t threads) : calls_(std::move(calls)), threads_(threads) {}
 
-WorkerRunner::~WorkerRunner() { Cancel(); }
+WorkerRunner::~WorkerRunner() { End(); }
 
 void WorkerRunner::Start(std::unique_ptr<Table> table, const PlaytestOptions& options, Done done) {
     Cancel();
-    table_ = std::move(table);
+    current_.table = std::move(table);
+    current_.check = std::make_unique<ParallelCheck>(*current_.table->root, options, threads_, calls_);
     done_ = std::move(done);
-    check_ = std::make_unique<ParallelCheck>(*table_->root, options, threads_, progress_, wake_);
 }
 
 void WorkerRunner::Cancel() {
-    check_.reset();  // stops and joins its threads
-    table_.reset();
     done_ = nullptr;
+    if (current_.check) {
+        current_.check->Stop();
+        stopping_.push_back(std::move(current_));
+        current_ = {};
+    }
+    // Those whose threads have ended are joined at once (their tables go with them).
+    std::erase_if(stopping_, [](const Run& run) { return run.check->Ended(); });
+}
+
+void WorkerRunner::End() {
+    Cancel();
+    stopping_.clear();  // each joins its threads as it goes
 }
 
 bool WorkerRunner::Deliver() {
-    if (!check_ || !check_->Finished()) return false;
-    PlaytestReport report = check_->TakeReport();
+    if (!current_.check || !current_.check->Finished()) return false;
+    PlaytestReport report = current_.check->TakeReport();
     Done done = std::move(done_);
     Cancel();
     if (done) done(std::move(report));

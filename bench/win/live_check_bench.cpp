@@ -5,7 +5,7 @@
 //   another thread (one move waiting at a time, 1 to 5 ms apart): how long
 //   each move waits and is handled (its latency), while checks run one after
 //   the other (each edit, a posted Undo or Redo, starts one), and the same
-//   with the command off, for as long;
+//   edits at the same times with the command off;
 // - how long a check takes in that loop, from the edit to the summary;
 // - how long a cancel takes: the workers stopped and joined, at moments
 //   spread over a check's games.
@@ -79,16 +79,17 @@ struct Mouse {
     }
 };
 
-// The dialog loop for `checks` checks (or, with the command off, as long as
-// `seconds`): each move's latency; with the command on, each check's time
-// from its edit to its summary.
-void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::vector<double>& latencies,
-             std::vector<double>& checkTimes) {
+// The dialog loop with the mouse moving, each move's latency kept. With
+// the command on, `spans` is filled with the times from each of `edits`
+// edits to its summary, each edit made as soon as the summary of the one
+// before is shown; with it off, the same edits are made after the same
+// times (`spans` given), so that both loops paint alike.
+void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>& spans,
+             std::vector<double>& latencies) {
     bw::Editor& e = dlg.editor();
     Mouse mouse(dlg.hwnd());
-    const double start = Now();
     double editAt = 0;
-    int done = 0;
+    size_t done = 0;
     bool editWaiting = false;
     // An edit, as the menu posts it: the piece placed at the start comes back, or goes.
     auto edit = [&] {
@@ -96,11 +97,12 @@ void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::v
         const UINT command = e.document().history().CanRedo() ? ID_EDIT_REDO : ID_EDIT_UNDO;
         editWaiting = PostMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0) != 0;
     };
-    if (live) edit();
-    while (live ? done < checks : Now() - start < seconds * 1e6) {
-        if (live && !editWaiting && !e.CheckWanted() && e.FindingsCurrent()) {
-            checkTimes.push_back(Now() - editAt);
-            if (++done == checks) break;
+    edit();
+    while (done < edits) {
+        const bool over = live ? !editWaiting && !e.CheckWanted() && e.FindingsCurrent() : Now() - editAt >= spans[done];
+        if (over) {
+            if (live) spans.push_back(Now() - editAt);
+            if (++done == edits) break;
             edit();
         }
         MSG msg;
@@ -120,7 +122,7 @@ void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::v
 std::vector<double> Cancels(ui::TableDialog& dlg, int n) {
     std::vector<double> times;
     std::mt19937 random(11);
-    bw::WorkerRunner runner([] {});
+    bw::WorkerRunner runner({});
     for (int i = 0; i < n; ++i) {
         runner.Start(bw::CheckCopy(dlg.editor().table()), dlg.editor().CheckOptions(), [](bw::PlaytestReport) {});
         Sleep(random() % 21);
@@ -170,16 +172,15 @@ bool Run(const char* name) {
 
     std::printf("\n%s:\n", name);
     // In turns, so that a change in the machine's load touches both alike:
-    // checks with the command on, then as long with it off.
-    std::vector<double> onLatency, checkTimes, offLatency, unused;
+    // checks with the command on, then the same edits with it off.
+    std::vector<double> onLatency, checkTimes, offLatency;
     for (int turn = 0; turn < 4; ++turn) {
         if (turn > 0) SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
-        const size_t before = checkTimes.size();
-        RunLoop(dlg, true, 4, 0, onLatency, checkTimes);
-        double onSeconds = 0;
-        for (size_t i = before; i < checkTimes.size(); ++i) onSeconds += checkTimes[i] / 1e6;
+        std::vector<double> spans;
+        RunLoop(dlg, true, 4, spans, onLatency);
+        checkTimes.insert(checkTimes.end(), spans.begin(), spans.end());
         SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
-        RunLoop(dlg, false, 0, onSeconds, offLatency, unused);
+        RunLoop(dlg, false, spans.size(), spans, offLatency);
     }
     win::WriteFlag(ui::TableDialog::kCheckAsYouEditSetting, setting);
     const Figures on = Summarise(InMs(onLatency)), off = Summarise(InMs(offLatency));

@@ -86,7 +86,7 @@ TEST(ParallelCheck, ACancelStopsTheGamesAndLeavesNoReport) {
     options.games = 50000;  // far more than are played before the cancel
     Signal progress;
     std::atomic<int> finished{0};
-    ParallelCheck check(*t->root, options, 3, [&] { progress.Raise(); }, [&] { ++finished; });
+    ParallelCheck check(*t->root, options, 3, {.progress = [&] { progress.Raise(); }, .finished = [&] { ++finished; }});
     EXPECT_EQ(check.Threads(), 3);
     ASSERT_TRUE(progress.Await(1));  // the games are under way
     check.Cancel();
@@ -112,10 +112,10 @@ TEST(ParallelCheck, ProgressIsToldAtMostEvery50Milliseconds) {
     std::vector<int64_t> seen;
     ParallelCheck* running = nullptr;
     const auto start = std::chrono::steady_clock::now();
-    ParallelCheck check(*t->root, options, 2, [&] {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (running) seen.push_back(running->GamesDone());
-    });
+    ParallelCheck check(*t->root, options, 2, {.progress = [&] {
+                                                   std::lock_guard<std::mutex> lock(mutex);
+                                                   if (running) seen.push_back(running->GamesDone());
+                                               }});
     {
         std::lock_guard<std::mutex> lock(mutex);
         running = &check;
@@ -137,7 +137,7 @@ TEST(ParallelCheck, ProgressIsToldAtMostEvery50Milliseconds) {
 // as the window delivers it when the workers' message comes.
 struct Threaded {
     Signal wake;
-    WorkerRunner runner{[this] { wake.Raise(); }};
+    WorkerRunner runner{{.finished = [this] { wake.Raise(); }}};
     bwtest::ScreenView view;
     Editor editor{view, BuiltinImageLoader{}, bwtest::Session::Texts(), runner};
 
