@@ -32,12 +32,17 @@ ParallelCheck::ParallelCheck(const TableRoot& table, const PlaytestOptions& opti
     gamesDone_ = std::make_unique<std::atomic<int64_t>[]>(n);
     playing_ = n;
     lastProgress_ = NowMs();
-    for (size_t j = 0; j < n; ++j) {
-        threads_.emplace_back([this, j] {
-            if (calls_.started) calls_.started();
-            Play(j);
-            ended_.fetch_add(1, std::memory_order_release);
-        });
+    try {
+        for (size_t j = 0; j < n; ++j) {
+            threads_.emplace_back([this, j] {
+                if (calls_.started) calls_.started();
+                Play(j);
+                ended_.fetch_add(1, std::memory_order_release);
+            });
+        }
+    } catch (...) {
+        Cancel();  // no thread may outlive a check that never was
+        throw;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "workers/worker_runner.h"
 
+#include <system_error>
+
 namespace bw {
 
 WorkerRunner::WorkerRunner(CheckCalls calls, int32_t threads) : calls_(std::move(calls)), threads_(threads) {}
@@ -8,9 +10,13 @@ WorkerRunner::~WorkerRunner() { End(); }
 
 void WorkerRunner::Start(std::unique_ptr<Table> table, const PlaytestOptions& options, Done done) {
     Cancel();
-    current_.table = std::move(table);
-    current_.check = std::make_unique<ParallelCheck>(*current_.table->root, options, threads_, calls_);
-    done_ = std::move(done);
+    try {
+        auto check = std::make_unique<ParallelCheck>(*table->root, options, threads_, calls_);
+        current_ = {std::move(table), std::move(check)};
+        done_ = std::move(done);
+    } catch (const std::system_error&) {
+        // No thread to be had: no check; the editor asks again at its next look.
+    }
 }
 
 void WorkerRunner::Cancel() {

@@ -7,8 +7,9 @@
 //   the other (each edit, a posted Undo or Redo, starts one), and the same
 //   edits at the same times with the command off;
 // - how long a check takes in that loop, from the edit to the summary;
-// - how long a cancel takes: the workers stopped and joined, at moments
-//   spread over a check's games.
+// - how long a cancel takes, at moments spread over a check's games: until
+//   the workers have stopped and been joined, and on the window's thread
+//   (which lets them go without waiting).
 //
 // Needs a display (Xvfb will do). The setting is left as it was.
 #include <windows.h>
@@ -117,18 +118,35 @@ void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>&
     }
 }
 
-// Cancels of a check of the window's table, each after a wait of 0 to 20
-// ms into its games: how long each Cancel took to stop and join the workers.
-std::vector<double> Cancels(ui::TableDialog& dlg, int n) {
-    std::vector<double> times;
+// Cancels of checks of the window's table, each after 0 to 20 ms of its
+// games: how long the workers took to stop (to leave their games, and then
+// to be joined as well: the check's own Cancel), and how long the window's
+// runner took to let them go (it never waits for them).
+struct CancelTimes {
+    std::vector<double> stopped, joined, runner;
+};
+
+CancelTimes Cancels(ui::TableDialog& dlg, int n) {
+    CancelTimes times;
     std::mt19937 random(11);
+    const bw::PlaytestOptions& options = dlg.editor().CheckOptions();
     bw::WorkerRunner runner({});
     for (int i = 0; i < n; ++i) {
-        runner.Start(bw::CheckCopy(dlg.editor().table()), dlg.editor().CheckOptions(), [](bw::PlaytestReport) {});
+        const std::unique_ptr<bw::Table> table = bw::CheckCopy(dlg.editor().table());
+        bw::ParallelCheck check(*table->root, options, bw::CheckThreads());
         Sleep(random() % 21);
-        const double t0 = Now();
+        double t0 = Now();
+        check.Stop();
+        while (!check.Ended()) {
+        }
+        times.stopped.push_back(Now() - t0);
+        check.Cancel();
+        times.joined.push_back(Now() - t0);
+        runner.Start(bw::CheckCopy(dlg.editor().table()), options, [](bw::PlaytestReport) {});
+        Sleep(random() % 21);
+        t0 = Now();
         runner.Cancel();
-        times.push_back(Now() - t0);
+        times.runner.push_back(Now() - t0);
     }
     return times;
 }
@@ -189,8 +207,10 @@ bool Run(const char* name) {
     std::printf("  %-46s median %.2fx  p99 %.2fx\n", "latency, on against off", on.median / off.median,
                 on.p99 / off.p99);
     Print("edit to summary, mouse moving", Summarise(InMs(checkTimes)), checkTimes.size());
-    const std::vector<double> cancels = Cancels(dlg, 40);
-    Print("cancel (workers stopped and joined)", Summarise(InMs(cancels)), cancels.size());
+    const CancelTimes cancels = Cancels(dlg, 40);
+    Print("cancel: the workers out of their games", Summarise(InMs(cancels.stopped)), cancels.stopped.size());
+    Print("cancel: the workers stopped and joined", Summarise(InMs(cancels.joined)), cancels.joined.size());
+    Print("cancel: the window's runner lets them go", Summarise(InMs(cancels.runner)), cancels.runner.size());
     return true;
 }
 
