@@ -1,21 +1,14 @@
 // The Table menu: Check table, Check as you edit, and the replays of plays.
 //
-// Both checks play the core's playtest (the same as bwtool check, with its
-// defaults: 1,000 games from seed 1) on worker threads, one less than the
-// machine has cores, each on a copy of the table (workers/). The window's
-// thread only posts and takes messages.
-//
-// Check table waits for its games with the main window disabled, so that
-// the table cannot change under them; its window shows the progress they
-// post (at most every 50 ms), and Cancel stops them at once. The findings
-// are painted over the playfield until the table changes or play starts.
-//
-// Checking as you edit, the editor decides when a check starts, goes on or
-// is dropped, each time the window has handled a message that may change
-// the table (a kCheckMessage posted behind it). The workers post the same
-// message when their games are over: the report goes to the editor then,
-// unless a message box, a file dialog or Check table holds the window, and
-// then once it is free.
+// Both checks play the core's playtest (bwtool check's, with its defaults)
+// on worker threads (workers/), each on a copy of the table; the window's
+// thread only posts and takes messages. Check table waits with the main
+// window disabled, so that the table cannot change under the games; its
+// window shows the progress they post and its Cancel stops them at once.
+// Checking as you edit, the editor looks at the table after every message
+// that may change it (a kCheckMessage posted behind it); the workers post
+// the same message when their games are over, and the report goes to the
+// editor then, or, while a modal window holds the window, once it is free.
 #include <windows.h>
 
 #include <algorithm>
