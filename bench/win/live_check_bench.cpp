@@ -85,8 +85,15 @@ struct Mouse {
 // edits to its summary, each edit made as soon as the summary of the one
 // before is shown; with it off, the same edits are made after the same
 // times (`spans` given), so that both loops paint alike.
+// What the window's own thread spends on one message, for the kinds that
+// can hold up a move: a repaint, the check's message (a report shown, a
+// check started or stopped), an edit.
+struct Handling {
+    std::vector<double> paint, check, edit;
+};
+
 void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>& spans,
-             std::vector<double>& latencies) {
+             std::vector<double>& latencies, Handling& handling) {
     bw::Editor& e = dlg.editor();
     Mouse mouse(dlg.hwnd());
     double editAt = 0;
@@ -110,7 +117,13 @@ void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>&
         if (!GetMessageA(&msg, nullptr, 0, 0)) break;
         const bool move = msg.message == WM_MOUSEMOVE && msg.hwnd == dlg.hwnd();
         if (msg.message == WM_COMMAND && msg.hwnd == dlg.hwnd()) editWaiting = false;
+        const double t0 = Now();
         win::PumpDialogMessage(dlg.hwnd(), msg);
+        std::vector<double>* kind = msg.message == WM_PAINT                       ? &handling.paint
+                                    : msg.message == ui::TableDialog::kCheckMessage ? &handling.check
+                                    : msg.message == WM_COMMAND                     ? &handling.edit
+                                                                                    : nullptr;
+        if (kind) kind->push_back(Now() - t0);
         if (move && mouse.waiting) {
             latencies.push_back(Now() - mouse.postedAt);
             mouse.Handled();
@@ -192,13 +205,14 @@ bool Run(const char* name) {
     // In turns, so that a change in the machine's load touches both alike:
     // checks with the command on, then the same edits with it off.
     std::vector<double> onLatency, checkTimes, offLatency;
+    Handling onHandling, offHandling;
     for (int turn = 0; turn < 4; ++turn) {
         if (turn > 0) SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
         std::vector<double> spans;
-        RunLoop(dlg, true, 4, spans, onLatency);
+        RunLoop(dlg, true, 4, spans, onLatency, onHandling);
         checkTimes.insert(checkTimes.end(), spans.begin(), spans.end());
         SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
-        RunLoop(dlg, false, spans.size(), spans, offLatency);
+        RunLoop(dlg, false, spans.size(), spans, offLatency, offHandling);
     }
     win::WriteFlag(ui::TableDialog::kCheckAsYouEditSetting, setting);
     const Figures on = Summarise(InMs(onLatency)), off = Summarise(InMs(offLatency));
@@ -207,6 +221,11 @@ bool Run(const char* name) {
     std::printf("  %-46s median %.2fx  p99 %.2fx\n", "latency, on against off", on.median / off.median,
                 on.p99 / off.p99);
     Print("edit to summary, mouse moving", Summarise(InMs(checkTimes)), checkTimes.size());
+    Print("window's thread: a repaint, checking", Summarise(InMs(onHandling.paint)), onHandling.paint.size());
+    Print("window's thread: a repaint, command off", Summarise(InMs(offHandling.paint)), offHandling.paint.size());
+    Print("window's thread: an edit, checking", Summarise(InMs(onHandling.edit)), onHandling.edit.size());
+    Print("window's thread: an edit, command off", Summarise(InMs(offHandling.edit)), offHandling.edit.size());
+    Print("window's thread: the check's message", Summarise(InMs(onHandling.check)), onHandling.check.size());
     const CancelTimes cancels = Cancels(dlg, 40);
     Print("cancel: the workers out of their games", Summarise(InMs(cancels.stopped)), cancels.stopped.size());
     Print("cancel: the workers stopped and joined", Summarise(InMs(cancels.joined)), cancels.joined.size());
