@@ -14,8 +14,7 @@ add_executable(bwtool
   tools/bwtool/movie.cpp
 )
 find_library(GIF_LIBRARY gif REQUIRED)
-find_package(Threads REQUIRED)
-target_link_libraries(bwtool PRIVATE bw_games PNG::PNG ${GIF_LIBRARY} Threads::Threads)
+target_link_libraries(bwtool PRIVATE bw_workers PNG::PNG ${GIF_LIBRARY})
 bw_view(bwtool PRIVATE tools/bwtool)
 # The web player goes inside the tool, for bwtool page.
 target_compile_definitions(bwtool PRIVATE BW_WEB_PLAYER="${BW_WEB_PLAYER}")
@@ -26,7 +25,7 @@ enable_testing()
 include(GoogleTest)
 file(GLOB BW_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${BW_NATIVE_TESTS})
-target_link_libraries(core_tests PRIVATE bw_editor GTest::gtest_main PNG::PNG ${GIF_LIBRARY})
+target_link_libraries(core_tests PRIVATE bw_worker_runner GTest::gtest_main PNG::PNG ${GIF_LIBRARY})
 bw_view(core_tests PRIVATE tests/core)
 target_compile_definitions(core_tests PRIVATE
   BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"

@@ -92,7 +92,7 @@ target_compile_definitions(bw_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_W
 target_compile_options(bw_win32 PRIVATE ${BW_WARNINGS})
 target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 shell32 ole32 uuid)
 
-bw_layer(bwwin SEES ui BELOW bw_win32 bw_editor bwfiles_win tvcomm_import SOURCES
+bw_layer(bwwin SEES ui BELOW bw_win32 bw_worker_runner bwfiles_win tvcomm_import SOURCES
   ui/table_dialog.cpp
   ui/table_keys.cpp
   ui/table_paint.cpp

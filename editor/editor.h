@@ -258,7 +258,7 @@ private:
     ShownTable picture_;
     bool recoveryStale_ = false;
     uint64_t shownChanges_ = 0;
-    std::string coordinatesText_, statusText_, scoreText_;
+    std::string coordinatesText_, statusText_, scoreText_;  // empty until a table is opened or played
 
     PlaytestOptions checkOptions_;
     std::unique_ptr<PlaytestReport> findings_;

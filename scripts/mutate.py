@@ -24,7 +24,7 @@ import time
 
 PARTS = {
     # part: (folders whose sources get faults, folders left out)
-    "core": (["model/", "physics/", "files/", "games/", "editor/", "tools/"], ["files/win/"]),
+    "core": (["model/", "physics/", "files/", "games/", "editor/", "workers/", "tools/"], ["files/win/"]),
     "win": (["ui/", "win/", "tvcomm/"], []),
 }
 

@@ -2,7 +2,7 @@
 # The mutation check: plants one small fault at a time in a copy of the
 # sources (under build/mutate/), rebuilds, runs the tests and counts the
 # faults they catch. Not part of the test command.
-#   sh scripts/mutate.sh --part core --seed 1 --count 60   # model/ physics/ files/ games/ editor/ tools/, native tests
+#   sh scripts/mutate.sh --part core --seed 1 --count 60   # model/ physics/ files/ games/ editor/ workers/ tools/, native tests
 #   sh scripts/mutate.sh --part win  --seed 1 --count 20   # ui/ win/ tvcomm/, Windows tests under Wine
 #   ... --rev COMMIT   tests that commit's files instead of the working tree
 # Ends with a line such as "core seed 1: 57 of 60 caught".

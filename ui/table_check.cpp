@@ -1,19 +1,18 @@
 // The Table menu: Check table, Check as you edit, and the replays of plays.
 //
-// The check runs the core's playtest (the same as bwtool check, with its
-// defaults: 1,000 games from seed 1) on the one thread, a slice of ticks at
-// a time with the waiting messages handled between slices, so that the
-// progress shows and Cancel works. Meanwhile the main window is disabled:
-// the table cannot change under the games. The findings are painted over
-// the playfield until the table changes or play starts.
-//
-// Checking as you edit, the editor decides when a check starts, goes on or
-// is dropped; the window gives it the idle time: a timer whose messages
-// come only when no other message waits, each running slices of a few
-// milliseconds until a message waits again.
+// Both checks play the core's playtest (bwtool check's, with its defaults)
+// on worker threads (workers/), each on a copy of the table; the window's
+// thread only posts and takes messages. Check table waits with the main
+// window disabled, so that the table cannot change under the games; its
+// window shows the progress they post and its Cancel stops them at once.
+// Checking as you edit, the editor looks at the table after every message
+// that may change it (a kCheckMessage posted behind it); the workers post
+// the same message when their games are over, and the report goes to the
+// editor then, or, while a modal window holds the window, once it is free.
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,44 +27,17 @@
 
 namespace ui {
 
-namespace {
-
-// Play between looks at the messages: about 15 ms, in steps of ticks small
-// enough for the largest table.
-constexpr int64_t kCheckStep = 2000;
-constexpr double kCheckSliceSeconds = 0.015;
-
-// A slice of the check as you edit aims at this; input waits for one slice
-// at most, and the budget never grows more than twice at a time.
-constexpr double kIdleSliceSeconds = 0.004;
-constexpr int64_t kLeastIdleTicks = 50;
-constexpr int64_t kMostIdleTicks = 1000000;
-
-double Seconds() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Whether any message waits for the thread (input, posted, sent, paint or timer).
-bool MessagesWaiting() { return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0; }
-
-// Runs the playtest for about one slice; true when every game is over.
-bool RunSlice(bw::Playtest& test) {
-    LARGE_INTEGER frequency, start, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    do {
-        if (test.Run(kCheckStep)) return true;
-        QueryPerformanceCounter(&now);
-    } while (static_cast<double>(now.QuadPart - start.QuadPart) < kCheckSliceSeconds * static_cast<double>(frequency.QuadPart));
-    return false;
-}
-
-}  // namespace
-
 // ---- Check table -----------------------------------------------------------------
+
+bw::CheckCalls TableDialog::WorkerCalls(UINT message, bool progress) {
+    bw::CheckCalls calls;
+    // Below the window's thread, which so never waits for them for a core.
+    calls.started = [] { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); };
+    // The workers' one call on the window: a message posted to it.
+    calls.finished = [this, message] { PostMessageW(hwnd(), message, 0, 0); };
+    if (progress) calls.progress = calls.finished;
+    return calls;
+}
 
 void TableDialog::OnCheckTable() {
     if (checking_) return;
@@ -93,36 +65,41 @@ void TableDialog::OnCheckTable() {
         checkDialog_->ShowFindings(*editor_->Findings());
         return;
     }
-    bw::Playtest test(editor_->table(), editor_->CheckOptions());
+    // A check as you edit would only share the cores; it starts again if
+    // this one is cancelled.
+    liveChecks_.Cancel();
+    bw::WorkerRunner games(WorkerCalls(kCheckTableMessage, true));
+    std::optional<bw::PlaytestReport> report;
+    games.Start(bw::CheckCopy(editor_->table()), editor_->CheckOptions(),
+                [&report](bw::PlaytestReport r) { report = std::move(r); });
     checking_ = true;
     EnableWindow(hwnd(), FALSE);
-    const bool finished = RunCheck(test);
+    RunCheck(games);
     EnableWindow(hwnd(), TRUE);
     checking_ = false;
-    if (!finished || !checkDialog_) {
+    if (!report || !checkDialog_) {
         checkDialog_.reset();
         return;
     }
-    editor_->ShowFindings(test.Report());
+    editor_->ShowFindings(std::move(*report));
     checkDialog_->ShowFindings(*editor_->Findings());
 }
 
-bool TableDialog::RunCheck(bw::Playtest& test) {
-    while (checkDialog_ && checkDialog_->Running()) {
-        const bool finished = RunSlice(test);
-        checkDialog_->SetProgress(test.GamesDone(), test.Games());
-        if (finished) return true;
-        MSG msg;
-        while (checkDialog_ && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {  // for the loop that waits outside
-                PostQuitMessage(static_cast<int>(msg.wParam));
-                checkDialog_.reset();
-                return false;
-            }
-            win::PumpDialogMessage(checkDialog_->hwnd(), msg);
+void TableDialog::RunCheck(bw::WorkerRunner& games) {
+    MSG msg;
+    while (checkDialog_ && checkDialog_->Running() && games.Busy()) {
+        if (!GetMessageW(&msg, nullptr, 0, 0)) {  // WM_QUIT, for the loop that waits outside
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            checkDialog_.reset();
+            return;
         }
+        if (msg.message != kCheckTableMessage || msg.hwnd != hwnd()) {
+            win::PumpDialogMessage(checkDialog_->hwnd(), msg);
+            continue;
+        }
+        checkDialog_->SetProgress(games.GamesDone(), games.Games());
+        games.Deliver();
     }
-    return false;
 }
 
 // ---- Check as you edit --------------------------------------------------------------
@@ -137,36 +114,28 @@ void TableDialog::OnCheckAsYouEdit() {
 void TableDialog::ShowCheckAsYouEdit() {
     const bool on = editor_->CheckAsYouEdit();
     CheckMenuItem(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    if (on && editor_->mode() != bw::EditMode::Playing)
-        SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
-    else
-        KillTimer(hwnd(), kLiveCheckTimer);
+    IdleSoon();
 }
 
-void TableDialog::GiveIdleTime() {
-    idleResumePosted_ = false;
-    bool more = true;
-    while (!MessagesWaiting() && (more = IdleSlice())) {
-    }
-    idleCutShort_ = more;
+void TableDialog::IdleSoon() {
+    if (idlePosted_ || !editor_->CheckAsYouEdit() || editor_->mode() == bw::EditMode::Playing) return;
+    idlePosted_ = PostMessageW(hwnd(), kCheckMessage, 0, 0) != 0;
 }
 
-bool TableDialog::IdleSlice() {
-    // Not while a message box or Check table holds the window.
-    if (checking_ || !IsWindowEnabled(hwnd())) return false;
+bool TableDialog::OnAppMessage(UINT msg, WPARAM, LPARAM) {
+    if (msg != kCheckMessage) return false;
+    idlePosted_ = false;
+    // Not while a message box, a file dialog or Check table holds the
+    // window: the command under way may be changing the table.
+    if (checking_ || !IsWindowEnabled(hwnd())) return true;
+    liveChecks_.Deliver();
     editor_->Idle();
-    if (!liveChecks_.Busy()) return false;
-    const double start = Seconds();
-    const bool more = liveChecks_.RunSlice(idleTickBudget_);
-    const double took = Seconds() - start;
-    if (more) {
-        // The next slice sized from this one's cost per tick.
-        const double ticks = static_cast<double>(idleTickBudget_);
-        const double fit = ticks * kIdleSliceSeconds / std::max(took, 1e-6);
-        idleTickBudget_ = std::clamp(static_cast<int64_t>(std::clamp(fit, ticks / 4, ticks * 2)), kLeastIdleTicks,
-                                     kMostIdleTicks);
-    }
-    return more || editor_->CheckWanted();
+    return true;
+}
+
+bool TableDialog::OnEnable(bool enabled) {
+    if (enabled) IdleSoon();  // what waited for the window to be free
+    return false;
 }
 
 // ---- replays ----------------------------------------------------------------------

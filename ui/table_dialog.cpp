@@ -43,6 +43,7 @@ bw::EditorTexts LoadEditorTexts() {
 
 TableDialog::TableDialog()
     : win::Dialog(IDD_TABLE),
+      liveChecks_(WorkerCalls(kCheckMessage)),
       editor_(std::make_unique<bw::Editor>(static_cast<bw::EditorView&>(*this),
                                            win::ResourceImageLoader(win::Instance(), IDB_BALL, 8), LoadEditorTexts(),
                                            liveChecks_)) {
@@ -380,7 +381,6 @@ void TableDialog::ToolChanged() {
 }
 
 void TableDialog::PlayStarted() {
-    KillTimer(hwnd(), kLiveCheckTimer);  // no checking while playing
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
@@ -388,7 +388,7 @@ void TableDialog::PlayStarted() {
 
 void TableDialog::PlayStopped() {
     KillTimer(hwnd(), kPlayTimer);
-    if (editor_->CheckAsYouEdit()) SetTimer(hwnd(), kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
+    IdleSoon();  // a fresh check follows play
     EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
     EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
 }
@@ -408,11 +408,11 @@ void TableDialog::FindingsDropped() {
 // ---- shut-down ----------------------------------------------------------------
 
 void TableDialog::OnDestroy() {
+    liveChecks_.End();  // its threads end before the window and the editor go
     editor_->Settle();
     editor_->DropFindings();
     KillTimer(hwnd(), kPlayTimer);
     KillTimer(hwnd(), kRecoveryTimer);
-    KillTimer(hwnd(), kLiveCheckTimer);
 }
 
 }  // namespace ui

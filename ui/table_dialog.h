@@ -16,6 +16,7 @@
 #include <string>
 
 #include "editor/editor.h"
+#include "workers/worker_runner.h"
 #include "win/recent_tables.h"
 #include "win/dialog.h"
 #include "win/gdi_surface.h"
@@ -63,14 +64,12 @@ public:
     static constexpr UINT_PTR kPlayTimer = 1;
     static constexpr UINT_PTR kRecoveryTimer = 2;  // the copy is written at most this far behind
     static constexpr UINT kRecoveryPeriod = 2000;  // ms
-    // While checking as you edit: the idle time, a slice at a time while
-    // no message waits.
-    static constexpr UINT_PTR kLiveCheckTimer = 3;
+    // Checking as you edit: posted behind every message that may change the
+    // table while the check is on, and by the workers when its games are over.
+    static constexpr UINT kCheckMessage = WM_APP + 1;
+    // Check table's progress, and the end of its games.
+    static constexpr UINT kCheckTableMessage = WM_APP + 2;
     static constexpr char kCheckAsYouEditSetting[] = "Check as you edit";
-    // One slice of the check as you edit, timed: its tick budget is sized
-    // from the slices before so that none takes more than a few
-    // milliseconds. True while more remains.
-    bool IdleSlice();
     std::string helpPath;
 
     // Replaces the table with the table file at `path`; false when the file
@@ -119,6 +118,8 @@ protected:
     bool OnSize(UINT type, int width, int height) override;
     bool OnGetMinMaxInfo(MINMAXINFO& info) override;
     bool OnDpiChanged(UINT dpi, const RECT& suggested) override;
+    bool OnEnable(bool enabled) override;
+    bool OnAppMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnDestroy() override;
 
 private:
@@ -189,24 +190,30 @@ private:
     void CloseWindow(INT_PTR result);
 
     // ---- checking and replays (table_check.cpp) ----
+    // How the checks' workers start, and what they post the window when
+    // their games are over (and, with `progress`, as they go).
+    bw::CheckCalls WorkerCalls(UINT message, bool progress = false);
     void OnCheckTable();
-    // Plays the check's games a slice at a time, with the messages handled
-    // between slices; false when it was cancelled.
-    bool RunCheck(bw::Playtest& test);
+    // Handles the messages, the progress shown, until the games are over
+    // (their report delivered) or cancelled.
+    void RunCheck(bw::WorkerRunner& games);
     void OnOpenReplay();
     void OnSaveReplay();
     void OnCheckAsYouEdit();
-    // The menu item's check mark and the idle timer, as the setting is.
+    // The menu item's check mark, as the setting is.
     void ShowCheckAsYouEdit();
-    // The idle time one timer message gives: slices until a message waits.
-    void GiveIdleTime();
+    // Once the messages waiting now are handled, the check as you edit looks
+    // at the table (kCheckMessage).
+    void IdleSoon();
 
     // ---- the copy of unsaved changes (table_recovery.cpp) ----
     // At start: offers a copy left behind; true when the table was restored.
     bool OfferRecovery();
     void RemoveRecovery();
 
-    bw::SliceRunner liveChecks_;  // the check as you edit, in the window's idle time
+    // The check as you edit, on worker threads, joined before the window goes.
+    bw::WorkerRunner liveChecks_;
+    bool idlePosted_ = false;
     std::unique_ptr<bw::Editor> editor_;
     std::string startupFile_;
     int32_t speed_ = 20;  // play timer period, ms
@@ -227,12 +234,6 @@ private:
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
-    int64_t idleTickBudget_ = 500;  // ticks in a slice of the check as you edit
-    // The idle time was cut short by waiting messages with more to do: the
-    // next input message also brings a timer message of the check's, so that
-    // it goes on as soon as the queue is empty, not at the next tick.
-    bool idleCutShort_ = false;
-    bool idleResumePosted_ = false;
     // True while the dialog manager's own handling of an activation runs.
     bool activationDefaultRunning_ = false;
 };

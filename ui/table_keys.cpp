@@ -62,15 +62,24 @@ constexpr EditItem kEditItems[] = {
     {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
+// Whether a message may change the table or start or end a gesture, so
+// that the check as you edit looks at the table after it: all but the
+// mouse moving with no button down, painting, the timers and its own.
+bool MayChangeTheTable(const MSG& msg) {
+    switch (msg.message) {
+        case WM_MOUSEMOVE: return (msg.wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+        case WM_NCMOUSEMOVE:
+        case WM_PAINT:
+        case WM_TIMER:
+        case TableDialog::kCheckMessage: return false;
+        default: return true;
+    }
+}
+
 }  // namespace
 
 bool TableDialog::PreTranslateMessage(MSG& msg) {
-    const bool input = (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
-                       (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST);
-    if (input && idleCutShort_ && !idleResumePosted_) {
-        // Posted behind this message: it comes once the messages before it are handled.
-        idleResumePosted_ = PostMessageA(hwnd(), WM_TIMER, kLiveCheckTimer, 0) != 0;
-    }
+    if (MayChangeTheTable(msg)) IdleSoon();
     if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
     if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
@@ -154,7 +163,6 @@ bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
 
 bool TableDialog::OnTimer(UINT_PTR id) {
     if (id == kRecoveryTimer) UpdateRecovery();
-    else if (id == kLiveCheckTimer) GiveIdleTime();
     else if (!IsIconic(hwnd())) editor_->PlayStep();
     return false;
 }

@@ -209,8 +209,12 @@ INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         case kDpiChangedMessage:
             if (lp) handled = OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             break;
+        case WM_ENABLE: handled = OnEnable(wp != 0); break;
         case WM_DESTROY: OnDestroy(); return FALSE;
-        default: return FALSE;
+        default:
+            if (msg < WM_APP || msg > 0xBFFF) return FALSE;
+            handled = OnAppMessage(msg, wp, lp);
+            break;
     }
     if (!handled) return FALSE;
     if (ReturnsDirectly(msg)) return result;

@@ -82,6 +82,10 @@ protected:
     // The window is on a screen of another DPI; `suggested` is the system's
     // proposal for its new place.
     virtual bool OnDpiChanged(UINT /*dpi*/, const RECT& /*suggested*/) { return false; }
+    // The window was enabled or disabled (a modal window beside it began or ended).
+    virtual bool OnEnable(bool /*enabled*/) { return false; }
+    // A message of the window's own (WM_APP to 0xBFFF).
+    virtual bool OnAppMessage(UINT /*msg*/, WPARAM, LPARAM) { return false; }
     virtual void OnDestroy() {}
 
 private:

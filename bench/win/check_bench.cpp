@@ -1,7 +1,8 @@
 // Timing of Check table under Wine: the whole command in the real window
-// (1,000 games of up to 3,000 ticks, in slices, with the messages handled
-// between slices and the progress shown), against the same playtest run at
-// once without the window, on the classic table and on the full one.
+// (1,000 games of up to 3,000 ticks on the worker threads, with the messages
+// handled and the progress shown meanwhile), against the same playtest run
+// at once on one thread without the window, on the classic table and on the
+// full one.
 //
 // Needs a display (Xvfb will do).
 #include <windows.h>

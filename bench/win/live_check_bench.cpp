@@ -1,12 +1,15 @@
 // Timing of Check as you edit under Wine, on the classic table and on the
-// full one:
-// - every idle slice of a whole check, as the window's idle timer runs it
-//   (the first check with the tick budget still growing, then one more);
+// full one, its games played on worker threads (one less than the machine
+// has cores):
 // - in the real message loop, with the mouse moving over the playfield from
 //   another thread (one move waiting at a time, 1 to 5 ms apart): how long
 //   each move waits and is handled (its latency), while checks run one after
-//   the other (each edit starts one), and the same with the command off;
-// - how long a check takes in that loop, from the edit to the summary.
+//   the other (each edit, a posted Undo or Redo, starts one), and the same
+//   edits at the same times with the command off;
+// - how long a check takes in that loop, from the edit to the summary;
+// - how long a cancel takes, at moments spread over a check's games: until
+//   the workers have stopped and been joined, and on the window's thread
+//   (which lets them go without waiting).
 //
 // Needs a display (Xvfb will do). The setting is left as it was.
 #include <windows.h>
@@ -24,6 +27,7 @@
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
 #include "win/settings.h"
+#include "workers/worker_runner.h"
 
 namespace {
 
@@ -39,19 +43,6 @@ std::vector<double> InMs(const std::vector<double>& us) {
     std::vector<double> ms;
     for (double u : us) ms.push_back(u / 1000);
     return ms;
-}
-
-// Every slice of one whole check, called as the idle timer calls it.
-std::vector<double> CheckSlices(ui::TableDialog& dlg) {
-    std::vector<double> slices;
-    bool more = true;
-    while (more) {
-        const double t0 = Now();
-        more = dlg.IdleSlice();
-        slices.push_back(Now() - t0);
-    }
-    bench::Pump(dlg.hwnd());
-    return slices;
 }
 
 // The mouse, moving over the playfield from another thread: a move 1 to 5
@@ -89,38 +80,88 @@ struct Mouse {
     }
 };
 
-// The dialog loop for `checks` checks (or, with the command off, as long as
-// `seconds`): each move's latency; with the command on, each check's time
-// from its edit to its summary.
-void RunLoop(ui::TableDialog& dlg, bool live, int checks, double seconds, std::vector<double>& latencies,
-             std::vector<double>& checkTimes) {
+// The dialog loop with the mouse moving, each move's latency kept. With
+// the command on, `spans` is filled with the times from each of `edits`
+// edits to its summary, each edit made as soon as the summary of the one
+// before is shown; with it off, the same edits are made after the same
+// times (`spans` given), so that both loops paint alike.
+// What the window's own thread spends on one message, for the kinds that
+// can hold up a move: a repaint, the check's message (a report shown, a
+// check started or stopped), an edit.
+struct Handling {
+    std::vector<double> paint, check, edit;
+};
+
+void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>& spans,
+             std::vector<double>& latencies, Handling& handling) {
     bw::Editor& e = dlg.editor();
     Mouse mouse(dlg.hwnd());
-    const double start = Now();
     double editAt = 0;
-    int done = 0;
-    // An edit: the piece placed at the start comes back, or goes.
+    size_t done = 0;
+    bool editWaiting = false;
+    // An edit, as the menu posts it: the piece placed at the start comes back, or goes.
     auto edit = [&] {
         editAt = Now();
-        if (e.document().history().CanRedo()) e.Redo();
-        else e.Undo();
+        const UINT command = e.document().history().CanRedo() ? ID_EDIT_REDO : ID_EDIT_UNDO;
+        editWaiting = PostMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0) != 0;
     };
-    if (live) edit();
-    while (live ? done < checks : Now() - start < seconds * 1e6) {
-        if (live && !e.CheckWanted() && e.FindingsCurrent()) {
-            checkTimes.push_back(Now() - editAt);
-            if (++done == checks) break;
+    edit();
+    while (done < edits) {
+        const bool over = live ? !editWaiting && !e.CheckWanted() && e.FindingsCurrent() : Now() - editAt >= spans[done];
+        if (over) {
+            if (live) spans.push_back(Now() - editAt);
+            if (++done == edits) break;
             edit();
         }
         MSG msg;
         if (!GetMessageA(&msg, nullptr, 0, 0)) break;
         const bool move = msg.message == WM_MOUSEMOVE && msg.hwnd == dlg.hwnd();
+        if (msg.message == WM_COMMAND && msg.hwnd == dlg.hwnd()) editWaiting = false;
+        const double t0 = Now();
         win::PumpDialogMessage(dlg.hwnd(), msg);
+        std::vector<double>* kind = msg.message == WM_PAINT                       ? &handling.paint
+                                    : msg.message == ui::TableDialog::kCheckMessage ? &handling.check
+                                    : msg.message == WM_COMMAND                     ? &handling.edit
+                                                                                    : nullptr;
+        if (kind) kind->push_back(Now() - t0);
         if (move && mouse.waiting) {
             latencies.push_back(Now() - mouse.postedAt);
             mouse.Handled();
         }
     }
+}
+
+// Cancels of checks of the window's table, each after 0 to 20 ms of its
+// games: how long the workers took to stop (to leave their games, and then
+// to be joined as well: the check's own Cancel), and how long the window's
+// runner took to let them go (it never waits for them).
+struct CancelTimes {
+    std::vector<double> stopped, joined, runner;
+};
+
+CancelTimes Cancels(ui::TableDialog& dlg, int n) {
+    CancelTimes times;
+    std::mt19937 random(11);
+    const bw::PlaytestOptions& options = dlg.editor().CheckOptions();
+    bw::WorkerRunner runner({});
+    for (int i = 0; i < n; ++i) {
+        const std::unique_ptr<bw::Table> table = bw::CheckCopy(dlg.editor().table());
+        bw::ParallelCheck check(*table->root, options, bw::CheckThreads());
+        Sleep(random() % 21);
+        double t0 = Now();
+        check.Stop();
+        while (!check.Ended()) {
+        }
+        times.stopped.push_back(Now() - t0);
+        check.Cancel();
+        times.joined.push_back(Now() - t0);
+        runner.Start(bw::CheckCopy(dlg.editor().table()), options, [](bw::PlaytestReport) {});
+        Sleep(random() % 21);
+        t0 = Now();
+        runner.Cancel();
+        times.runner.push_back(Now() - t0);
+    }
+    return times;
 }
 
 bool Run(const char* name) {
@@ -161,30 +202,34 @@ bool Run(const char* name) {
     if (!e.CheckAsYouEdit()) return false;
 
     std::printf("\n%s:\n", name);
-    KillTimer(dlg.hwnd(), ui::TableDialog::kLiveCheckTimer);  // the slices called here, one by one
-    const std::vector<double> first = InMs(CheckSlices(dlg));
-    e.Undo();
-    const std::vector<double> second = InMs(CheckSlices(dlg));
-    Print("idle slices, first check", Summarise(first), first.size());
-    Print("idle slices, next check", Summarise(second), second.size());
-    double sum = 0;
-    for (double s : second) sum += s;
-    std::printf("  %-46s %7.0f ms\n", "the next check's slices together", sum);
-
-    SetTimer(dlg.hwnd(), ui::TableDialog::kLiveCheckTimer, USER_TIMER_MINIMUM, nullptr);
-    std::vector<double> onLatency, checkTimes, offLatency, unused;
-    RunLoop(dlg, true, 6, 0, onLatency, checkTimes);
-    const double onSeconds = [&] {
-        double s = 0;
-        for (double t : checkTimes) s += t;
-        return s / 1e6;
-    }();
-    SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+    // In turns, so that a change in the machine's load touches both alike:
+    // checks with the command on, then the same edits with it off.
+    std::vector<double> onLatency, checkTimes, offLatency;
+    Handling onHandling, offHandling;
+    for (int turn = 0; turn < 4; ++turn) {
+        if (turn > 0) SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+        std::vector<double> spans;
+        RunLoop(dlg, true, 4, spans, onLatency, onHandling);
+        checkTimes.insert(checkTimes.end(), spans.begin(), spans.end());
+        SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
+        RunLoop(dlg, false, spans.size(), spans, offLatency, offHandling);
+    }
     win::WriteFlag(ui::TableDialog::kCheckAsYouEditSetting, setting);
-    RunLoop(dlg, false, 0, onSeconds, offLatency, unused);
-    Print("mouse move latency, checking as you edit", Summarise(InMs(onLatency)), onLatency.size());
-    Print("mouse move latency, command off", Summarise(InMs(offLatency)), offLatency.size());
-    Print("edit to summary, in the loop", Summarise(InMs(checkTimes)), checkTimes.size());
+    const Figures on = Summarise(InMs(onLatency)), off = Summarise(InMs(offLatency));
+    Print("mouse move latency, checking as you edit", on, onLatency.size());
+    Print("mouse move latency, command off", off, offLatency.size());
+    std::printf("  %-46s median %.2fx  p99 %.2fx\n", "latency, on against off", on.median / off.median,
+                on.p99 / off.p99);
+    Print("edit to summary, mouse moving", Summarise(InMs(checkTimes)), checkTimes.size());
+    Print("window's thread: a repaint, checking", Summarise(InMs(onHandling.paint)), onHandling.paint.size());
+    Print("window's thread: a repaint, command off", Summarise(InMs(offHandling.paint)), offHandling.paint.size());
+    Print("window's thread: an edit, checking", Summarise(InMs(onHandling.edit)), onHandling.edit.size());
+    Print("window's thread: an edit, command off", Summarise(InMs(offHandling.edit)), offHandling.edit.size());
+    Print("window's thread: the check's message", Summarise(InMs(onHandling.check)), onHandling.check.size());
+    const CancelTimes cancels = Cancels(dlg, 40);
+    Print("cancel: the workers out of their games", Summarise(InMs(cancels.stopped)), cancels.stopped.size());
+    Print("cancel: the workers stopped and joined", Summarise(InMs(cancels.joined)), cancels.joined.size());
+    Print("cancel: the window's runner lets them go", Summarise(InMs(cancels.runner)), cancels.runner.size());
     return true;
 }
 
@@ -197,7 +242,8 @@ int main() {
         std::fprintf(stderr, "win_live_check_bench: unexpected message: %s\n", r.text.c_str());
         return IDCANCEL;
     });
-    std::printf("Check as you edit: 1,000 games of up to 3,000 ticks a check\n");
+    std::printf("Check as you edit: 1,000 games of up to 3,000 ticks a check, on %d worker thread(s)\n",
+                static_cast<int>(bw::CheckThreads()));
     const bool ok = Run("classic") && Run("full");
     return ok ? 0 : 1;
 }

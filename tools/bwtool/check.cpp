@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "games/playtest.h"
 #include "tools/bwtool/commands.h"
 #include "tools/bwtool/png_writer.h"
+#include "workers/parallel_check.h"
 
 namespace bw {
 
@@ -23,28 +22,6 @@ constexpr const char* kCheckUsage =
     "usage: bwtool check TABLE.bwt [--games N] [--seed S] [--ticks T] [--jobs J] [--png OUT.png] [--json] [--strict]\n";
 
 constexpr int64_t kMaxJobs = 256;
-
-// The games split into `jobs` consecutive ranges, each played on a thread
-// of its own with a copy of the table, the reports merged in game order:
-// the same report as one job gives.
-PlaytestReport PlayInJobs(const TableRoot& table, const PlaytestOptions& options, int64_t jobs) {
-    jobs = std::max<int64_t>(1, std::min(jobs, options.games));
-    std::vector<std::unique_ptr<Playtest>> parts;
-    for (int64_t j = 0; j < jobs; ++j)
-        parts.push_back(std::make_unique<Playtest>(table, options, options.games * j / jobs,
-                                                   options.games * (j + 1) / jobs));
-    auto play = [](Playtest& part) {
-        while (!part.Run(1 << 20)) {
-        }
-    };
-    std::vector<std::thread> threads;
-    for (size_t j = 1; j < parts.size(); ++j) threads.emplace_back(play, std::ref(*parts[j]));
-    play(*parts[0]);
-    for (std::thread& t : threads) t.join();
-    std::vector<const Playtest*> done;
-    for (const auto& part : parts) done.push_back(part.get());
-    return MergedReport(done);
-}
 
 }  // namespace
 
@@ -107,7 +84,9 @@ int Check(int argc, char** argv) {
     Table table(BuiltinImageLoader{});
     LoadResult loaded;
     if (!LoadTableFile(path, *table.root, loaded)) return 2;
-    const PlaytestReport report = PlayInJobs(*table.root, options, jobs);
+    // Each thread plays a range of the games on a copy of the table; the
+    // report is the same for any number of them.
+    const PlaytestReport report = PlayOnThreads(*table.root, options, static_cast<int32_t>(jobs));
     std::fputs(json ? ReportJson(report).c_str() : ReportText(report).c_str(), stdout);
     if (png) {
         SoftSurface surface(kPlayfieldWidth, kPlayfieldHeight, kWhite);
