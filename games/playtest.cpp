@@ -313,7 +313,7 @@ struct Playtest::Impl final : ContactObserver {
         CloseRest();
         CloseConfine();
         // The ball still in play lasted until the game ended.
-        if (drains < options.drainsPerGame && tick > lifeStart) lives.push_back(tick - lifeStart);
+        if (drains < options.drainsPerGame && tick > lifeStart) undrainedLives.push_back(tick - lifeStart);
         report.ticks += tick;
         scores.push_back(static_cast<uint32_t>(table.state.score));
         // No key is let go here: every key change has had its tick, so the
@@ -335,7 +335,8 @@ struct Playtest::Impl final : ContactObserver {
     };
     std::vector<TrapFound> trapsFound;
     std::vector<uint32_t> scores;
-    std::vector<int64_t> lives;
+    std::vector<int64_t> lives;           // of the balls that drained
+    std::vector<int64_t> undrainedLives;  // of the balls in play when their game ended
     Side sides[2];
     bool hasCannon = false;
     int32_t serveFx = 0, serveFy = 0;
@@ -380,7 +381,7 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
     const Playtest::Impl& m = *parts.front()->impl_;
     PlaytestReport r = m.report;
     std::vector<uint32_t> scores;
-    std::vector<int64_t> lives;
+    std::vector<int64_t> lives, undrained;
     const Playtest::Impl* before = nullptr;
     for (const Playtest* part : parts) {
         const Playtest::Impl& p = *part->impl_;
@@ -400,6 +401,7 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
         r.games += p.game - p.firstGame;
         scores.insert(scores.end(), p.scores.begin(), p.scores.end());
         lives.insert(lives.end(), p.lives.begin(), p.lives.end());
+        undrained.insert(undrained.end(), p.undrainedLives.begin(), p.undrainedLives.end());
         before = &p;
     }
     r.tickLimit = m.options.ticks;
@@ -439,6 +441,9 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
         r.scoreMedian = s[(n - 1) / 2];
         r.scoreP90 = s[(9 * n + 9) / 10 - 1];
     }
+    std::sort(lives.begin(), lives.end());
+    if (!lives.empty()) r.drainedBallTicksMedian = lives[(lives.size() - 1) / 2];
+    lives.insert(lives.end(), undrained.begin(), undrained.end());
     if (!lives.empty()) {
         std::vector<int64_t>& l = lives;
         std::sort(l.begin(), l.end());
@@ -515,6 +520,11 @@ std::string EndlessText(const PlaytestReport& r) {
            Grouped(r.tickLimit) + " ticks";
 }
 
+std::string UndrainedText(const PlaytestReport& r) {
+    return Grouped(r.endless) + " of " + Grouped(r.games) + " games reached " + Grouped(r.tickLimit) +
+           " ticks without a drain, too few to tell whether the ball drains";
+}
+
 std::string ReportText(const PlaytestReport& r) {
     std::string s;
     const std::vector<int32_t> unreached = r.Unreached();
@@ -536,6 +546,7 @@ std::string FiguresText(const PlaytestReport& r) {
          Number(r.scoreP90) + "\n";
     s += "drains: " + Number(r.drains) + "; a ball lasts " + Number(r.ballTicksMean) + " ticks on average (median " +
          Number(r.ballTicksMedian) + "); hole captures: " + Number(r.captures) + "\n";
+    if (r.MostGamesUndrained() && !r.EndlessFinding()) s += UndrainedText(r) + "\n";
     const PieceFacts* most = nullptr;
     for (const PieceFacts& p : r.pieces)
         if (p.target && (!most || p.hits > most->hits)) most = &p;
@@ -550,6 +561,7 @@ std::string ReportJson(const PlaytestReport& r) {
     std::string s = "{\n  \"games\": " + Number(r.games) + ",\n  \"ticks\": " + Number(r.ticks) +
                     ",\n  \"drains\": " + Number(r.drains) + ",\n  \"captures\": " + Number(r.captures) +
                     ",\n  \"endless\": " + Number(r.endless) +
+                    ",\n  \"never_drains\": " + (r.EndlessFinding() ? "true" : "false") +
                     ",\n  \"ball_ticks\": {\"mean\": " + Number(r.ballTicksMean) + ", \"median\": " +
                     Number(r.ballTicksMedian) + "},\n  \"score\": {\"mean\": " + Tenths(r.scoreMeanTenths) +
                     ", \"median\": " + Number(r.scoreMedian) + ", \"p90\": " + Number(r.scoreP90) +
