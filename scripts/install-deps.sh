@@ -4,7 +4,7 @@
 set -e
 PKGS="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
       fp-utils-3.2.2 cmake ninja-build googletest libgtest-dev libbenchmark-dev libpng-dev
-      clang libclang-rt-14-dev file libgif-dev nsis zip unzip"
+      clang libclang-rt-14-dev file libgif-dev nsis zip unzip valgrind"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
