@@ -135,6 +135,7 @@ struct Playtest::Impl final : ContactObserver {
         CopyPieces(source, *table.root);
         TableState& st = table.state;
         st.contacts = this;
+        st.repaint = false;
         const TablePiece* cannon = nullptr;
         for (const TablePiece* c = table.root->FirstChild(); c; c = c->next.get())
             if (c->kind == kCannon) cannon = c;
@@ -206,10 +207,7 @@ struct Playtest::Impl final : ContactObserver {
         inGame = true;
     }
 
-    void Key(int32_t key, bool down) {
-        SendKey(table.state, key, down);
-        keysSent = true;
-    }
+    void Key(int32_t key, bool down) { SendKey(table.state, key, down); }
 
     void Play() {
         const Ball& b = *table.state.ball;
@@ -273,10 +271,8 @@ struct Playtest::Impl final : ContactObserver {
         TableState& st = table.state;
         ++tick;
         ++clock;
-        keysSent = false;
         Play();
         const bool drained = PlayTick(st, false);
-        if (keysSent) table.root->dirtyRegion.SetEmpty();
         const Ball& b = *st.ball;
         // The ball's table position, as the tick left it (b.x, b.y), from
         // its fixed position: read whole, the pair just stored stalls.
@@ -346,7 +342,7 @@ struct Playtest::Impl final : ContactObserver {
     bool inGame = false;
     int64_t tick = 0, clock = 0, lifeStart = 0, serveAfter = 0, serveGiveUp = 0;
     int32_t drains = 0, serveHold = 0;
-    bool serving = false, keysSent = false;
+    bool serving = false;
     uint64_t rng = 0;
     Stretch rest, confine;
 };

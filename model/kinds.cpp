@@ -236,7 +236,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             keys.Update(state);
             if (keys.dirty) {
                 keys.dirty = 0;
-                if (state.root) state.root->dirtyRegion.Unite(region);
+                if (state.root && state.repaint) state.root->dirtyRegion.Unite(region);
             }
             return 0;
         case PieceMessage::RebuildRegion: {
@@ -294,7 +294,7 @@ int32_t Cannon::HandleMessage(PieceMessage code) {
             }
             if (keys.dirty) {
                 keys.dirty = 0;
-                if (state.root) state.root->dirtyRegion.Unite(region);
+                if (state.root && state.repaint) state.root->dirtyRegion.Unite(region);
             }
             return 0;
         case PieceMessage::Reset:

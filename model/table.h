@@ -150,6 +150,10 @@ struct TableState {
     // knows when it may be out of date.
     uint32_t treeVersion = 0;
     uint32_t resets = 0;
+    // Whether anyone paints this table as it plays: the flippers and the
+    // cannon unite what a key changes of them into the root's dirty region
+    // for the window to repaint. A game nobody watches turns it off.
+    bool repaint = true;
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;

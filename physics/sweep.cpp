@@ -173,7 +173,7 @@ struct Item {
 struct Group {
     TablePiece* piece;
     int32_t parent;
-    uint32_t end;  // one past its last item
+    uint32_t begin, end;  // its items: [begin, end)
 };
 
 class Sweep final : public TableFastPath {
@@ -187,6 +187,11 @@ public:
     std::vector<Group> groups;
     std::vector<TablePiece*> watchers;  // flippers and cannons, in tree order
     std::vector<KeyWatch*> flipperKeys, cannonKeys;
+    std::vector<uint32_t> cannons;  // the cannons' groups, in tree order
+    // Whether a key change may be waiting for the next Simulate: a stroke
+    // of a flipper, a shot of a cannon. Known after every key and at the
+    // start of each game, so that a tick need not look at every key.
+    bool strokesPending = false, shotsPending = false;
     // The groups' results while a pass puts them together.
     std::vector<int32_t> stack, groupBest;
     std::vector<uint32_t> cellStart;  // kGridColumns * kGridRows + 1
@@ -199,10 +204,11 @@ public:
             if (cannon) {
                 watchers.push_back(c);
                 cannonKeys.push_back(&static_cast<Cannon*>(c)->keys);
+                cannons.push_back(static_cast<uint32_t>(groups.size()));
             }
             if (cannon || IsA(*c, typeid(PieceGroup))) {
                 const int32_t g = static_cast<int32_t>(groups.size());
-                groups.push_back({c, parent, 0});
+                groups.push_back({c, parent, static_cast<uint32_t>(items.size()), 0});
                 Flatten(static_cast<PieceGroup&>(*c), g);
                 groups[static_cast<size_t>(g)].end = static_cast<uint32_t>(items.size());
                 continue;
@@ -254,30 +260,47 @@ public:
         }
     }
 
-    // The fixed positions and sizes the boxes were made from, item by item.
-    std::vector<int32_t> Fingerprint(const Ball& ball) const {
-        std::vector<int32_t> out;
-        out.reserve(items.size() * 4 + 1);
-        out.push_back(ball.hitRadius);
+    // The fixed positions and sizes the boxes are made from, item by item,
+    // each handed to `take`.
+    template <class Take>
+    void EachPrintValue(const Ball& ball, Take&& take) const {
+        take(ball.hitRadius);
         auto segment = [&](const BorderSegment& s) {
-            out.insert(out.end(), {s.fx, s.fy, s.hitRadius, s.fx2, s.fy2, s.dx, s.dy, s.active});
+            for (int32_t v : {s.fx, s.fy, s.hitRadius, s.fx2, s.fy2, s.dx, s.dy, int32_t{s.active}}) take(v);
         };
         for (const Item& item : items) {
-            if (item.round) out.insert(out.end(), {item.round->fx, item.round->fy, item.round->hitRadius});
+            if (item.round)
+                for (int32_t v : {item.round->fx, item.round->fy, item.round->hitRadius}) take(v);
             if (item.segment) segment(*item.segment);
             if (const Flipper* f = item.flipper) {
-                out.push_back(f->tipFx);
+                take(f->tipFx);
                 if (f->lowerEdge) segment(*f->lowerEdge);
                 if (f->upperEdge) segment(*f->upperEdge);
             }
         }
+    }
+    std::vector<int32_t> Fingerprint(const Ball& ball) const {
+        std::vector<int32_t> out;
+        out.reserve(items.size() * 4 + 1);
+        EachPrintValue(ball, [&](int32_t v) { out.push_back(v); });
         return out;
     }
+    // True when the positions and sizes are still those the boxes were made
+    // from (compared in place: the next game of a check asks every time).
+    bool StillFits(const Ball& ball) const {
+        size_t i = 0;
+        bool same = true;
+        EachPrintValue(ball, [&](int32_t v) {
+            same = same && i < print.size() && print[i] == v;
+            ++i;
+        });
+        return same && i == print.size();
+    }
 
-    static bool Pending(const std::vector<KeyWatch*>& keys) {
-        for (const KeyWatch* k : keys)
-            if (k->changed) return true;
-        return false;
+    void NotePendingKeys() {
+        strokesPending = shotsPending = false;
+        for (const KeyWatch* k : flipperKeys) strokesPending = strokesPending || k->changed;
+        for (const KeyWatch* k : cannonKeys) shotsPending = shotsPending || k->changed;
     }
 };
 
@@ -297,6 +320,14 @@ bool PlayPhysics(const Collisions& c) {
 
 bool InWindow(const Ball& b) { return b.fx >= kSafeX0 && b.fx <= kSafeX1 && b.fy >= kSafeY0 && b.fy <= kSafeY1; }
 
+// The grid cell of a point: its index, or -1 outside the grid.
+int32_t CellOf(int32_t fx, int32_t fy) {
+    const uint32_t cx = static_cast<uint32_t>((fx - kGridX0) >> kCellShift);
+    const uint32_t cy = static_cast<uint32_t>((fy - kGridY0) >> kCellShift);
+    if (cx >= static_cast<uint32_t>(kGridColumns) || cy >= static_cast<uint32_t>(kGridRows)) return -1;
+    return static_cast<int32_t>(cy * kGridColumns + cx);
+}
+
 // The results as the groups put them together, and what the observer hears.
 class Results {
 public:
@@ -307,10 +338,11 @@ public:
     void Before(uint32_t i) {
         while (open_ > 0 && s_.groups[static_cast<size_t>(stack_[open_ - 1])].end <= i) Close();
     }
-    void Add(const Item& item, int32_t r) {
+    // The result of a piece in group `g` (-1: the root).
+    void Add(const TablePiece& piece, int32_t g, int32_t r) {
         if (r == 0) return;
-        if (contacts_) contacts_->Contact(*item.piece, r);
-        Into(item.group, r);
+        if (contacts_) contacts_->Contact(piece, r);
+        Into(g, r);
     }
     int32_t Finish() {
         while (open_ > 0) Close();
@@ -348,12 +380,89 @@ private:
     int32_t best_ = 0;
 };
 
+// One Simulate pass over the items, from the ball's cell (`cell`, -1 for
+// none: every box is looked at). With `kShots`, a cannon with a shot
+// pending is sent Simulate whole, in its place in the tree's order and
+// whatever its box, as the message down the tree reaches it.
+template <bool kShots>
+int32_t Pass(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
+    Results results(s, contacts);
+    const Box* boxes = s.boxes.data();
+    const uint32_t* cellItems = s.cellItems.data();
+    const uint32_t* cellStart = s.cellStart.data();
+    const uint32_t n = static_cast<uint32_t>(s.items.size());
+    const uint32_t* cannon = s.cannons.data();  // the next cannon to act whole
+    const uint32_t* cannonsEnd = cannon + (kShots ? s.cannons.size() : 0);
+    uint32_t next = 0;  // the first item not yet considered
+    bool everyPiece = false;
+    for (;;) {
+        const int32_t bfx = ball.fx, bfy = ball.fy;
+        // The items to look at from `next` on: the ball's cell's, or all.
+        const uint32_t* list = nullptr;
+        const uint32_t* listEnd = nullptr;
+        if (cell >= 0) {
+            list = cellItems + cellStart[cell];
+            listEnd = cellItems + cellStart[cell + 1];
+            if (next > 0) list = std::lower_bound(list, listEnd, next);
+        }
+        bool moved = false;
+        for (uint32_t j = next;;) {
+            // The next item from j on whose box holds the ball (n: none).
+            if (cell >= 0) {
+                while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+                j = list != listEnd ? *list : n;
+            } else if (!everyPiece) {
+                while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
+            }
+            if constexpr (kShots) {
+                if (cannon != cannonsEnd && s.groups[*cannon].begin <= j) {
+                    const Group& g = s.groups[*cannon];
+                    results.Before(g.begin);
+                    results.Add(*g.piece, g.parent, g.piece->HandleMessage(PieceMessage::Simulate));
+                    // The cannons within it have acted with it.
+                    while (cannon != cannonsEnd && s.groups[*cannon].begin < g.end) ++cannon;
+                    if (ball.fx != bfx || ball.fy != bfy) {
+                        next = g.end;
+                        moved = true;
+                        break;
+                    }
+                    while (list != listEnd && *list < g.end) ++list;
+                    j = std::max(j, g.end);
+                    continue;
+                }
+            }
+            if (j >= n) break;
+            if (cell >= 0) ++list;
+            const Item& item = s.items[j];
+            results.Before(j);
+            // A segment's Simulate is the segment test of the physics in
+            // the table state, which is this physics' own.
+            results.Add(*item.piece, item.group,
+                        item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
+            if (ball.fx != bfx || ball.fy != bfy) {
+                next = j + 1;
+                moved = true;
+                break;
+            }
+            ++j;
+        }
+        if (!moved) break;
+        // Far outside the playfield the boxes do not hold: every piece acts.
+        if (!InWindow(ball)) everyPiece = true;
+        cell = everyPiece ? -1 : CellOf(ball.fx, ball.fy);
+    }
+    results.Before(n);
+    return results.Finish();
+}
+
 }  // namespace
 
 void PrepareFastPath(TableState& st) {
     TableRoot* root = st.root;
     if (!root) return;
-    if (!st.ball) {
+    // The boxes hold for the physics the start of play installs, and only
+    // for it.
+    if (!st.ball || !PlayPhysics(st.collisions)) {
         root->fastPath.reset();
         return;
     }
@@ -361,8 +470,9 @@ void PrepareFastPath(TableState& st) {
     // position and size is as the boxes were made from, they still hold.
     if (root->fastPath) {
         auto* old = static_cast<Sweep*>(root->fastPath.get());
-        if (old->version == st.treeVersion && old->Fingerprint(*st.ball) == old->print) {
+        if (old->version == st.treeVersion && old->StillFits(*st.ball)) {
             old->resets = st.resets;
+            old->NotePendingKeys();
             return;
         }
         root->fastPath.reset();
@@ -374,80 +484,38 @@ void PrepareFastPath(TableState& st) {
     sweep->Flatten(*root, -1);
     sweep->BuildGrid();
     sweep->print = sweep->Fingerprint(*st.ball);
+    sweep->NotePendingKeys();
     root->fastPath = std::move(sweep);
 }
 
 int32_t SimulateTable(TableState& st) {
     Sweep* sweep = SweepOf(st);
     Ball* ball = st.ball;
-    // A shot pending is the cannon's own: the pass goes down the tree.
-    if (!sweep || !ball || st.excludeActive || ball->hitRadius != sweep->ballRadius || !PlayPhysics(st.collisions) ||
-        !InWindow(*ball) || Sweep::Pending(sweep->cannonKeys))
+    // The physics and the ball's size were checked at the start of the
+    // game (they do not change during one); where the ball is, is checked
+    // here: in the grid, or else in the window round it.
+    int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
+    if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball)))
         return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
-
-    const bool strokesPending = Sweep::Pending(sweep->flipperKeys);
-    Results results(*sweep, st.contacts);
-    const Box* boxes = sweep->boxes.data();
-    const uint32_t n = static_cast<uint32_t>(sweep->items.size());
-    uint32_t next = 0;  // the first item not yet considered
-    bool everyPiece = false;
-    while (next < n) {
-        const int32_t bfx = ball->fx, bfy = ball->fy;
-        // The items to look at from `next` on: the ball's cell's, or all.
-        const uint32_t* list = nullptr;
-        const uint32_t* listEnd = nullptr;
-        const int32_t cx = (bfx - kGridX0) >> kCellShift, cy = (bfy - kGridY0) >> kCellShift;
-        const bool inGrid = !everyPiece && cx >= 0 && cx < kGridColumns && cy >= 0 && cy < kGridRows;
-        if (inGrid) {
-            const size_t cell = static_cast<size_t>(cy) * kGridColumns + static_cast<size_t>(cx);
-            const uint32_t* all = sweep->cellItems.data();
-            list = all + sweep->cellStart[cell];
-            if (next > 0) list = std::lower_bound(list, all + sweep->cellStart[cell + 1], next);
-            listEnd = all + sweep->cellStart[cell + 1];
-        }
-        uint32_t acted = n;  // the item that moved the ball, if one did
-        for (uint32_t j = next;;) {
-            if (inGrid) {
-                while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-                if (list == listEnd) break;
-                j = *list++;
-            } else {
-                if (!everyPiece)
-                    while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
-                if (j >= n) break;
-            }
-            const Item& item = sweep->items[j];
-            results.Before(j);
-            // A segment's Simulate is the segment test of the physics in
-            // the table state, which is this physics' own.
-            results.Add(item, item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
-            if (ball->fx != bfx || ball->fy != bfy) {
-                acted = j;
-                break;
-            }
-            ++j;
-        }
-        if (acted == n) break;
-        next = acted + 1;
-        // Far outside the playfield the boxes do not hold: every piece acts.
-        if (!InWindow(*ball)) everyPiece = true;
-    }
-    results.Before(n);
-    if (strokesPending) {
-        // A pending stroke of a flipper the ball was not near is cleared,
-        // as its Simulate would have.
+    if (!sweep->shotsPending && !sweep->strokesPending) return Pass<false>(*sweep, *ball, st.contacts, cell);
+    const int32_t r = sweep->shotsPending ? Pass<true>(*sweep, *ball, st.contacts, cell)
+                                          : Pass<false>(*sweep, *ball, st.contacts, cell);
+    // A pending stroke of a flipper the ball was not near is cleared, as
+    // its Simulate would have; a pending shot was its cannon's to take.
+    if (sweep->strokesPending)
         for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
-    }
-    return results.Finish();
+    sweep->strokesPending = sweep->shotsPending = false;
+    return r;
 }
 
 void KeyChangedTable(TableState& st) {
     Sweep* sweep = SweepOf(st);
     if (!sweep || !sweep->known || st.excludeActive) {
         if (st.root) st.root->HandleMessage(PieceMessage::KeyChanged);
-        return;
+    } else {
+        for (TablePiece* w : sweep->watchers) w->HandleMessage(PieceMessage::KeyChanged);
     }
-    for (TablePiece* w : sweep->watchers) w->HandleMessage(PieceMessage::KeyChanged);
+    if (sweep) sweep->NotePendingKeys();
 }
 
 }  // namespace bw
