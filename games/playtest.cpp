@@ -1,6 +1,7 @@
 #include "games/playtest.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -79,6 +80,8 @@ struct Side {
     bool approach = false;
     bool held = false;
     int64_t pressAt = -1, releaseAt = 0, hold = 0;
+
+    bool Busy() const { return held || pressAt >= 0; }  // a key held or about to be
 };
 
 std::string Number(int64_t v) { return std::to_string(v); }
@@ -164,6 +167,10 @@ struct Playtest::Impl final : ContactObserver {
         firstTouch.assign(report.pieces.size(), 0);
         sides[0].key = kKeyZ;
         sides[1].key = kKeyX;
+        for (const Side& side : sides)
+            for (const Reach& r : side.reach)
+                reachAll = {std::min(reachAll.left, r.left), std::min(reachAll.top, r.top),
+                            std::max(reachAll.right, r.right), std::max(reachAll.bottom, r.bottom)};
         if (cannon) {
             hasCannon = true;
             serveFx = FixedX(Placed(*cannon).x).v;
@@ -231,6 +238,12 @@ struct Playtest::Impl final : ContactObserver {
                 serving = true;
                 serveGiveUp = tick + serveHold + 60;
             }
+        }
+        // Away from every flipper, with no key held or about to be, the
+        // sides have nothing to do but note that the ball is not near.
+        if (!reachAll.Holds(b.fx, b.fy) && !sides[0].Busy() && !sides[1].Busy()) {
+            sides[0].approach = sides[1].approach = false;
+            return;
         }
         for (Side& s : sides) {
             if (s.reach.empty()) continue;
@@ -334,6 +347,7 @@ struct Playtest::Impl final : ContactObserver {
     std::vector<int64_t> lives;           // of the balls that drained
     std::vector<int64_t> undrainedLives;  // of the balls in play when their game ended
     Side sides[2];
+    Reach reachAll{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};  // around both sides' (none: empty)
     bool hasCannon = false;
     int32_t serveFx = 0, serveFy = 0;
     int64_t firstGame = 0, endGame = 0;  // the games this one plays

@@ -179,7 +179,6 @@ struct Group {
 class Sweep final : public TableFastPath {
 public:
     uint32_t version = 0, resets = 0;
-    std::vector<int32_t> print;  // what the boxes were made from
     int32_t ballRadius = 0;
     bool known = true;
     std::vector<Box> boxes;  // by item
@@ -260,17 +259,27 @@ public:
         }
     }
 
-    // The fixed positions and sizes the boxes are made from, item by item,
-    // each handed to `take`.
-    template <class Take>
-    void EachPrintValue(const Ball& ball, Take&& take) const {
-        take(ball.hitRadius);
-        auto segment = [&](const BorderSegment& s) {
-            for (int32_t v : {s.fx, s.fy, s.hitRadius, s.fx2, s.fy2, s.dx, s.dy, int32_t{s.active}}) take(v);
+    // The fixed positions and sizes the boxes are made from, item by item:
+    // where each is kept and what it was.
+    std::vector<const int32_t*> printAt;
+    std::vector<int32_t> print;
+    std::vector<const uint8_t*> activeAt;  // the segments' active flags
+    std::vector<uint8_t> active;
+
+    void TakePrint(const Ball& ball) {
+        auto take = [&](const int32_t& v) {
+            printAt.push_back(&v);
+            print.push_back(v);
         };
+        auto segment = [&](const BorderSegment& s) {
+            for (const int32_t* v : {&s.fx, &s.fy, &s.hitRadius, &s.fx2, &s.fy2, &s.dx, &s.dy}) take(*v);
+            activeAt.push_back(&s.active);
+            active.push_back(s.active);
+        };
+        take(ball.hitRadius);
         for (const Item& item : items) {
             if (item.round)
-                for (int32_t v : {item.round->fx, item.round->fy, item.round->hitRadius}) take(v);
+                for (const int32_t* v : {&item.round->fx, &item.round->fy, &item.round->hitRadius}) take(*v);
             if (item.segment) segment(*item.segment);
             if (const Flipper* f = item.flipper) {
                 take(f->tipFx);
@@ -279,22 +288,14 @@ public:
             }
         }
     }
-    std::vector<int32_t> Fingerprint(const Ball& ball) const {
-        std::vector<int32_t> out;
-        out.reserve(items.size() * 4 + 1);
-        EachPrintValue(ball, [&](int32_t v) { out.push_back(v); });
-        return out;
-    }
     // True when the positions and sizes are still those the boxes were made
-    // from (compared in place: the next game of a check asks every time).
-    bool StillFits(const Ball& ball) const {
-        size_t i = 0;
-        bool same = true;
-        EachPrintValue(ball, [&](int32_t v) {
-            same = same && i < print.size() && print[i] == v;
-            ++i;
-        });
-        return same && i == print.size();
+    // from (the next game of a check asks every time). Only while the tree
+    // is as it was: the places are the pieces' own.
+    bool StillFits() const {
+        int32_t differ = 0;
+        for (size_t i = 0; i < print.size(); ++i) differ |= *printAt[i] ^ print[i];
+        for (size_t i = 0; i < active.size(); ++i) differ |= *activeAt[i] ^ active[i];
+        return differ == 0;
     }
 
     void NotePendingKeys() {
@@ -386,70 +387,79 @@ private:
 // whatever its box, as the message down the tree reaches it.
 template <bool kShots>
 int32_t Pass(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
-    Results results(s, contacts);
     const Box* boxes = s.boxes.data();
     const uint32_t* cellItems = s.cellItems.data();
     const uint32_t* cellStart = s.cellStart.data();
+    int32_t bfx = ball.fx, bfy = ball.fy;
+    // The items to look at: the ball's cell's, in tree order, or all.
+    const uint32_t* list = nullptr;
+    const uint32_t* listEnd = nullptr;
+    if (cell >= 0) {
+        list = cellItems + cellStart[cell];
+        listEnd = cellItems + cellStart[cell + 1];
+        while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+        // Most ticks nothing is near the ball: then nothing acts.
+        if (!kShots && list == listEnd) return 0;
+    }
+    Results results(s, contacts);
     const uint32_t n = static_cast<uint32_t>(s.items.size());
     const uint32_t* cannon = s.cannons.data();  // the next cannon to act whole
     const uint32_t* cannonsEnd = cannon + (kShots ? s.cannons.size() : 0);
-    uint32_t next = 0;  // the first item not yet considered
     bool everyPiece = false;
-    for (;;) {
-        const int32_t bfx = ball.fx, bfy = ball.fy;
-        // The items to look at from `next` on: the ball's cell's, or all.
-        const uint32_t* list = nullptr;
-        const uint32_t* listEnd = nullptr;
-        if (cell >= 0) {
-            list = cellItems + cellStart[cell];
-            listEnd = cellItems + cellStart[cell + 1];
-            if (next > 0) list = std::lower_bound(list, listEnd, next);
-        }
-        bool moved = false;
-        for (uint32_t j = next;;) {
-            // The next item from j on whose box holds the ball (n: none).
-            if (cell >= 0) {
-                while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-                j = list != listEnd ? *list : n;
-            } else if (!everyPiece) {
-                while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
-            }
-            if constexpr (kShots) {
-                if (cannon != cannonsEnd && s.groups[*cannon].begin <= j) {
-                    const Group& g = s.groups[*cannon];
-                    results.Before(g.begin);
-                    results.Add(*g.piece, g.parent, g.piece->HandleMessage(PieceMessage::Simulate));
-                    // The cannons within it have acted with it.
-                    while (cannon != cannonsEnd && s.groups[*cannon].begin < g.end) ++cannon;
-                    if (ball.fx != bfx || ball.fy != bfy) {
-                        next = g.end;
-                        moved = true;
-                        break;
-                    }
-                    while (list != listEnd && *list < g.end) ++list;
-                    j = std::max(j, g.end);
-                    continue;
-                }
-            }
-            if (j >= n) break;
-            if (cell >= 0) ++list;
-            const Item& item = s.items[j];
-            results.Before(j);
-            // A segment's Simulate is the segment test of the physics in
-            // the table state, which is this physics' own.
-            results.Add(*item.piece, item.group,
-                        item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
-            if (ball.fx != bfx || ball.fy != bfy) {
-                next = j + 1;
-                moved = true;
-                break;
-            }
-            ++j;
-        }
-        if (!moved) break;
+    uint32_t j = 0;  // the next item to consider
+    // The ball moved: the rest of the pass, from item `from` on, looks
+    // where it is now.
+    auto moveOn = [&](uint32_t from) {
+        bfx = ball.fx;
+        bfy = ball.fy;
         // Far outside the playfield the boxes do not hold: every piece acts.
         if (!InWindow(ball)) everyPiece = true;
-        cell = everyPiece ? -1 : CellOf(ball.fx, ball.fy);
+        const int32_t now = everyPiece ? -1 : CellOf(bfx, bfy);
+        if (now != cell) {
+            cell = now;
+            if (cell >= 0) {
+                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], from);
+                listEnd = cellItems + cellStart[cell + 1];
+            }
+        } else {
+            while (list != listEnd && *list < from) ++list;  // in the same cell the list goes on
+        }
+        j = from;
+    };
+    for (;;) {
+        // The next item from j on whose box holds the ball (n: none).
+        if (cell >= 0) {
+            while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+            j = list != listEnd ? *list : n;
+        } else if (!everyPiece) {
+            while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
+        }
+        if constexpr (kShots) {
+            if (cannon != cannonsEnd && s.groups[*cannon].begin <= j) {
+                const Group& g = s.groups[*cannon];
+                results.Before(g.begin);
+                results.Add(*g.piece, g.parent, g.piece->HandleMessage(PieceMessage::Simulate));
+                // The cannons within it have acted with it.
+                while (cannon != cannonsEnd && s.groups[*cannon].begin < g.end) ++cannon;
+                if (ball.fx != bfx || ball.fy != bfy) {
+                    moveOn(g.end);
+                } else {
+                    while (list != listEnd && *list < g.end) ++list;
+                    j = std::max(j, g.end);
+                }
+                continue;
+            }
+        }
+        if (j >= n) break;
+        if (cell >= 0) ++list;
+        const Item& item = s.items[j];
+        results.Before(j);
+        // A segment's Simulate is the segment test of the physics in the
+        // table state, which is this physics' own.
+        results.Add(*item.piece, item.group,
+                    item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
+        if (ball.fx != bfx || ball.fy != bfy) moveOn(j + 1);
+        else ++j;
     }
     results.Before(n);
     return results.Finish();
@@ -470,7 +480,7 @@ void PrepareFastPath(TableState& st) {
     // position and size is as the boxes were made from, they still hold.
     if (root->fastPath) {
         auto* old = static_cast<Sweep*>(root->fastPath.get());
-        if (old->version == st.treeVersion && old->StillFits(*st.ball)) {
+        if (old->version == st.treeVersion && old->StillFits()) {
             old->resets = st.resets;
             old->NotePendingKeys();
             return;
@@ -483,21 +493,20 @@ void PrepareFastPath(TableState& st) {
     sweep->ballRadius = st.ball->hitRadius;
     sweep->Flatten(*root, -1);
     sweep->BuildGrid();
-    sweep->print = sweep->Fingerprint(*st.ball);
+    sweep->TakePrint(*st.ball);
     sweep->NotePendingKeys();
     root->fastPath = std::move(sweep);
 }
 
-int32_t SimulateTable(TableState& st) {
-    Sweep* sweep = SweepOf(st);
+namespace {
+
+// The pass when a key change is pending, or when the ball is outside the
+// grid or the fast path does not serve.
+[[gnu::noinline]] int32_t SimulateOtherwise(TableState& st, Sweep* sweep) {
     Ball* ball = st.ball;
-    // The physics and the ball's size were checked at the start of the
-    // game (they do not change during one); where the ball is, is checked
-    // here: in the grid, or else in the window round it.
-    int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
+    const int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
     if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball)))
         return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
-    if (!sweep->shotsPending && !sweep->strokesPending) return Pass<false>(*sweep, *ball, st.contacts, cell);
     const int32_t r = sweep->shotsPending ? Pass<true>(*sweep, *ball, st.contacts, cell)
                                           : Pass<false>(*sweep, *ball, st.contacts, cell);
     // A pending stroke of a flipper the ball was not near is cleared, as
@@ -506,6 +515,21 @@ int32_t SimulateTable(TableState& st) {
         for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
     sweep->strokesPending = sweep->shotsPending = false;
     return r;
+}
+
+}  // namespace
+
+int32_t SimulateTable(TableState& st) {
+    // The physics and the ball's size were checked at the start of the
+    // game (they do not change during one); where the ball is, is checked
+    // here: in the grid (or else in the window round it).
+    Sweep* sweep = SweepOf(st);
+    const Ball* ball = st.ball;
+    if (sweep && ball && !st.excludeActive && !sweep->strokesPending && !sweep->shotsPending) {
+        const int32_t cell = CellOf(ball->fx, ball->fy);
+        if (cell >= 0) return Pass<false>(*sweep, *st.ball, st.contacts, cell);
+    }
+    return SimulateOtherwise(st, sweep);
 }
 
 void KeyChangedTable(TableState& st) {
