@@ -231,6 +231,9 @@ public:
     // True when the ball's centre lies within the square of the two hit
     // radii around the piece's (fixed positions): only then can they touch.
     bool InReach(const Ball& ball) const;
+    // What a round piece does on Simulate: the physics' round test when the
+    // ball is within reach.
+    int32_t SimulateHere();
 
     int32_t distXX = 0, distYY = 0, distXY = 0;
     int32_t hitRadius = 0;
@@ -242,6 +245,9 @@ public:
     Obstacle(TableState& state, PieceKind kind, int32_t x, int32_t y, int32_t radius = 5);
     int32_t HandleMessage(PieceMessage code) override;
     static int32_t PointsFor(PieceKind k);
+    // What an obstacle does on Simulate: a round piece's, and its points on
+    // a contact.
+    int32_t SimulateObstacle();
 };
 
 class Hole : public Obstacle {
@@ -342,12 +348,20 @@ public:
     TableRoot(TableState& state, const ImageLoader& loader);
     ~TableRoot() override;
     int32_t HandleMessage(PieceMessage code) override;
+    // The last cannon among the root's pieces, the one the ball is served
+    // above; none without one. Looked up again once the tree has changed.
+    const TablePiece* LastCannon() const;
 
     std::unique_ptr<ImageList> images;
     Region dirtyRegion;
     int32_t holeCount = 0;
     std::unique_ptr<Ball> ball;
     std::unique_ptr<TableFastPath> fastPath;
+
+private:
+    mutable const TablePiece* lastCannon_ = nullptr;
+    mutable uint32_t lastCannonVersion_ = 0;
+    mutable bool lastCannonKnown_ = false;
 };
 
 // Builds the piece of `kind` at table position (x, y), appends it to

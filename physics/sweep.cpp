@@ -161,14 +161,30 @@ Box BoxOf(const TablePiece& p, int32_t ballRadius, bool& known) {
     return kEverywhere;
 }
 
+// How an item is sent Simulate: what its kind's Simulate comes to with the
+// play physics installed (a segment's is the physics' segment test, a
+// flipper's the physics' flipper test), or the message for another kind.
+enum class Act : uint8_t { Message, Segment, Flipper, Obstacle, Round };
+
 struct Item {
     TablePiece* piece;
     int32_t group;  // the innermost flattened group holding it; -1: the root
+    Act act;
     // The piece as the kinds the boxes know (none for another kind).
     const RoundPiece* round;
-    BorderSegment* segment;  // a segment: its Simulate is the physics' segment test
+    BorderSegment* segment;
     const Flipper* flipper;
 };
+
+int32_t Simulate(const Item& item) {
+    switch (item.act) {
+        case Act::Segment: return SimulateSegment(*item.segment);
+        case Act::Flipper: return SimulateFlipper(static_cast<Flipper&>(*item.piece));
+        case Act::Obstacle: return static_cast<Obstacle&>(*item.piece).SimulateObstacle();
+        case Act::Round: return static_cast<RoundPiece&>(*item.piece).SimulateHere();
+        default: return item.piece->HandleMessage(PieceMessage::Simulate);
+    }
+}
 
 struct Group {
     TablePiece* piece;
@@ -212,9 +228,11 @@ public:
                 groups[static_cast<size_t>(g)].end = static_cast<uint32_t>(items.size());
                 continue;
             }
-            Item item{c, parent, nullptr, nullptr, nullptr};
-            if (IsA(*c, typeid(BorderSegment))) item.segment = static_cast<BorderSegment*>(c);
-            if (IsA(*c, typeid(Flipper))) item.flipper = static_cast<const Flipper*>(c);
+            Item item{c, parent, Act::Message, nullptr, nullptr, nullptr};
+            if (IsA(*c, typeid(BorderSegment))) item.segment = static_cast<BorderSegment*>(c), item.act = Act::Segment;
+            if (IsA(*c, typeid(Flipper))) item.flipper = static_cast<const Flipper*>(c), item.act = Act::Flipper;
+            if (IsA(*c, typeid(Obstacle))) item.act = Act::Obstacle;
+            if (IsA(*c, typeid(RoundPiece))) item.act = Act::Round;
             if (item.segment || item.flipper || IsA(*c, typeid(Obstacle)) || IsA(*c, typeid(Hole)) ||
                 IsA(*c, typeid(RoundPiece)))
                 item.round = static_cast<const RoundPiece*>(c);
@@ -381,51 +399,44 @@ private:
     int32_t best_ = 0;
 };
 
-// One Simulate pass over the items, from the ball's cell (`cell`, -1 for
-// none: every box is looked at). With `kShots`, a cannon with a shot
-// pending is sent Simulate whole, in its place in the tree's order and
-// whatever its box, as the message down the tree reaches it.
+// A Simulate pass over the items from item `from` on, the ball in the grid
+// cell `cell` (-1 for none: every box is looked at) or, with `everyPiece`,
+// far outside the playfield, where every piece acts. With `kShots`, a
+// cannon with a shot pending is sent Simulate whole, in its place in the
+// tree's order and whatever its box, as the message down the tree reaches
+// it.
 template <bool kShots>
-int32_t Pass(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
+int32_t PassFrom(Sweep& s, Ball& ball, Results& results, int32_t cell, uint32_t from, bool everyPiece) {
     const Box* boxes = s.boxes.data();
     const uint32_t* cellItems = s.cellItems.data();
     const uint32_t* cellStart = s.cellStart.data();
+    const uint32_t n = static_cast<uint32_t>(s.items.size());
+    const uint32_t* cannon = s.cannons.data();  // the next cannon to act whole
+    const uint32_t* cannonsEnd = cannon + (kShots ? s.cannons.size() : 0);
     int32_t bfx = ball.fx, bfy = ball.fy;
     // The items to look at: the ball's cell's, in tree order, or all.
     const uint32_t* list = nullptr;
     const uint32_t* listEnd = nullptr;
-    if (cell >= 0) {
-        list = cellItems + cellStart[cell];
-        listEnd = cellItems + cellStart[cell + 1];
-        while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-        // Most ticks nothing is near the ball: then nothing acts.
-        if (!kShots && list == listEnd) return 0;
-    }
-    Results results(s, contacts);
-    const uint32_t n = static_cast<uint32_t>(s.items.size());
-    const uint32_t* cannon = s.cannons.data();  // the next cannon to act whole
-    const uint32_t* cannonsEnd = cannon + (kShots ? s.cannons.size() : 0);
-    bool everyPiece = false;
-    uint32_t j = 0;  // the next item to consider
-    // The ball moved: the rest of the pass, from item `from` on, looks
-    // where it is now.
-    auto moveOn = [&](uint32_t from) {
+    uint32_t j = from;  // the next item to consider
+    // The rest of the pass, from item `from` on, looks where the ball is.
+    auto lookFrom = [&](uint32_t first) {
         bfx = ball.fx;
         bfy = ball.fy;
         // Far outside the playfield the boxes do not hold: every piece acts.
         if (!InWindow(ball)) everyPiece = true;
         const int32_t now = everyPiece ? -1 : CellOf(bfx, bfy);
-        if (now != cell) {
+        if (now != cell || !list) {
             cell = now;
             if (cell >= 0) {
-                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], from);
+                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], first);
                 listEnd = cellItems + cellStart[cell + 1];
             }
         } else {
-            while (list != listEnd && *list < from) ++list;  // in the same cell the list goes on
+            while (list != listEnd && *list < first) ++list;  // in the same cell the list goes on
         }
-        j = from;
+        j = first;
     };
+    lookFrom(from);
     for (;;) {
         // The next item from j on whose box holds the ball (n: none).
         if (cell >= 0) {
@@ -442,7 +453,7 @@ int32_t Pass(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
                 // The cannons within it have acted with it.
                 while (cannon != cannonsEnd && s.groups[*cannon].begin < g.end) ++cannon;
                 if (ball.fx != bfx || ball.fy != bfy) {
-                    moveOn(g.end);
+                    lookFrom(g.end);
                 } else {
                     while (list != listEnd && *list < g.end) ++list;
                     j = std::max(j, g.end);
@@ -454,14 +465,49 @@ int32_t Pass(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
         if (cell >= 0) ++list;
         const Item& item = s.items[j];
         results.Before(j);
-        // A segment's Simulate is the segment test of the physics in the
-        // table state, which is this physics' own.
-        results.Add(*item.piece, item.group,
-                    item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
-        if (ball.fx != bfx || ball.fy != bfy) moveOn(j + 1);
+        results.Add(*item.piece, item.group, Simulate(item));
+        if (ball.fx != bfx || ball.fy != bfy) lookFrom(j + 1);
         else ++j;
     }
     results.Before(n);
+    return results.Finish();
+}
+
+// The usual pass: no key change pending, the ball in grid cell `cell`.
+// Most ticks no box in the cell holds the ball, and nothing acts; when the
+// ball leaves the grid, the pass goes on as PassFrom.
+int32_t PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
+    const Box* boxes = s.boxes.data();
+    const uint32_t* cellItems = s.cellItems.data();
+    const uint32_t* cellStart = s.cellStart.data();
+    int32_t bfx = ball.fx, bfy = ball.fy;
+    const uint32_t* list = cellItems + cellStart[cell];
+    const uint32_t* listEnd = cellItems + cellStart[cell + 1];
+    while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+    if (list == listEnd) return 0;
+    Results results(s, contacts);
+    const Item* items = s.items.data();
+    do {
+        const uint32_t j = *list++;
+        const Item& item = items[j];
+        results.Before(j);
+        results.Add(*item.piece, item.group, Simulate(item));
+        if (ball.fx != bfx || ball.fy != bfy) {
+            // The rest of the pass looks where the ball is now: in the
+            // same cell the list goes on.
+            bfx = ball.fx;
+            bfy = ball.fy;
+            const int32_t now = CellOf(bfx, bfy);
+            if (now < 0) return PassFrom<false>(s, ball, results, -1, j + 1, false);
+            if (now != cell) {
+                cell = now;
+                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], j + 1);
+                listEnd = cellItems + cellStart[cell + 1];
+            }
+        }
+        while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+    } while (list != listEnd);
+    results.Before(static_cast<uint32_t>(s.items.size()));
     return results.Finish();
 }
 
@@ -507,8 +553,9 @@ namespace {
     const int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
     if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball)))
         return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
-    const int32_t r = sweep->shotsPending ? Pass<true>(*sweep, *ball, st.contacts, cell)
-                                          : Pass<false>(*sweep, *ball, st.contacts, cell);
+    Results results(*sweep, st.contacts);
+    const int32_t r = sweep->shotsPending ? PassFrom<true>(*sweep, *ball, results, cell, 0, false)
+                                          : PassFrom<false>(*sweep, *ball, results, cell, 0, false);
     // A pending stroke of a flipper the ball was not near is cleared, as
     // its Simulate would have; a pending shot was its cannon's to take.
     if (sweep->strokesPending)
@@ -527,7 +574,7 @@ int32_t SimulateTable(TableState& st) {
     const Ball* ball = st.ball;
     if (sweep && ball && !st.excludeActive && !sweep->strokesPending && !sweep->shotsPending) {
         const int32_t cell = CellOf(ball->fx, ball->fy);
-        if (cell >= 0) return Pass<false>(*sweep, *st.ball, st.contacts, cell);
+        if (cell >= 0) return PassInGrid(*sweep, *st.ball, st.contacts, cell);
     }
     return SimulateOtherwise(st, sweep);
 }
