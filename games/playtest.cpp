@@ -216,7 +216,7 @@ struct Playtest::Impl final : ContactObserver {
 
     void Key(int32_t key, bool down) { SendKey(table.state, key, down); }
 
-    void Play() {
+    [[gnu::always_inline]] void Play() {
         const Ball& b = *table.state.ball;
         if (hasCannon) {
             // Near the cannon (resting or bouncing on it): hold SPACE for a
@@ -280,7 +280,7 @@ struct Playtest::Impl final : ContactObserver {
     }
 
     // One tick of the current game; false when the game is over.
-    bool Tick() {
+    [[gnu::always_inline]] bool Tick() {
         TableState& st = table.state;
         ++tick;
         ++clock;

@@ -392,9 +392,15 @@ const char* PieceName(const TablePiece& p);
 // for its play starts afresh. False when memory ran out (`to` is then empty).
 bool CopyPieces(const TableRoot& from, TableRoot& to);
 
-// Off-table test of the play loop, and the span test it is built on.
-bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r);
-bool BallOffTable(const Ball& ball);
+// Off-table test of the play loop, and the span test it is built on (here,
+// for the play's tick to have them at hand).
+inline bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r) {
+    const I32 cc(c), rr(r);
+    return ((cc + rr) > lo && (cc - rr) < hi) || ((cc + rr) > hi && (cc - rr) < lo);
+}
+inline bool BallOffTable(const Ball& ball) {
+    return !(SpansOverlap(ball.x, 0, kTableWidth, 1) && SpansOverlap(ball.y, 0, kTableHeight, 1));
+}
 
 // Draws piece image (kind - 3) centred on the table position.
 void DrawPieceImage(const TablePiece& piece, PieceKind imageKind, int32_t x, int32_t y);

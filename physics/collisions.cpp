@@ -123,7 +123,9 @@ int32_t BounceOffSegment(BorderSegment& s, bool pushBack) {
 int32_t SimulateSegment(BorderSegment& s) {
     if (!s.state.ball) return 0;
     s.hitRadius = (I32(s.hitRadius) / 2).v;
-    int32_t result = SimulateRound(s);
+    // The end circle, which the ball is seldom within reach of (the round
+    // test would begin by finding that).
+    int32_t result = s.InReach(*s.state.ball) ? SimulateRound(s) : 0;
     s.hitRadius = (I32(s.hitRadius) * 2).v;
     if (s.active && TouchesSegment(s)) result = BounceOffSegment(s);
     return result;

@@ -348,6 +348,8 @@ int32_t CellOf(int32_t fx, int32_t fy) {
 }
 
 // The results as the groups put them together, and what the observer hears.
+// They matter only to an observer: a game nobody observes plays with
+// Unheard results.
 class Results {
 public:
     Results(Sweep& s, ContactObserver* contacts)
@@ -399,14 +401,21 @@ private:
     int32_t best_ = 0;
 };
 
+struct Unheard {
+    Unheard(Sweep&, ContactObserver*) {}
+    void Before(uint32_t) {}
+    void Add(const TablePiece&, int32_t, int32_t) {}
+    int32_t Finish() { return 0; }
+};
+
 // A Simulate pass over the items from item `from` on, the ball in the grid
 // cell `cell` (-1 for none: every box is looked at) or, with `everyPiece`,
 // far outside the playfield, where every piece acts. With `kShots`, a
 // cannon with a shot pending is sent Simulate whole, in its place in the
 // tree's order and whatever its box, as the message down the tree reaches
 // it.
-template <bool kShots>
-int32_t PassFrom(Sweep& s, Ball& ball, Results& results, int32_t cell, uint32_t from, bool everyPiece) {
+template <bool kShots, class Heard>
+[[gnu::noinline]] void PassFrom(Sweep& s, Ball& ball, Heard& results, int32_t cell, uint32_t from, bool everyPiece) {
     const Box* boxes = s.boxes.data();
     const uint32_t* cellItems = s.cellItems.data();
     const uint32_t* cellStart = s.cellStart.data();
@@ -470,13 +479,14 @@ int32_t PassFrom(Sweep& s, Ball& ball, Results& results, int32_t cell, uint32_t 
         else ++j;
     }
     results.Before(n);
-    return results.Finish();
+    results.Finish();
 }
 
 // The usual pass: no key change pending, the ball in grid cell `cell`.
 // Most ticks no box in the cell holds the ball, and nothing acts; when the
 // ball leaves the grid, the pass goes on as PassFrom.
-int32_t PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
+template <class Heard>
+[[gnu::noinline]] void PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
     const Box* boxes = s.boxes.data();
     const uint32_t* cellItems = s.cellItems.data();
     const uint32_t* cellStart = s.cellStart.data();
@@ -484,8 +494,8 @@ int32_t PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell
     const uint32_t* list = cellItems + cellStart[cell];
     const uint32_t* listEnd = cellItems + cellStart[cell + 1];
     while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-    if (list == listEnd) return 0;
-    Results results(s, contacts);
+    if (list == listEnd) return;
+    Heard results(s, contacts);
     const Item* items = s.items.data();
     do {
         const uint32_t j = *list++;
@@ -508,7 +518,7 @@ int32_t PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell
         while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
     } while (list != listEnd);
     results.Before(static_cast<uint32_t>(s.items.size()));
-    return results.Finish();
+    results.Finish();
 }
 
 }  // namespace
@@ -548,25 +558,26 @@ namespace {
 
 // The pass when a key change is pending, or when the ball is outside the
 // grid or the fast path does not serve.
-[[gnu::noinline]] int32_t SimulateOtherwise(TableState& st, Sweep* sweep) {
+[[gnu::noinline]] void SimulateOtherwise(TableState& st, Sweep* sweep) {
     Ball* ball = st.ball;
     const int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
-    if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball)))
-        return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
+    if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball))) {
+        if (st.root) st.root->HandleMessage(PieceMessage::Simulate);
+        return;
+    }
     Results results(*sweep, st.contacts);
-    const int32_t r = sweep->shotsPending ? PassFrom<true>(*sweep, *ball, results, cell, 0, false)
-                                          : PassFrom<false>(*sweep, *ball, results, cell, 0, false);
+    if (sweep->shotsPending) PassFrom<true>(*sweep, *ball, results, cell, 0, false);
+    else PassFrom<false>(*sweep, *ball, results, cell, 0, false);
     // A pending stroke of a flipper the ball was not near is cleared, as
     // its Simulate would have; a pending shot was its cannon's to take.
     if (sweep->strokesPending)
         for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
     sweep->strokesPending = sweep->shotsPending = false;
-    return r;
 }
 
 }  // namespace
 
-int32_t SimulateTable(TableState& st) {
+void SimulateTable(TableState& st) {
     // The physics and the ball's size were checked at the start of the
     // game (they do not change during one); where the ball is, is checked
     // here: in the grid (or else in the window round it).
@@ -574,9 +585,13 @@ int32_t SimulateTable(TableState& st) {
     const Ball* ball = st.ball;
     if (sweep && ball && !st.excludeActive && !sweep->strokesPending && !sweep->shotsPending) {
         const int32_t cell = CellOf(ball->fx, ball->fy);
-        if (cell >= 0) return PassInGrid(*sweep, *st.ball, st.contacts, cell);
+        if (cell >= 0) {
+            if (st.contacts) PassInGrid<Results>(*sweep, *st.ball, st.contacts, cell);
+            else PassInGrid<Unheard>(*sweep, *st.ball, nullptr, cell);
+            return;
+        }
     }
-    return SimulateOtherwise(st, sweep);
+    SimulateOtherwise(st, sweep);
 }
 
 void KeyChangedTable(TableState& st) {

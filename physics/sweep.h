@@ -25,8 +25,9 @@ namespace bw {
 
 // Flattens the table for play (after its Reset, with the physics installed).
 void PrepareFastPath(TableState& st);
-// Simulate for the whole table: the root's result.
-int32_t SimulateTable(TableState& st);
+// Simulate for the whole table: every piece's result reaches the table
+// state's observer (contacts) as the message down the tree would report it.
+void SimulateTable(TableState& st);
 // KeyChanged for the whole table (paramA and paramB set).
 void KeyChangedTable(TableState& st);
 
