@@ -98,6 +98,10 @@ void BM_PlayTickClassic(benchmark::State& state) { PlayTicks(state, "classic"); 
 void BM_PlayTickFull(benchmark::State& state) { PlayTicks(state, "full"); }
 BENCHMARK(BM_PlayTickClassic);
 BENCHMARK(BM_PlayTickFull);
+// The same a known number of times, so that the instructions of a tick
+// can be counted (scripts/tick-instructions.sh).
+BENCHMARK(BM_PlayTickClassic)->Iterations(1 << 18);
+BENCHMARK(BM_PlayTickFull)->Iterations(1 << 18);
 
 // A table of 200 pieces: the classic frame, flippers and cannon under 195
 // obstacles (the tick should cost about what the classic one does).

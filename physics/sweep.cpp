@@ -24,7 +24,15 @@
 //     A flipper with a stroke pending that is not sent Simulate would only
 //     have cleared the pending stroke: the pass clears it.
 //   * The cannon: without a shot pending its Simulate is its walls' as a
-//     group's; with one the pass goes down the tree (a tick in a serve).
+//     group's; with one (the tick after SPACE is let go) the cannon alone
+//     is sent Simulate whole, in its place in the tree's order, whatever
+//     its box, as the message down the tree reaches it, and the pass goes
+//     on after its walls.
+//   * The kinds' Simulate with the play physics installed (which the fast
+//     path serves alone, checked at the start of each game): a segment's is
+//     the physics' segment test, a flipper's the physics' flipper test, an
+//     obstacle's and a start point's their own round test: those are called
+//     by name.
 // - Where a box could not be bounded so (a segment too long for its
 //   products, constants from an older Reset, a piece of another kind) the
 //   box is the whole plane: the piece is always sent Simulate.
@@ -38,10 +46,16 @@
 // - Groups: a group's result is its children's best by the low 4 bits, the
 //   first on ties, and the observer hears of a group after its children
 //   and before the next piece acts; skipped pieces would have given 0, so
-//   only the results the pass gets matter, in the order it gets them.
+//   only the results the pass gets matter, in the order it gets them. With
+//   no observer nobody hears them (the root's result is not used): they
+//   are not put together at all.
 // - Keys: only flippers and the cannon react to KeyChanged; sending it to
 //   them alone, in tree order, is the broadcast less the pieces that ignore
-//   it.
+//   it. Whether a stroke or a shot is pending is noted after every key and
+//   at the start of each game (a change can outlive a Reset), so that a
+//   tick need not look at every key; a tick that went down the tree leaves
+//   the note set, which costs a pass with the cannons sent Simulate whole
+//   and nothing else.
 #include "physics/sweep.h"
 
 #include <algorithm>

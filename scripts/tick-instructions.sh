@@ -2,7 +2,8 @@
 # Counts the instructions of the check's tick with callgrind, against the
 # flat-array yardstick: those of `bwtool check --games 4000 --jobs 1` less
 # those of `--games 1000`, over the difference in ticks played, for each
-# table; and those of one iteration of core_bench's TickLimitFlat25.
+# table; and those of one iteration of core_bench's TickLimitFlat25 and of
+# one tick of its PlayTickClassic and PlayTickFull.
 # Instruction counts do not depend on the machine's load.
 #   sh scripts/tick-instructions.sh [TABLE.bwt...]   (default: classic and full)
 #   BW_BUILD=dir  the build to measure (default build/native, built first)
@@ -26,6 +27,16 @@ valgrind --tool=callgrind --callgrind-out-file="$OUT/flat" --toggle-collect='*BM
     "$BUILD/core_bench" --benchmark_filter='BM_TickLimitFlat25/iterations' >/dev/null 2>&1
 flat=$(instructions "$OUT/flat")
 echo "TickLimitFlat25: $flat instructions in 1048576 iterations ($(awk "BEGIN { printf \"%.1f\", $flat / 1048576 }") an iteration)"
+
+# One play tick as core_bench's PlayTickClassic and PlayTickFull play it
+# (262,144 ticks, inside PlayTick only).
+for name in Classic Full; do
+    valgrind --tool=callgrind --callgrind-out-file="$OUT/play$name" --toggle-collect='bw::PlayTick(*' \
+        "$BUILD/core_bench" --benchmark_filter="BM_PlayTick$name/iterations" >/dev/null 2>&1
+    awk -v name="$name" -v i="$(instructions "$OUT/play$name")" -v flat="$flat" 'BEGIN {
+        printf "PlayTick%s: %.1f instructions a tick, %.2fx TickLimitFlat25\n", name, i / 262144, (i / 262144) / (flat / 1048576)
+    }'
+done
 
 for table in "$@"; do
     name=$(basename "$table" .bwt)
