@@ -1,8 +1,8 @@
 #include "games/playtest.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "physics/game.h"
@@ -139,9 +139,7 @@ struct Playtest::Impl final : ContactObserver {
         TableState& st = table.state;
         st.contacts = this;
         st.repaint = false;
-        const TablePiece* cannon = nullptr;
-        for (const TablePiece* c = table.root->FirstChild(); c; c = c->next.get())
-            if (c->kind == kCannon) cannon = c;
+        const TablePiece* cannon = table.root->LastCannon();  // the one the ball is served above
         entryOfSerial.assign(st.nextSerial + 1, -1);
         int32_t count = 0;
         Walk(*table.root, -1, count, [&](const TablePiece& p, int32_t entry) {
