@@ -243,10 +243,17 @@ public:
                 continue;
             }
             Item item{c, parent, Act::Message, nullptr, nullptr, nullptr};
-            if (IsA(*c, typeid(BorderSegment))) item.segment = static_cast<BorderSegment*>(c), item.act = Act::Segment;
-            if (IsA(*c, typeid(Flipper))) item.flipper = static_cast<const Flipper*>(c), item.act = Act::Flipper;
-            if (IsA(*c, typeid(Obstacle))) item.act = Act::Obstacle;
-            if (IsA(*c, typeid(RoundPiece))) item.act = Act::Round;
+            if (IsA(*c, typeid(BorderSegment))) {
+                item.act = Act::Segment;
+                item.segment = static_cast<BorderSegment*>(c);
+            } else if (IsA(*c, typeid(Flipper))) {
+                item.act = Act::Flipper;
+                item.flipper = static_cast<const Flipper*>(c);
+            } else if (IsA(*c, typeid(Obstacle))) {
+                item.act = Act::Obstacle;
+            } else if (IsA(*c, typeid(RoundPiece))) {
+                item.act = Act::Round;
+            }
             if (item.segment || item.flipper || IsA(*c, typeid(Obstacle)) || IsA(*c, typeid(Hole)) ||
                 IsA(*c, typeid(RoundPiece)))
                 item.round = static_cast<const RoundPiece*>(c);
