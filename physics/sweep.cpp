@@ -362,8 +362,10 @@ bool InWindow(const Ball& b) { return b.fx >= kSafeX0 && b.fx <= kSafeX1 && b.fy
 
 // The grid cell of a point: its index, or -1 outside the grid.
 int32_t CellOf(int32_t fx, int32_t fy) {
-    const uint32_t cx = static_cast<uint32_t>((fx - kGridX0) >> kCellShift);
-    const uint32_t cy = static_cast<uint32_t>((fy - kGridY0) >> kCellShift);
+    // In unsigned arithmetic, which cannot overflow for a ball anywhere: a
+    // point left of or above the grid wraps to a number far beyond it.
+    const uint32_t cx = (static_cast<uint32_t>(fx) - static_cast<uint32_t>(kGridX0)) >> kCellShift;
+    const uint32_t cy = (static_cast<uint32_t>(fy) - static_cast<uint32_t>(kGridY0)) >> kCellShift;
     if (cx >= static_cast<uint32_t>(kGridColumns) || cy >= static_cast<uint32_t>(kGridRows)) return -1;
     return static_cast<int32_t>(cy * kGridColumns + cx);
 }
