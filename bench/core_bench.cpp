@@ -139,7 +139,7 @@ BENCHMARK(BM_PlayTick200Pieces);
 // The yardstick: the least a tick must do on a table of 25 round pieces,
 // from flat arrays: the ball's step, a box reject per piece, and the circle
 // test (with a plain mirror) where a box holds the ball.
-void BM_TickLimitFlat25(benchmark::State& state) {
+[[gnu::aligned(64)]] void BM_TickLimitFlat25(benchmark::State& state) {
     constexpr int kPieces = 25;
     int32_t x0[kPieces], y0[kPieces], x1[kPieces], y1[kPieces], cx[kPieces], cy[kPieces], rr[kPieces];
     for (int i = 0; i < kPieces; ++i) {

@@ -220,7 +220,8 @@ public:
     // Whether a key change may be waiting for the next Simulate: a stroke
     // of a flipper, a shot of a cannon. Known after every key and at the
     // start of each game, so that a tick need not look at every key.
-    bool strokesPending = false, shotsPending = false;
+    enum : uint8_t { kStroke = 1, kShot = 2 };
+    uint8_t pending = 0;
     // The groups' results while a pass puts them together.
     std::vector<int32_t> stack, groupBest;
     std::vector<uint32_t> cellStart;  // kGridColumns * kGridRows + 1
@@ -338,17 +339,20 @@ public:
     }
 
     void NotePendingKeys() {
-        strokesPending = shotsPending = false;
-        for (const KeyWatch* k : flipperKeys) strokesPending = strokesPending || k->changed;
-        for (const KeyWatch* k : cannonKeys) shotsPending = shotsPending || k->changed;
+        pending = 0;
+        for (const KeyWatch* k : flipperKeys)
+            if (k->changed) pending |= kStroke;
+        for (const KeyWatch* k : cannonKeys)
+            if (k->changed) pending |= kShot;
     }
 };
 
 Sweep* SweepOf(const TableState& st) {
-    if (!st.root || !st.root->fastPath) return nullptr;
+    if (!st.root) return nullptr;
     // The physics is the only maker of a table's fast path.
     auto* sweep = static_cast<Sweep*>(st.root->fastPath.get());
-    return sweep->version == st.treeVersion && sweep->resets == st.resets ? sweep : nullptr;
+    if (!sweep || sweep->version != st.treeVersion || sweep->resets != st.resets) return nullptr;
+    return sweep;
 }
 
 bool PlayPhysics(const Collisions& c) {
@@ -505,19 +509,16 @@ template <bool kShots, class Heard>
     results.Finish();
 }
 
-// The usual pass: no key change pending, the ball in grid cell `cell`.
-// Most ticks no box in the cell holds the ball, and nothing acts; when the
-// ball leaves the grid, the pass goes on as PassFrom.
+// The usual pass: no key change pending, the ball in grid cell `cell`; when
+// the ball leaves the grid, the pass goes on as PassFrom.
+// `list` is the first entry of the cell's list whose box holds the ball.
 template <class Heard>
-[[gnu::noinline]] void PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell) {
+[[gnu::noinline]] void PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell, const uint32_t* list) {
     const Box* boxes = s.boxes.data();
     const uint32_t* cellItems = s.cellItems.data();
     const uint32_t* cellStart = s.cellStart.data();
     int32_t bfx = ball.fx, bfy = ball.fy;
-    const uint32_t* list = cellItems + cellStart[cell];
     const uint32_t* listEnd = cellItems + cellStart[cell + 1];
-    while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-    if (list == listEnd) return;
     Heard results(s, contacts);
     const Item* items = s.items.data();
     do {
@@ -589,13 +590,13 @@ namespace {
         return;
     }
     Results results(*sweep, st.contacts);
-    if (sweep->shotsPending) PassFrom<true>(*sweep, *ball, results, cell, 0, false);
+    if (sweep->pending & Sweep::kShot) PassFrom<true>(*sweep, *ball, results, cell, 0, false);
     else PassFrom<false>(*sweep, *ball, results, cell, 0, false);
     // A pending stroke of a flipper the ball was not near is cleared, as
     // its Simulate would have; a pending shot was its cannon's to take.
-    if (sweep->strokesPending)
+    if (sweep->pending & Sweep::kStroke)
         for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
-    sweep->strokesPending = sweep->shotsPending = false;
+    sweep->pending = 0;
 }
 
 }  // namespace
@@ -605,12 +606,19 @@ void SimulateTable(TableState& st) {
     // game (they do not change during one); where the ball is, is checked
     // here: in the grid (or else in the window round it).
     Sweep* sweep = SweepOf(st);
-    const Ball* ball = st.ball;
-    if (sweep && ball && !st.excludeActive && !sweep->strokesPending && !sweep->shotsPending) {
-        const int32_t cell = CellOf(ball->fx, ball->fy);
+    Ball* ball = st.ball;
+    if (sweep && ball && !st.excludeActive && !sweep->pending) {
+        const int32_t bfx = ball->fx, bfy = ball->fy;
+        const int32_t cell = CellOf(bfx, bfy);
         if (cell >= 0) {
-            if (st.contacts) PassInGrid<Results>(*sweep, *st.ball, st.contacts, cell);
-            else PassInGrid<Unheard>(*sweep, *st.ball, nullptr, cell);
+            // Most ticks no box in the ball's cell holds it: then nothing acts.
+            const Box* boxes = sweep->boxes.data();
+            const uint32_t* list = sweep->cellItems.data() + sweep->cellStart[static_cast<size_t>(cell)];
+            const uint32_t* listEnd = sweep->cellItems.data() + sweep->cellStart[static_cast<size_t>(cell) + 1];
+            while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+            if (list == listEnd) return;
+            if (st.contacts) PassInGrid<Results>(*sweep, *ball, st.contacts, cell, list);
+            else PassInGrid<Unheard>(*sweep, *ball, nullptr, cell, list);
             return;
         }
     }
