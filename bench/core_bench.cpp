@@ -98,6 +98,10 @@ void BM_PlayTickClassic(benchmark::State& state) { PlayTicks(state, "classic"); 
 void BM_PlayTickFull(benchmark::State& state) { PlayTicks(state, "full"); }
 BENCHMARK(BM_PlayTickClassic);
 BENCHMARK(BM_PlayTickFull);
+// The same a known number of times, so that the instructions of a tick
+// can be counted (scripts/tick-instructions.sh).
+BENCHMARK(BM_PlayTickClassic)->Iterations(1 << 18);
+BENCHMARK(BM_PlayTickFull)->Iterations(1 << 18);
 
 // A table of 200 pieces: the classic frame, flippers and cannon under 195
 // obstacles (the tick should cost about what the classic one does).
@@ -135,7 +139,7 @@ BENCHMARK(BM_PlayTick200Pieces);
 // The yardstick: the least a tick must do on a table of 25 round pieces,
 // from flat arrays: the ball's step, a box reject per piece, and the circle
 // test (with a plain mirror) where a box holds the ball.
-void BM_TickLimitFlat25(benchmark::State& state) {
+[[gnu::aligned(64)]] void BM_TickLimitFlat25(benchmark::State& state) {
     constexpr int kPieces = 25;
     int32_t x0[kPieces], y0[kPieces], x1[kPieces], y1[kPieces], cx[kPieces], cy[kPieces], rr[kPieces];
     for (int i = 0; i < kPieces; ++i) {
@@ -165,6 +169,9 @@ void BM_TickLimitFlat25(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_TickLimitFlat25);
+// The same loop a known number of times, so that its instructions per
+// iteration can be counted (scripts/tick-instructions.sh).
+BENCHMARK(BM_TickLimitFlat25)->Iterations(1 << 20);
 
 // The whole process: bwtool simulate of a million ticks of the classic table.
 void BM_SimulateMillionTicksProcess(benchmark::State& state) {

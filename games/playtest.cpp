@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "physics/game.h"
@@ -79,6 +80,8 @@ struct Side {
     bool approach = false;
     bool held = false;
     int64_t pressAt = -1, releaseAt = 0, hold = 0;
+
+    bool Busy() const { return held || pressAt >= 0; }  // a key held or about to be
 };
 
 std::string Number(int64_t v) { return std::to_string(v); }
@@ -135,9 +138,8 @@ struct Playtest::Impl final : ContactObserver {
         CopyPieces(source, *table.root);
         TableState& st = table.state;
         st.contacts = this;
-        const TablePiece* cannon = nullptr;
-        for (const TablePiece* c = table.root->FirstChild(); c; c = c->next.get())
-            if (c->kind == kCannon) cannon = c;
+        st.repaint = false;
+        const TablePiece* cannon = table.root->LastCannon();  // the one the ball is served above
         entryOfSerial.assign(st.nextSerial + 1, -1);
         int32_t count = 0;
         Walk(*table.root, -1, count, [&](const TablePiece& p, int32_t entry) {
@@ -163,6 +165,10 @@ struct Playtest::Impl final : ContactObserver {
         firstTouch.assign(report.pieces.size(), 0);
         sides[0].key = kKeyZ;
         sides[1].key = kKeyX;
+        for (const Side& side : sides)
+            for (const Reach& r : side.reach)
+                reachAll = {std::min(reachAll.left, r.left), std::min(reachAll.top, r.top),
+                            std::max(reachAll.right, r.right), std::max(reachAll.bottom, r.bottom)};
         if (cannon) {
             hasCannon = true;
             serveFx = FixedX(Placed(*cannon).x).v;
@@ -206,12 +212,9 @@ struct Playtest::Impl final : ContactObserver {
         inGame = true;
     }
 
-    void Key(int32_t key, bool down) {
-        SendKey(table.state, key, down);
-        keysSent = true;
-    }
+    void Key(int32_t key, bool down) { SendKey(table.state, key, down); }
 
-    void Play() {
+    [[gnu::always_inline]] void Play() {
         const Ball& b = *table.state.ball;
         if (hasCannon) {
             // Near the cannon (resting or bouncing on it): hold SPACE for a
@@ -233,6 +236,12 @@ struct Playtest::Impl final : ContactObserver {
                 serving = true;
                 serveGiveUp = tick + serveHold + 60;
             }
+        }
+        // Away from every flipper, with no key held or about to be, the
+        // sides have nothing to do but note that the ball is not near.
+        if (!reachAll.Holds(b.fx, b.fy) && !sides[0].Busy() && !sides[1].Busy()) {
+            sides[0].approach = sides[1].approach = false;
+            return;
         }
         for (Side& s : sides) {
             if (s.reach.empty()) continue;
@@ -269,14 +278,12 @@ struct Playtest::Impl final : ContactObserver {
     }
 
     // One tick of the current game; false when the game is over.
-    bool Tick() {
+    [[gnu::always_inline]] bool Tick() {
         TableState& st = table.state;
         ++tick;
         ++clock;
-        keysSent = false;
         Play();
         const bool drained = PlayTick(st, false);
-        if (keysSent) table.root->dirtyRegion.SetEmpty();
         const Ball& b = *st.ball;
         // The ball's table position, as the tick left it (b.x, b.y), from
         // its fixed position: read whole, the pair just stored stalls.
@@ -313,7 +320,7 @@ struct Playtest::Impl final : ContactObserver {
         CloseRest();
         CloseConfine();
         // The ball still in play lasted until the game ended.
-        if (drains < options.drainsPerGame && tick > lifeStart) lives.push_back(tick - lifeStart);
+        if (drains < options.drainsPerGame && tick > lifeStart) undrainedLives.push_back(tick - lifeStart);
         report.ticks += tick;
         scores.push_back(static_cast<uint32_t>(table.state.score));
         // No key is let go here: every key change has had its tick, so the
@@ -335,8 +342,10 @@ struct Playtest::Impl final : ContactObserver {
     };
     std::vector<TrapFound> trapsFound;
     std::vector<uint32_t> scores;
-    std::vector<int64_t> lives;
+    std::vector<int64_t> lives;           // of the balls that drained
+    std::vector<int64_t> undrainedLives;  // of the balls in play when their game ended
     Side sides[2];
+    Reach reachAll{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};  // around both sides' (none: empty)
     bool hasCannon = false;
     int32_t serveFx = 0, serveFy = 0;
     int64_t firstGame = 0, endGame = 0;  // the games this one plays
@@ -345,7 +354,7 @@ struct Playtest::Impl final : ContactObserver {
     bool inGame = false;
     int64_t tick = 0, clock = 0, lifeStart = 0, serveAfter = 0, serveGiveUp = 0;
     int32_t drains = 0, serveHold = 0;
-    bool serving = false, keysSent = false;
+    bool serving = false;
     uint64_t rng = 0;
     Stretch rest, confine;
 };
@@ -380,7 +389,7 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
     const Playtest::Impl& m = *parts.front()->impl_;
     PlaytestReport r = m.report;
     std::vector<uint32_t> scores;
-    std::vector<int64_t> lives;
+    std::vector<int64_t> lives, undrained;
     const Playtest::Impl* before = nullptr;
     for (const Playtest* part : parts) {
         const Playtest::Impl& p = *part->impl_;
@@ -400,6 +409,7 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
         r.games += p.game - p.firstGame;
         scores.insert(scores.end(), p.scores.begin(), p.scores.end());
         lives.insert(lives.end(), p.lives.begin(), p.lives.end());
+        undrained.insert(undrained.end(), p.undrainedLives.begin(), p.undrainedLives.end());
         before = &p;
     }
     r.tickLimit = m.options.ticks;
@@ -439,6 +449,9 @@ PlaytestReport MergedReport(const std::vector<const Playtest*>& parts) {
         r.scoreMedian = s[(n - 1) / 2];
         r.scoreP90 = s[(9 * n + 9) / 10 - 1];
     }
+    std::sort(lives.begin(), lives.end());
+    if (!lives.empty()) r.drainedBallTicksMedian = lives[(lives.size() - 1) / 2];
+    lives.insert(lives.end(), undrained.begin(), undrained.end());
     if (!lives.empty()) {
         std::vector<int64_t>& l = lives;
         std::sort(l.begin(), l.end());
@@ -515,6 +528,11 @@ std::string EndlessText(const PlaytestReport& r) {
            Grouped(r.tickLimit) + " ticks";
 }
 
+std::string UndrainedText(const PlaytestReport& r) {
+    return Grouped(r.endless) + " of " + Grouped(r.games) + " games reached " + Grouped(r.tickLimit) +
+           " ticks without a drain, too few to tell whether the ball drains";
+}
+
 std::string ReportText(const PlaytestReport& r) {
     std::string s;
     const std::vector<int32_t> unreached = r.Unreached();
@@ -536,6 +554,7 @@ std::string FiguresText(const PlaytestReport& r) {
          Number(r.scoreP90) + "\n";
     s += "drains: " + Number(r.drains) + "; a ball lasts " + Number(r.ballTicksMean) + " ticks on average (median " +
          Number(r.ballTicksMedian) + "); hole captures: " + Number(r.captures) + "\n";
+    if (r.MostGamesUndrained() && !r.EndlessFinding()) s += UndrainedText(r) + "\n";
     const PieceFacts* most = nullptr;
     for (const PieceFacts& p : r.pieces)
         if (p.target && (!most || p.hits > most->hits)) most = &p;
@@ -550,6 +569,7 @@ std::string ReportJson(const PlaytestReport& r) {
     std::string s = "{\n  \"games\": " + Number(r.games) + ",\n  \"ticks\": " + Number(r.ticks) +
                     ",\n  \"drains\": " + Number(r.drains) + ",\n  \"captures\": " + Number(r.captures) +
                     ",\n  \"endless\": " + Number(r.endless) +
+                    ",\n  \"never_drains\": " + (r.EndlessFinding() ? "true" : "false") +
                     ",\n  \"ball_ticks\": {\"mean\": " + Number(r.ballTicksMean) + ", \"median\": " +
                     Number(r.ballTicksMedian) + "},\n  \"score\": {\"mean\": " + Tenths(r.scoreMeanTenths) +
                     ", \"median\": " + Number(r.scoreMedian) + ", \"p90\": " + Number(r.scoreP90) +

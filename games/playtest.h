@@ -45,6 +45,13 @@ constexpr int32_t kConfineBox = 24;
 constexpr int64_t kConfineTicks = 1500;
 // A ball at rest this long will not move again: the game ends there.
 constexpr int64_t kGiveUpTicks = 1000;
+// The ball never drains when half the games or more reach the tick limit
+// without a drain, and the limit is long enough for that to tell: at least
+// kEndlessTicks (30 s of play) and at least kEndlessLives times as long as
+// the balls that did drain lasted (their median). Games cut short sooner
+// only say that no ball drained so soon.
+constexpr int64_t kEndlessTicks = 1500;
+constexpr int64_t kEndlessLives = 4;
 
 // The heat map's grid: one cell per table pixel of the playfield, its
 // right and bottom edges included.
@@ -80,12 +87,15 @@ struct PlaytestReport {
     int64_t gamesEndedByTrap = 0;
     // Games that reached the tick limit (`tickLimit`) without a drain. A
     // good player keeps the ball up that long now and then; when half the
-    // games or more do, the ball never drains: a finding (EndlessFinding).
+    // games or more do, over a limit long enough to tell, the ball never
+    // drains: a finding (EndlessFinding).
     int64_t endless = 0;
     int64_t tickLimit = 0;
     // Ticks a ball lasted, from the start or the last drain to a drain, or
     // to the end of its game for a ball that never drained.
     int64_t ballTicksMean = 0, ballTicksMedian = 0;
+    // The same for the balls that drained alone: the median (0: none did).
+    int64_t drainedBallTicksMedian = 0;
     // Scores per game: the mean in tenths, the median and the 90th percentile.
     uint64_t scoreMeanTenths = 0;
     uint32_t scoreMedian = 0, scoreP90 = 0;
@@ -95,7 +105,12 @@ struct PlaytestReport {
     uint32_t heatMax = 0;
 
     std::vector<int32_t> Unreached() const;  // indices of targets never hit
-    bool EndlessFinding() const { return endless > 0 && endless * 2 >= games; }
+    // Half the games or more reached the limit without a drain.
+    bool MostGamesUndrained() const { return endless > 0 && endless * 2 >= games; }
+    // ... and the limit is long enough to tell: the ball never drains.
+    bool EndlessFinding() const {
+        return MostGamesUndrained() && tickLimit >= kEndlessTicks && tickLimit >= kEndlessLives * drainedBallTicksMedian;
+    }
     bool HasFindings() const { return !traps.empty() || EndlessFinding() || !Unreached().empty(); }
 };
 
@@ -149,11 +164,15 @@ std::string Grouped(int64_t n);
 // The finding on games that never end: "the ball never drains: 50 of 50
 // games reached 3,000 ticks".
 std::string EndlessText(const PlaytestReport& report);
+// What games cut short by a limit too short to tell say, among the figures:
+// "20 of 20 games reached 100 ticks without a drain, too few to tell
+// whether the ball drains".
+std::string UndrainedText(const PlaytestReport& report);
 
 // The report for a person: findings first, then the figures.
 std::string ReportText(const PlaytestReport& report);
-// The figures alone, as ReportText ends: games and ticks, scores, drains,
-// the piece hit most.
+// The figures alone, as ReportText ends: games and ticks, scores, drains
+// (and UndrainedText when it applies), the piece hit most.
 std::string FiguresText(const PlaytestReport& report);
 // The same facts for scripts.
 std::string ReportJson(const PlaytestReport& report);

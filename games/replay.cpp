@@ -230,13 +230,13 @@ bool ReadReplay(std::string_view text, Replay& r, std::string& error) {
 
 bool KeyPlayback::Tick(TableState& st, bool trackDirty) {
     const int64_t t = ++ticks_;
+    st.repaint = trackDirty;
     while (next_ < events_.size() && events_[next_].tick < t) ++next_;
     while (next_ < events_.size() && events_[next_].tick == t) {
         SendKey(st, events_[next_].virtualKey, events_[next_].down);
         ++next_;
     }
     const bool drained = PlayTick(st, trackDirty);
-    if (!trackDirty && st.root) st.root->dirtyRegion.SetEmpty();
     sum_.Add(st);
     if (t % kReplayCheckEvery == 0) checks_.push_back(sum_.Value());
     return drained;

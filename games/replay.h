@@ -58,6 +58,8 @@ class KeyPlayback {
 public:
     explicit KeyPlayback(const std::vector<KeyEvent>& events) : events_(events) {}
     // The events of the next tick, then the tick; true when the ball drained.
+    // With `trackDirty` what changes is gathered for the window to repaint
+    // (the table state's `repaint` follows it); without, nothing is.
     bool Tick(TableState& st, bool trackDirty);
     int64_t Ticks() const { return ticks_; }
     uint64_t Checksum() const { return sum_.Value(); }

@@ -47,12 +47,15 @@ void RoundPiece::MakeCircularRegion() {
                        ((I32(y) + r) * 2 + 2).v});
 }
 
+int32_t RoundPiece::SimulateHere() {
+    // Most pieces are far from the ball: those are settled here.
+    if (!state.ball || !InReach(*state.ball)) return kNoContact;
+    return state.collisions.simulateRound(*this);
+}
+
 int32_t RoundPiece::HandleMessage(PieceMessage code) {
     switch (code) {
-        case PieceMessage::Simulate:
-            // Most pieces are far from the ball: those are settled here.
-            if (!state.ball || !InReach(*state.ball)) return kNoContact;
-            return state.collisions.simulateRound(*this);
+        case PieceMessage::Simulate: return SimulateHere();
         case PieceMessage::Reset:
             hitRadius = (I32(radius) * 256).v;
             return PlacedPiece::HandleMessage(code);
@@ -73,14 +76,16 @@ int32_t Obstacle::PointsFor(PieceKind k) {
     }
 }
 
+int32_t Obstacle::SimulateObstacle() {
+    const int32_t r = SimulateHere();
+    if (r != 0) state.AddScore(PointsFor(kind));
+    return r;
+}
+
 int32_t Obstacle::HandleMessage(PieceMessage code) {
     switch (code) {
         case PieceMessage::Draw: DrawPieceImage(*this, kind, x, y); return 0;
-        case PieceMessage::Simulate: {
-            const int32_t r = RoundPiece::HandleMessage(code);
-            if (r != 0) state.AddScore(PointsFor(kind));
-            return r;
-        }
+        case PieceMessage::Simulate: return SimulateObstacle();
         default: return RoundPiece::HandleMessage(code);
     }
 }
@@ -253,7 +258,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             keys.Update(state);
             if (keys.dirty) {
                 keys.dirty = 0;
-                if (state.root) state.root->dirtyRegion.Unite(region);
+                if (state.root && state.repaint) state.root->dirtyRegion.Unite(region);
             }
             return 0;
         case PieceMessage::RebuildRegion: {
@@ -311,7 +316,7 @@ int32_t Cannon::HandleMessage(PieceMessage code) {
             }
             if (keys.dirty) {
                 keys.dirty = 0;
-                if (state.root) state.root->dirtyRegion.Unite(region);
+                if (state.root && state.repaint) state.root->dirtyRegion.Unite(region);
             }
             return 0;
         case PieceMessage::Reset:
@@ -343,9 +348,7 @@ Ball::Ball(TableState& st) : Obstacle(st, kBall, 0, 0, 6) { hitRadius = 640; }
 int32_t Ball::HandleMessage(PieceMessage code) {
     switch (code) {
         case PieceMessage::Reset: {
-            const TableRoot* root = state.root;
-            const TablePiece* cannon = root ? root->FindChildOfKind(kCannon) : nullptr;
-            for (const TablePiece* c = cannon; c; c = root->FindNextOfKind(kCannon, c)) cannon = c;
+            const TablePiece* cannon = state.root ? state.root->LastCannon() : nullptr;
             if (cannon) {
                 fx = FixedX(Placed(*cannon).x).v;
                 fy = FixedY(I32(Placed(*cannon).y) - kServeAbove).v;
@@ -387,6 +390,16 @@ TableRoot::~TableRoot() {
     images.reset();
     DeleteChildren();
     if (state.root == this) state.root = nullptr;
+}
+
+const TablePiece* TableRoot::LastCannon() const {
+    if (!lastCannonKnown_ || lastCannonVersion_ != state.treeVersion) {
+        lastCannon_ = nullptr;
+        for (const TablePiece* c = FindChildOfKind(kCannon); c; c = FindNextOfKind(kCannon, c)) lastCannon_ = c;
+        lastCannonVersion_ = state.treeVersion;
+        lastCannonKnown_ = true;
+    }
+    return lastCannon_;
 }
 
 int32_t TableRoot::HandleMessage(PieceMessage code) {

@@ -236,15 +236,6 @@ const char* PieceName(const TablePiece& p) {
 
 // ---- shared helpers --------------------------------------------------------
 
-bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r) {
-    const I32 cc(c), rr(r);
-    return ((cc + rr) > lo && (cc - rr) < hi) || ((cc + rr) > hi && (cc - rr) < lo);
-}
-
-bool BallOffTable(const Ball& ball) {
-    return !(SpansOverlap(ball.x, 0, kTableWidth, 1) && SpansOverlap(ball.y, 0, kTableHeight, 1));
-}
-
 void DrawPieceImage(const TablePiece& piece, PieceKind imageKind, int32_t x, int32_t y) {
     const TableState& st = piece.state;
     if (!st.drawTarget || !st.root || !st.root->images) return;

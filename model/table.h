@@ -166,6 +166,10 @@ struct TableState {
     // knows when it may be out of date.
     uint32_t treeVersion = 0;
     uint32_t resets = 0;
+    // Whether anyone paints this table as it plays: the flippers and the
+    // cannon unite what a key changes of them into the root's dirty region
+    // for the window to repaint. A game nobody watches turns it off.
+    bool repaint = true;
 
     int32_t NextRandom() {
         randomState = randomState * 214013u + 2531011u;
@@ -243,6 +247,9 @@ public:
     // True when the ball's centre lies within the square of the two hit
     // radii around the piece's (fixed positions): only then can they touch.
     bool InReach(const Ball& ball) const;
+    // What a round piece does on Simulate: the physics' round test when the
+    // ball is within reach.
+    int32_t SimulateHere();
 
     int32_t distXX = 0, distYY = 0, distXY = 0;
     int32_t hitRadius = 0;
@@ -254,6 +261,9 @@ public:
     Obstacle(TableState& state, PieceKind kind, int32_t x, int32_t y, int32_t radius = 5);
     int32_t HandleMessage(PieceMessage code) override;
     static int32_t PointsFor(PieceKind k);
+    // What an obstacle does on Simulate: a round piece's, and its points on
+    // a contact.
+    int32_t SimulateObstacle();
 };
 
 class Hole : public Obstacle {
@@ -354,12 +364,20 @@ public:
     TableRoot(TableState& state, const ImageLoader& loader);
     ~TableRoot() override;
     int32_t HandleMessage(PieceMessage code) override;
+    // The last cannon among the root's pieces, the one the ball is served
+    // above; none without one. Looked up again once the tree has changed.
+    const TablePiece* LastCannon() const;
 
     std::unique_ptr<ImageList> images;
     Region dirtyRegion;
     int32_t holeCount = 0;
     std::unique_ptr<Ball> ball;
     std::unique_ptr<TableFastPath> fastPath;
+
+private:
+    mutable const TablePiece* lastCannon_ = nullptr;
+    mutable uint32_t lastCannonVersion_ = 0;
+    mutable bool lastCannonKnown_ = false;
 };
 
 // Builds the piece of `kind` at table position (x, y), appends it to
@@ -406,9 +424,15 @@ std::unique_ptr<TablePiece> CopyOf(const TablePiece& piece, TableState& state);
 // mirrored. Not yet in any list; none when memory ran out.
 std::unique_ptr<TablePiece> MirroredPiece(const TablePiece& piece, int32_t axis);
 
-// Off-table test of the play loop, and the span test it is built on.
-bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r);
-bool BallOffTable(const Ball& ball);
+// Off-table test of the play loop, and the span test it is built on (here,
+// for the play's tick to have them at hand).
+inline bool SpansOverlap(int32_t c, int32_t lo, int32_t hi, int32_t r) {
+    const I32 cc(c), rr(r);
+    return ((cc + rr) > lo && (cc - rr) < hi) || ((cc + rr) > hi && (cc - rr) < lo);
+}
+inline bool BallOffTable(const Ball& ball) {
+    return !(SpansOverlap(ball.x, 0, kTableWidth, 1) && SpansOverlap(ball.y, 0, kTableHeight, 1));
+}
 
 // Draws piece image (kind - 3) centred on the table position.
 void DrawPieceImage(const TablePiece& piece, PieceKind imageKind, int32_t x, int32_t y);

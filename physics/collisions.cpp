@@ -88,7 +88,11 @@ void PushBack(BorderSegment& s, Ball& ball) {
 
 }  // namespace
 
-bool TouchesSegment(BorderSegment& s) {
+namespace {
+
+// The segment's line test and bounce, in a form the segment's Simulate
+// (every tick the ball is near a border) has inline.
+[[gnu::always_inline]] inline bool LineTouches(BorderSegment& s) {
     Ball& ball = *s.state.ball;
     const I32 bfx = ball.fx, bfy = ball.fy;
     const I32 t = (bfy * s.dy + bfx * s.dx) * 256;
@@ -102,7 +106,7 @@ bool TouchesSegment(BorderSegment& s) {
     return I32(ball.vy) * ny + I32(ball.vx) * nx < 0;
 }
 
-int32_t BounceOffSegment(BorderSegment& s, bool pushBack) {
+[[gnu::always_inline]] inline int32_t BounceOffLine(BorderSegment& s, bool pushBack) {
     Ball& ball = *s.state.ball;
     const I32 vx = ball.vx, vy = ball.vy;
     const I32 kxx = s.kxx, kyy = s.kyy, kxy = s.kxy;
@@ -120,12 +124,20 @@ int32_t BounceOffSegment(BorderSegment& s, bool pushBack) {
     return ApplyBounce(ball, s.bounce);
 }
 
+}  // namespace
+
+bool TouchesSegment(BorderSegment& s) { return LineTouches(s); }
+
+int32_t BounceOffSegment(BorderSegment& s, bool pushBack) { return BounceOffLine(s, pushBack); }
+
 int32_t SimulateSegment(BorderSegment& s) {
     if (!s.state.ball) return 0;
     s.hitRadius = (I32(s.hitRadius) / 2).v;
-    int32_t result = SimulateRound(s);
+    // The end circle, which the ball is seldom within reach of (the round
+    // test would begin by finding that).
+    int32_t result = s.InReach(*s.state.ball) ? SimulateRound(s) : 0;
     s.hitRadius = (I32(s.hitRadius) * 2).v;
-    if (s.active && TouchesSegment(s)) result = BounceOffSegment(s);
+    if (s.active && LineTouches(s)) result = BounceOffLine(s, true);
     return result;
 }
 

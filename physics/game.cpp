@@ -16,14 +16,28 @@ void StartGame(TableState& st) {
 namespace {
 
 // The ball's region follows its position; only the window, which repaints
-// what changed, needs it: otherwise its table position alone is kept.
-void PlaceBall(Ball& ball, bool trackDirty) {
-    if (trackDirty) {
+// what changed, needs it (kWatched): otherwise its table position alone is
+// kept.
+template <bool kWatched>
+void PlaceBall(Ball& ball, TableRoot& root) {
+    if constexpr (kWatched) {
         ball.HandleMessage(PieceMessage::RebuildRegion);
-        return;
+        root.dirtyRegion.Unite(ball.region);
+    } else {
+        ball.x = TableX(ball.fx).v;
+        ball.y = TableY(ball.fy).v;
     }
-    ball.x = TableX(ball.fx).v;
-    ball.y = TableY(ball.fy).v;
+}
+
+template <bool kWatched>
+bool Tick(TableState& st, Ball& ball, TableRoot& root) {
+    Step(ball);
+    PlaceBall<kWatched>(ball, root);
+    SimulateTable(st);
+    const bool drained = BallOffTable(ball);
+    if (drained) ball.HandleMessage(PieceMessage::Reset);
+    PlaceBall<kWatched>(ball, root);
+    return drained;
 }
 
 }  // namespace
@@ -32,15 +46,7 @@ bool PlayTick(TableState& st, bool trackDirty) {
     Ball* ball = st.ball;
     TableRoot* root = st.root;
     if (!ball || !root) return false;
-    Step(*ball);
-    PlaceBall(*ball, trackDirty);
-    if (trackDirty) root->dirtyRegion.Unite(ball->region);
-    SimulateTable(st);
-    const bool drained = BallOffTable(*ball);
-    if (drained) ball->HandleMessage(PieceMessage::Reset);
-    PlaceBall(*ball, trackDirty);
-    if (trackDirty) root->dirtyRegion.Unite(ball->region);
-    return drained;
+    return trackDirty ? Tick<true>(st, *ball, *root) : Tick<false>(st, *ball, *root);
 }
 
 void SendKey(TableState& st, int32_t virtualKey, bool down) {

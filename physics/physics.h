@@ -3,14 +3,40 @@
 
 #include <cstdint>
 
+#include "model/fixed.h"
 #include "model/table.h"
 
 namespace bw {
 
 constexpr int32_t kMaxSpeed = 480;
 
-// One motion step of the ball: clamp, move, gravity, record.
-void Step(Ball& ball);
+// One motion step of the ball: clamp, move, gravity, record (here, for the
+// play's tick to have it at hand).
+inline void Step(Ball& ball) {
+    I32 vx = ball.vx, vy = ball.vy;
+    const I32 ax = Abs(vx), ay = Abs(vy);
+    if ((ax > ay ? ax : ay) > kMaxSpeed) {
+        if (ax > ay) {
+            vy = (vy * kMaxSpeed) / ax;
+            vx = vx > 0 ? kMaxSpeed : -kMaxSpeed;
+        } else {
+            vx = (vx * kMaxSpeed) / ay;
+            vy = vy > 0 ? kMaxSpeed : -kMaxSpeed;
+        }
+    }
+    const I32 fx = I32(ball.fx) + vx;
+    const I32 fy = I32(ball.fy) + vy;
+    vy += ball.gravity;
+    ball.vx = vx.v;
+    ball.vy = vy.v;
+    ball.fx = fx.v;
+    ball.fy = fy.v;
+    ball.lastVx = ball.vx;
+    ball.lastVy = ball.vy;
+    ball.lastFx = ball.fx;
+    ball.lastFy = ball.fy;
+}
+
 // The speed rule every bounce ends with; 2 for a damped bounce, 3 for a kick.
 int32_t ApplyBounce(Ball& ball, uint32_t factor);
 

@@ -24,7 +24,15 @@
 //     A flipper with a stroke pending that is not sent Simulate would only
 //     have cleared the pending stroke: the pass clears it.
 //   * The cannon: without a shot pending its Simulate is its walls' as a
-//     group's; with one the pass goes down the tree (a tick in a serve).
+//     group's; with one (the tick after SPACE is let go) the cannon alone
+//     is sent Simulate whole, in its place in the tree's order, whatever
+//     its box, as the message down the tree reaches it, and the pass goes
+//     on after its walls.
+//   * The kinds' Simulate with the play physics installed (which the fast
+//     path serves alone, checked at the start of each game): a segment's is
+//     the physics' segment test, a flipper's the physics' flipper test, an
+//     obstacle's and a start point's their own round test: those are called
+//     by name.
 // - Where a box could not be bounded so (a segment too long for its
 //   products, constants from an older Reset, a piece of another kind) the
 //   box is the whole plane: the piece is always sent Simulate.
@@ -38,10 +46,16 @@
 // - Groups: a group's result is its children's best by the low 4 bits, the
 //   first on ties, and the observer hears of a group after its children
 //   and before the next piece acts; skipped pieces would have given 0, so
-//   only the results the pass gets matter, in the order it gets them.
+//   only the results the pass gets matter, in the order it gets them. With
+//   no observer nobody hears them (the root's result is not used): they
+//   are not put together at all.
 // - Keys: only flippers and the cannon react to KeyChanged; sending it to
 //   them alone, in tree order, is the broadcast less the pieces that ignore
-//   it.
+//   it. Whether a stroke or a shot is pending is noted after every key and
+//   at the start of each game (a change can outlive a Reset), so that a
+//   tick need not look at every key; a tick that went down the tree leaves
+//   the note set, which costs a pass with the cannons sent Simulate whole
+//   and nothing else.
 #include "physics/sweep.h"
 
 #include <algorithm>
@@ -161,25 +175,40 @@ Box BoxOf(const TablePiece& p, int32_t ballRadius, bool& known) {
     return kEverywhere;
 }
 
+// How an item is sent Simulate: what its kind's Simulate comes to with the
+// play physics installed (a segment's is the physics' segment test, a
+// flipper's the physics' flipper test), or the message for another kind.
+enum class Act : uint8_t { Message, Segment, Flipper, Obstacle, Round };
+
 struct Item {
     TablePiece* piece;
     int32_t group;  // the innermost flattened group holding it; -1: the root
+    Act act;
     // The piece as the kinds the boxes know (none for another kind).
     const RoundPiece* round;
-    BorderSegment* segment;  // a segment: its Simulate is the physics' segment test
+    BorderSegment* segment;
     const Flipper* flipper;
 };
+
+int32_t Simulate(const Item& item) {
+    switch (item.act) {
+        case Act::Segment: return SimulateSegment(*item.segment);
+        case Act::Flipper: return SimulateFlipper(static_cast<Flipper&>(*item.piece));
+        case Act::Obstacle: return static_cast<Obstacle&>(*item.piece).SimulateObstacle();
+        case Act::Round: return static_cast<RoundPiece&>(*item.piece).SimulateHere();
+        default: return item.piece->HandleMessage(PieceMessage::Simulate);
+    }
+}
 
 struct Group {
     TablePiece* piece;
     int32_t parent;
-    uint32_t end;  // one past its last item
+    uint32_t begin, end;  // its items: [begin, end)
 };
 
 class Sweep final : public TableFastPath {
 public:
     uint32_t version = 0, resets = 0;
-    std::vector<int32_t> print;  // what the boxes were made from
     int32_t ballRadius = 0;
     bool known = true;
     std::vector<Box> boxes;  // by item
@@ -187,6 +216,12 @@ public:
     std::vector<Group> groups;
     std::vector<TablePiece*> watchers;  // flippers and cannons, in tree order
     std::vector<KeyWatch*> flipperKeys, cannonKeys;
+    std::vector<uint32_t> cannons;  // the cannons' groups, in tree order
+    // Whether a key change may be waiting for the next Simulate: a stroke
+    // of a flipper, a shot of a cannon. Known after every key and at the
+    // start of each game, so that a tick need not look at every key.
+    enum : uint8_t { kStroke = 1, kShot = 2 };
+    uint8_t pending = 0;
     // The groups' results while a pass puts them together.
     std::vector<int32_t> stack, groupBest;
     std::vector<uint32_t> cellStart;  // kGridColumns * kGridRows + 1
@@ -199,17 +234,27 @@ public:
             if (cannon) {
                 watchers.push_back(c);
                 cannonKeys.push_back(&static_cast<Cannon*>(c)->keys);
+                cannons.push_back(static_cast<uint32_t>(groups.size()));
             }
             if (cannon || IsA(*c, typeid(PieceGroup))) {
                 const int32_t g = static_cast<int32_t>(groups.size());
-                groups.push_back({c, parent, 0});
+                groups.push_back({c, parent, static_cast<uint32_t>(items.size()), 0});
                 Flatten(static_cast<PieceGroup&>(*c), g);
                 groups[static_cast<size_t>(g)].end = static_cast<uint32_t>(items.size());
                 continue;
             }
-            Item item{c, parent, nullptr, nullptr, nullptr};
-            if (IsA(*c, typeid(BorderSegment))) item.segment = static_cast<BorderSegment*>(c);
-            if (IsA(*c, typeid(Flipper))) item.flipper = static_cast<const Flipper*>(c);
+            Item item{c, parent, Act::Message, nullptr, nullptr, nullptr};
+            if (IsA(*c, typeid(BorderSegment))) {
+                item.act = Act::Segment;
+                item.segment = static_cast<BorderSegment*>(c);
+            } else if (IsA(*c, typeid(Flipper))) {
+                item.act = Act::Flipper;
+                item.flipper = static_cast<const Flipper*>(c);
+            } else if (IsA(*c, typeid(Obstacle))) {
+                item.act = Act::Obstacle;
+            } else if (IsA(*c, typeid(RoundPiece))) {
+                item.act = Act::Round;
+            }
             if (item.segment || item.flipper || IsA(*c, typeid(Obstacle)) || IsA(*c, typeid(Hole)) ||
                 IsA(*c, typeid(RoundPiece)))
                 item.round = static_cast<const RoundPiece*>(c);
@@ -254,38 +299,60 @@ public:
         }
     }
 
-    // The fixed positions and sizes the boxes were made from, item by item.
-    std::vector<int32_t> Fingerprint(const Ball& ball) const {
-        std::vector<int32_t> out;
-        out.reserve(items.size() * 4 + 1);
-        out.push_back(ball.hitRadius);
-        auto segment = [&](const BorderSegment& s) {
-            out.insert(out.end(), {s.fx, s.fy, s.hitRadius, s.fx2, s.fy2, s.dx, s.dy, s.active});
+    // The fixed positions and sizes the boxes are made from, item by item:
+    // where each is kept and what it was.
+    std::vector<const int32_t*> printAt;
+    std::vector<int32_t> print;
+    std::vector<const uint8_t*> activeAt;  // the segments' active flags
+    std::vector<uint8_t> active;
+
+    void TakePrint(const Ball& ball) {
+        auto take = [&](const int32_t& v) {
+            printAt.push_back(&v);
+            print.push_back(v);
         };
+        auto segment = [&](const BorderSegment& s) {
+            for (const int32_t* v : {&s.fx, &s.fy, &s.hitRadius, &s.fx2, &s.fy2, &s.dx, &s.dy}) take(*v);
+            activeAt.push_back(&s.active);
+            active.push_back(s.active);
+        };
+        take(ball.hitRadius);
         for (const Item& item : items) {
-            if (item.round) out.insert(out.end(), {item.round->fx, item.round->fy, item.round->hitRadius});
+            if (item.round)
+                for (const int32_t* v : {&item.round->fx, &item.round->fy, &item.round->hitRadius}) take(*v);
             if (item.segment) segment(*item.segment);
             if (const Flipper* f = item.flipper) {
-                out.push_back(f->tipFx);
+                take(f->tipFx);
                 if (f->lowerEdge) segment(*f->lowerEdge);
                 if (f->upperEdge) segment(*f->upperEdge);
             }
         }
-        return out;
+    }
+    // True when the positions and sizes are still those the boxes were made
+    // from (the next game of a check asks every time). Only while the tree
+    // is as it was: the places are the pieces' own.
+    bool StillFits() const {
+        int32_t differ = 0;
+        for (size_t i = 0; i < print.size(); ++i) differ |= *printAt[i] ^ print[i];
+        for (size_t i = 0; i < active.size(); ++i) differ |= *activeAt[i] ^ active[i];
+        return differ == 0;
     }
 
-    static bool Pending(const std::vector<KeyWatch*>& keys) {
-        for (const KeyWatch* k : keys)
-            if (k->changed) return true;
-        return false;
+    void NotePendingKeys() {
+        pending = 0;
+        for (const KeyWatch* k : flipperKeys)
+            if (k->changed) pending |= kStroke;
+        for (const KeyWatch* k : cannonKeys)
+            if (k->changed) pending |= kShot;
     }
 };
 
 Sweep* SweepOf(const TableState& st) {
-    if (!st.root || !st.root->fastPath) return nullptr;
+    if (!st.root) return nullptr;
     // The physics is the only maker of a table's fast path.
     auto* sweep = static_cast<Sweep*>(st.root->fastPath.get());
-    return sweep->version == st.treeVersion && sweep->resets == st.resets ? sweep : nullptr;
+    if (!sweep || sweep->version != st.treeVersion || sweep->resets != st.resets) return nullptr;
+    return sweep;
 }
 
 bool PlayPhysics(const Collisions& c) {
@@ -297,7 +364,19 @@ bool PlayPhysics(const Collisions& c) {
 
 bool InWindow(const Ball& b) { return b.fx >= kSafeX0 && b.fx <= kSafeX1 && b.fy >= kSafeY0 && b.fy <= kSafeY1; }
 
+// The grid cell of a point: its index, or -1 outside the grid.
+int32_t CellOf(int32_t fx, int32_t fy) {
+    // In unsigned arithmetic, which cannot overflow for a ball anywhere: a
+    // point left of or above the grid wraps to a number far beyond it.
+    const uint32_t cx = (static_cast<uint32_t>(fx) - static_cast<uint32_t>(kGridX0)) >> kCellShift;
+    const uint32_t cy = (static_cast<uint32_t>(fy) - static_cast<uint32_t>(kGridY0)) >> kCellShift;
+    if (cx >= static_cast<uint32_t>(kGridColumns) || cy >= static_cast<uint32_t>(kGridRows)) return -1;
+    return static_cast<int32_t>(cy * kGridColumns + cx);
+}
+
 // The results as the groups put them together, and what the observer hears.
+// They matter only to an observer: a game nobody observes plays with
+// Unheard results.
 class Results {
 public:
     Results(Sweep& s, ContactObserver* contacts)
@@ -307,10 +386,11 @@ public:
     void Before(uint32_t i) {
         while (open_ > 0 && s_.groups[static_cast<size_t>(stack_[open_ - 1])].end <= i) Close();
     }
-    void Add(const Item& item, int32_t r) {
+    // The result of a piece in group `g` (-1: the root).
+    void Add(const TablePiece& piece, int32_t g, int32_t r) {
         if (r == 0) return;
-        if (contacts_) contacts_->Contact(*item.piece, r);
-        Into(item.group, r);
+        if (contacts_) contacts_->Contact(piece, r);
+        Into(g, r);
     }
     int32_t Finish() {
         while (open_ > 0) Close();
@@ -348,12 +428,131 @@ private:
     int32_t best_ = 0;
 };
 
+struct Unheard {
+    Unheard(Sweep&, ContactObserver*) {}
+    void Before(uint32_t) {}
+    void Add(const TablePiece&, int32_t, int32_t) {}
+    int32_t Finish() { return 0; }
+};
+
+// A Simulate pass over the items from item `from` on, the ball in the grid
+// cell `cell` (-1 for none: every box is looked at) or, with `everyPiece`,
+// far outside the playfield, where every piece acts. With `kShots`, a
+// cannon with a shot pending is sent Simulate whole, in its place in the
+// tree's order and whatever its box, as the message down the tree reaches
+// it.
+template <bool kShots, class Heard>
+[[gnu::noinline]] void PassFrom(Sweep& s, Ball& ball, Heard& results, int32_t cell, uint32_t from, bool everyPiece) {
+    const Box* boxes = s.boxes.data();
+    const uint32_t* cellItems = s.cellItems.data();
+    const uint32_t* cellStart = s.cellStart.data();
+    const uint32_t n = static_cast<uint32_t>(s.items.size());
+    const uint32_t* cannon = s.cannons.data();  // the next cannon to act whole
+    const uint32_t* cannonsEnd = cannon + (kShots ? s.cannons.size() : 0);
+    int32_t bfx = ball.fx, bfy = ball.fy;
+    // The items to look at: the ball's cell's, in tree order, or all.
+    const uint32_t* list = nullptr;
+    const uint32_t* listEnd = nullptr;
+    uint32_t j = from;  // the next item to consider
+    // The rest of the pass, from item `from` on, looks where the ball is.
+    auto lookFrom = [&](uint32_t first) {
+        bfx = ball.fx;
+        bfy = ball.fy;
+        // Far outside the playfield the boxes do not hold: every piece acts.
+        if (!InWindow(ball)) everyPiece = true;
+        const int32_t now = everyPiece ? -1 : CellOf(bfx, bfy);
+        if (now != cell || !list) {
+            cell = now;
+            if (cell >= 0) {
+                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], first);
+                listEnd = cellItems + cellStart[cell + 1];
+            }
+        } else {
+            while (list != listEnd && *list < first) ++list;  // in the same cell the list goes on
+        }
+        j = first;
+    };
+    lookFrom(from);
+    for (;;) {
+        // The next item from j on whose box holds the ball (n: none).
+        if (cell >= 0) {
+            while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+            j = list != listEnd ? *list : n;
+        } else if (!everyPiece) {
+            while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
+        }
+        if constexpr (kShots) {
+            if (cannon != cannonsEnd && s.groups[*cannon].begin <= j) {
+                const Group& g = s.groups[*cannon];
+                results.Before(g.begin);
+                results.Add(*g.piece, g.parent, g.piece->HandleMessage(PieceMessage::Simulate));
+                // The cannons within it have acted with it.
+                while (cannon != cannonsEnd && s.groups[*cannon].begin < g.end) ++cannon;
+                if (ball.fx != bfx || ball.fy != bfy) {
+                    lookFrom(g.end);
+                } else {
+                    while (list != listEnd && *list < g.end) ++list;
+                    j = std::max(j, g.end);
+                }
+                continue;
+            }
+        }
+        if (j >= n) break;
+        if (cell >= 0) ++list;
+        const Item& item = s.items[j];
+        results.Before(j);
+        results.Add(*item.piece, item.group, Simulate(item));
+        if (ball.fx != bfx || ball.fy != bfy) lookFrom(j + 1);
+        else ++j;
+    }
+    results.Before(n);
+    results.Finish();
+}
+
+// The usual pass: no key change pending, the ball in grid cell `cell`; when
+// the ball leaves the grid, the pass goes on as PassFrom.
+// `list` is the first entry of the cell's list whose box holds the ball.
+template <class Heard>
+[[gnu::noinline]] void PassInGrid(Sweep& s, Ball& ball, ContactObserver* contacts, int32_t cell, const uint32_t* list) {
+    const Box* boxes = s.boxes.data();
+    const uint32_t* cellItems = s.cellItems.data();
+    const uint32_t* cellStart = s.cellStart.data();
+    int32_t bfx = ball.fx, bfy = ball.fy;
+    const uint32_t* listEnd = cellItems + cellStart[cell + 1];
+    Heard results(s, contacts);
+    const Item* items = s.items.data();
+    do {
+        const uint32_t j = *list++;
+        const Item& item = items[j];
+        results.Before(j);
+        results.Add(*item.piece, item.group, Simulate(item));
+        if (ball.fx != bfx || ball.fy != bfy) {
+            // The rest of the pass looks where the ball is now: in the
+            // same cell the list goes on.
+            bfx = ball.fx;
+            bfy = ball.fy;
+            const int32_t now = CellOf(bfx, bfy);
+            if (now < 0) return PassFrom<false>(s, ball, results, -1, j + 1, false);
+            if (now != cell) {
+                cell = now;
+                list = std::lower_bound(cellItems + cellStart[cell], cellItems + cellStart[cell + 1], j + 1);
+                listEnd = cellItems + cellStart[cell + 1];
+            }
+        }
+        while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+    } while (list != listEnd);
+    results.Before(static_cast<uint32_t>(s.items.size()));
+    results.Finish();
+}
+
 }  // namespace
 
 void PrepareFastPath(TableState& st) {
     TableRoot* root = st.root;
     if (!root) return;
-    if (!st.ball) {
+    // The boxes hold for the physics the start of play installs, and only
+    // for it.
+    if (!st.ball || !PlayPhysics(st.collisions)) {
         root->fastPath.reset();
         return;
     }
@@ -361,8 +560,9 @@ void PrepareFastPath(TableState& st) {
     // position and size is as the boxes were made from, they still hold.
     if (root->fastPath) {
         auto* old = static_cast<Sweep*>(root->fastPath.get());
-        if (old->version == st.treeVersion && old->Fingerprint(*st.ball) == old->print) {
+        if (old->version == st.treeVersion && old->StillFits()) {
             old->resets = st.resets;
+            old->NotePendingKeys();
             return;
         }
         root->fastPath.reset();
@@ -373,81 +573,66 @@ void PrepareFastPath(TableState& st) {
     sweep->ballRadius = st.ball->hitRadius;
     sweep->Flatten(*root, -1);
     sweep->BuildGrid();
-    sweep->print = sweep->Fingerprint(*st.ball);
+    sweep->TakePrint(*st.ball);
+    sweep->NotePendingKeys();
     root->fastPath = std::move(sweep);
 }
 
-int32_t SimulateTable(TableState& st) {
+namespace {
+
+// The pass when a key change is pending, or when the ball is outside the
+// grid or the fast path does not serve.
+[[gnu::noinline]] void SimulateOtherwise(TableState& st, Sweep* sweep) {
+    Ball* ball = st.ball;
+    const int32_t cell = ball ? CellOf(ball->fx, ball->fy) : -1;
+    if (!sweep || !ball || st.excludeActive || (cell < 0 && !InWindow(*ball))) {
+        if (st.root) st.root->HandleMessage(PieceMessage::Simulate);
+        return;
+    }
+    Results results(*sweep, st.contacts);
+    if (sweep->pending & Sweep::kShot) PassFrom<true>(*sweep, *ball, results, cell, 0, false);
+    else PassFrom<false>(*sweep, *ball, results, cell, 0, false);
+    // A pending stroke of a flipper the ball was not near is cleared, as
+    // its Simulate would have; a pending shot was its cannon's to take.
+    if (sweep->pending & Sweep::kStroke)
+        for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
+    sweep->pending = 0;
+}
+
+}  // namespace
+
+void SimulateTable(TableState& st) {
+    // The physics and the ball's size were checked at the start of the
+    // game (they do not change during one); where the ball is, is checked
+    // here: in the grid (or else in the window round it).
     Sweep* sweep = SweepOf(st);
     Ball* ball = st.ball;
-    // A shot pending is the cannon's own: the pass goes down the tree.
-    if (!sweep || !ball || st.excludeActive || ball->hitRadius != sweep->ballRadius || !PlayPhysics(st.collisions) ||
-        !InWindow(*ball) || Sweep::Pending(sweep->cannonKeys))
-        return st.root ? st.root->HandleMessage(PieceMessage::Simulate) : 0;
-
-    const bool strokesPending = Sweep::Pending(sweep->flipperKeys);
-    Results results(*sweep, st.contacts);
-    const Box* boxes = sweep->boxes.data();
-    const uint32_t n = static_cast<uint32_t>(sweep->items.size());
-    uint32_t next = 0;  // the first item not yet considered
-    bool everyPiece = false;
-    while (next < n) {
+    if (sweep && ball && !st.excludeActive && !sweep->pending) {
         const int32_t bfx = ball->fx, bfy = ball->fy;
-        // The items to look at from `next` on: the ball's cell's, or all.
-        const uint32_t* list = nullptr;
-        const uint32_t* listEnd = nullptr;
-        const int32_t cx = (bfx - kGridX0) >> kCellShift, cy = (bfy - kGridY0) >> kCellShift;
-        const bool inGrid = !everyPiece && cx >= 0 && cx < kGridColumns && cy >= 0 && cy < kGridRows;
-        if (inGrid) {
-            const size_t cell = static_cast<size_t>(cy) * kGridColumns + static_cast<size_t>(cx);
-            const uint32_t* all = sweep->cellItems.data();
-            list = all + sweep->cellStart[cell];
-            if (next > 0) list = std::lower_bound(list, all + sweep->cellStart[cell + 1], next);
-            listEnd = all + sweep->cellStart[cell + 1];
+        const int32_t cell = CellOf(bfx, bfy);
+        if (cell >= 0) {
+            // Most ticks no box in the ball's cell holds it: then nothing acts.
+            const Box* boxes = sweep->boxes.data();
+            const uint32_t* list = sweep->cellItems.data() + sweep->cellStart[static_cast<size_t>(cell)];
+            const uint32_t* listEnd = sweep->cellItems.data() + sweep->cellStart[static_cast<size_t>(cell) + 1];
+            while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
+            if (list == listEnd) return;
+            if (st.contacts) PassInGrid<Results>(*sweep, *ball, st.contacts, cell, list);
+            else PassInGrid<Unheard>(*sweep, *ball, nullptr, cell, list);
+            return;
         }
-        uint32_t acted = n;  // the item that moved the ball, if one did
-        for (uint32_t j = next;;) {
-            if (inGrid) {
-                while (list != listEnd && !boxes[*list].Holds(bfx, bfy)) ++list;
-                if (list == listEnd) break;
-                j = *list++;
-            } else {
-                if (!everyPiece)
-                    while (j < n && !boxes[j].Holds(bfx, bfy)) ++j;
-                if (j >= n) break;
-            }
-            const Item& item = sweep->items[j];
-            results.Before(j);
-            // A segment's Simulate is the segment test of the physics in
-            // the table state, which is this physics' own.
-            results.Add(item, item.segment ? SimulateSegment(*item.segment) : item.piece->HandleMessage(PieceMessage::Simulate));
-            if (ball->fx != bfx || ball->fy != bfy) {
-                acted = j;
-                break;
-            }
-            ++j;
-        }
-        if (acted == n) break;
-        next = acted + 1;
-        // Far outside the playfield the boxes do not hold: every piece acts.
-        if (!InWindow(*ball)) everyPiece = true;
     }
-    results.Before(n);
-    if (strokesPending) {
-        // A pending stroke of a flipper the ball was not near is cleared,
-        // as its Simulate would have.
-        for (KeyWatch* k : sweep->flipperKeys) k->changed = 0;
-    }
-    return results.Finish();
+    SimulateOtherwise(st, sweep);
 }
 
 void KeyChangedTable(TableState& st) {
     Sweep* sweep = SweepOf(st);
     if (!sweep || !sweep->known || st.excludeActive) {
         if (st.root) st.root->HandleMessage(PieceMessage::KeyChanged);
-        return;
+    } else {
+        for (TablePiece* w : sweep->watchers) w->HandleMessage(PieceMessage::KeyChanged);
     }
-    for (TablePiece* w : sweep->watchers) w->HandleMessage(PieceMessage::KeyChanged);
+    if (sweep) sweep->NotePendingKeys();
 }
 
 }  // namespace bw

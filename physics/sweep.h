@@ -10,8 +10,10 @@
 // cell. A tick looks up the ball's cell and sends Simulate, in tree order,
 // to the pieces whose box holds the ball; the groups' results and the
 // contacts reported to the table state's observer are put together as the
-// groups would. The flippers and the cannon are the only pieces that follow
-// keys: a key goes to them alone. The list is out of date once the tree
+// groups would (when anyone observes them). The flippers and the cannon are
+// the only pieces that follow keys: a key goes to them alone, and a shot the
+// cannon has pending is taken by the cannon alone, in its place in the
+// tree's order. The list is out of date once the tree
 // changes or is Reset again; the message down the tree is used until the
 // next start of play, which keeps the list when the tree and every position
 // in it are as they were.
@@ -25,8 +27,9 @@ namespace bw {
 
 // Flattens the table for play (after its Reset, with the physics installed).
 void PrepareFastPath(TableState& st);
-// Simulate for the whole table: the root's result.
-int32_t SimulateTable(TableState& st);
+// Simulate for the whole table: every piece's result reaches the table
+// state's observer (contacts) as the message down the tree would report it.
+void SimulateTable(TableState& st);
 // KeyChanged for the whole table (paramA and paramB set).
 void KeyChangedTable(TableState& st);
 

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds and runs the benchmarks: the native core (Google Benchmark), the
 # web page in headless Chromium and, when the Windows build is there, the
-# window's timing loop under Wine.
+# window's timing loop under Wine. The tick's instructions, which do not
+# depend on the machine's load, are counted by scripts/tick-instructions.sh.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh

@@ -6,7 +6,7 @@ set -e
 cd "$(dirname "$0")/.."
 PKGS="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool imagemagick
       fp-utils-3.2.2 cmake ninja-build googletest libgtest-dev libbenchmark-dev libpng-dev
-      clang libclang-rt-14-dev file libgif-dev nsis zip unzip emscripten chromium nodejs"
+      clang libclang-rt-14-dev file libgif-dev nsis zip unzip emscripten chromium nodejs valgrind"
 # Debian's nodejs comes without npm; other builds of it carry their own.
 command -v npm >/dev/null 2>&1 || PKGS="$PKGS npm"
 missing=""

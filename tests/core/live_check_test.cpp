@@ -236,6 +236,7 @@ TEST(CheckAsYouEdit, TheSummaryCountsWhatWasFound) {
         bw::PlaytestReport r;
         r.games = 10;
         r.endless = c.endless;
+        r.tickLimit = bw::PlaytestOptions{}.ticks;
         for (int i = 0; i < c.unreached + 2; ++i) r.pieces.push_back({"hole", i, i, i < 2 ? 5u : 0u, true});
         r.pieces.push_back({"border", 0, 0, 0, false});  // not a target: never counted
         r.traps.resize(static_cast<size_t>(c.traps));

@@ -84,10 +84,11 @@ TEST(Playtest, OpenTableWithoutFlippersDrainsEveryBall) {
     EXPECT_EQ(r.drains, 100 * o.drainsPerGame);
     EXPECT_TRUE(r.traps.empty());
     EXPECT_GT(r.ballTicksMean, 0);
+    EXPECT_EQ(r.drainedBallTicksMedian, r.ballTicksMedian);  // every ball drained
     EXPECT_EQ(r.pieces[0].hits, 300u);
 }
 
-TEST(Playtest, BallThatNeverDrainsIsAFinding) {
+TEST(Playtest, BallThatNeverDrainsIsAFindingOverALimitLongEnoughToTell) {
     std::ifstream f(std::string(BW_SOURCE_DIR) + "/tests/core/data/endless.txt");
     const std::string endless{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
     const PlaytestReport r = Check(endless, 50);
@@ -97,22 +98,55 @@ TEST(Playtest, BallThatNeverDrainsIsAFinding) {
     EXPECT_TRUE(r.HasFindings());
     EXPECT_EQ(EndlessText(r), "the ball never drains: 50 of 50 games reached 3,000 ticks");
     EXPECT_EQ(ReportText(r), EndlessText(r) + "\n" + FiguresText(r));
-    EXPECT_NE(ReportJson(r).find("\n  \"endless\": 50,\n"), std::string::npos) << ReportJson(r);
+    EXPECT_NE(ReportJson(r).find("\n  \"endless\": 50,\n  \"never_drains\": true,\n"), std::string::npos) << ReportJson(r);
     // The ball in play lasted as long as its game.
     EXPECT_EQ(r.ballTicksMean, 3000);
     EXPECT_EQ(r.ballTicksMedian, 3000);
-    // Now and then a game that outlasts the limit is no finding; half of them is.
-    PlaytestReport some;
-    some.games = 100;
-    some.tickLimit = 2500;
-    for (const auto& [n, finding] : {std::pair{0, false}, {1, false}, {49, false}, {50, true}, {100, true}}) {
-        some.endless = n;
-        EXPECT_EQ(some.EndlessFinding(), finding) << n;
-        EXPECT_EQ(some.HasFindings(), finding) << n;
+    EXPECT_EQ(r.drainedBallTicksMedian, 0);  // none did
+
+    // The classic table, whose ball lasts about 1,160 ticks, cut short at
+    // 100: no ball drained so soon, which tells nothing more.
+    PlaytestOptions o;
+    o.games = 20;
+    o.ticks = 100;
+    const PlaytestReport cut = RunPlaytest(*FromText(Example("classic.txt"))->root, o);
+    EXPECT_EQ(cut.endless, 20);
+    EXPECT_FALSE(cut.EndlessFinding());
+    EXPECT_EQ(ReportText(cut).find("never drains"), std::string::npos) << ReportText(cut);
+    EXPECT_NE(FiguresText(cut).find("\n20 of 20 games reached 100 ticks without a drain, too few to tell whether the ball drains\n"),
+              std::string::npos) << FiguresText(cut);
+    EXPECT_NE(ReportJson(cut).find("\"never_drains\": false,"), std::string::npos);
+
+    // Games reaching the limit without a drain make the finding when they
+    // are half the games or more, over a limit of 1,500 ticks or more and
+    // at least 4 times the median life of the balls that drained.
+    const struct {
+        int64_t endless, games, limit, drainedMedian;
+        bool finding, undrainedLine;
+    } cases[] = {
+        {0, 100, 3000, 400, false, false},   {1, 100, 3000, 400, false, false}, {49, 100, 3000, 0, false, false},
+        {50, 100, 3000, 0, true, false},     {100, 100, 3000, 750, true, false}, {100, 100, 3000, 751, false, true},
+        {60, 100, 1500, 375, true, false},   {60, 100, 1499, 0, false, true},   {20, 20, 100, 0, false, true},
+        {1234, 1234, 2500, 0, true, false},
+    };
+    for (const auto& c : cases) {
+        PlaytestReport some;
+        some.games = c.games;
+        some.endless = c.endless;
+        some.tickLimit = c.limit;
+        some.drainedBallTicksMedian = c.drainedMedian;
+        const std::string figures = FiguresText(some);
+        SCOPED_TRACE(figures);
+        EXPECT_EQ(some.EndlessFinding(), c.finding);
+        EXPECT_EQ(some.HasFindings(), c.finding);
+        EXPECT_EQ(figures.find(UndrainedText(some)) != std::string::npos, c.undrainedLine);
     }
+    PlaytestReport some;
     some.endless = 1234;
     some.games = 1234;
+    some.tickLimit = 2500;
     EXPECT_EQ(EndlessText(some), "the ball never drains: 1,234 of 1,234 games reached 2,500 ticks");
+    EXPECT_EQ(UndrainedText(some), "1,234 of 1,234 games reached 2,500 ticks without a drain, too few to tell whether the ball drains");
 }
 
 // Games played in ranges, by playtests of their own, merge into the report
