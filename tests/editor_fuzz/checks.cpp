@@ -15,6 +15,11 @@ namespace bwfuzz {
 
 namespace {
 
+// Duplicate's copy goes 4 table pixels right and down (then on as Paste
+// places); Mirror copy's x is 124 - x, about the playfield's centre column.
+constexpr int32_t kDuplicateOffset = 4;
+constexpr int32_t kMirrorCopyAxis = 124;
+
 std::optional<Failure> Fail(std::string rule, std::string detail) { return Failure{std::move(rule), std::move(detail)}; }
 
 bool Is(Op op, std::initializer_list<Op> ops) { return std::find(ops.begin(), ops.end(), op) != ops.end(); }
@@ -197,7 +202,7 @@ void Checker::Before(const Action& a, Driver& d) {
     if (Is(a.op, {Op::Press, Op::ShiftPress}) && last_.gesture == Gesture::None) drag_.others = Items(d.Table());
     if (last_.gesture != Gesture::None || last_.playing) return;
     if (Is(a.op, {Op::Duplicate, Op::MirrorCopy, Op::Paste})) return ExpectCopy(a, d);
-    if (d.Tool() != bw::kPointerTool || d.Selected().empty()) return;
+    if (!d.PointerChosen() || d.Selected().empty()) return;
     if (Is(a.op, {Op::Mirror, Op::AlignLeft, Op::AlignCentre, Op::AlignRight, Op::AlignTop, Op::AlignMiddle,
                   Op::AlignBottom, Op::SpreadH, Op::SpreadV, Op::Left, Op::Right, Op::Up, Op::Down, Op::Delete,
                   Op::DeleteKey, Op::Cut, Op::Clear}))
@@ -253,10 +258,10 @@ void Checker::ExpectCopy(const Action& a, Driver& d) {
         e.put = *clipShapes_;
         e.placedLikePaste = true;
     } else {
-        if (d.Tool() != bw::kPointerTool) return;
+        if (!d.PointerChosen()) return;
         for (const bw::TablePiece* p : d.Selected())
-            e.put.push_back(a.op == Op::Duplicate ? Moved(ShapeOf(*p), bw::kDuplicateOffset, bw::kDuplicateOffset)
-                                                  : Mirrored(ShapeOf(*p), bw::kMirrorCopyAxis));
+            e.put.push_back(a.op == Op::Duplicate ? Moved(ShapeOf(*p), kDuplicateOffset, kDuplicateOffset)
+                                                  : Mirrored(ShapeOf(*p), kMirrorCopyAxis));
         e.placedLikePaste = a.op == Op::Duplicate;
     }
     if (e.put.empty()) return;

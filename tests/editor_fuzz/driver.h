@@ -227,7 +227,7 @@ public:
     }
     bool Playing() const { return editor.mode == bw::EditMode::Playing; }
     bool PlayingBack() const { return editor.PlayingBack(); }
-    int32_t Tool() const { return editor.tool; }
+    bool PointerChosen() const { return editor.tool == bw::kPointerTool; }
     bool Saved() const { return editor.saved; }
     int32_t RecordCount() const { return editor.recordCount; }
     bool Captured() const { return view.captured; }
@@ -340,7 +340,7 @@ private:
     bool DoEdit(const Action& a) {
         bw::Editor& e = editor;
         switch (a.op) {
-            case Op::Tool: e.SelectTool(a.x); return true;
+            case Op::Tool: e.SelectTool(a.x == kPointerNumber ? bw::kPointerTool : a.x); return true;
             case Op::Undo: e.Undo(); return true;
             case Op::Redo: e.Redo(); return true;
             case Op::Cut: e.Cut(); return true;

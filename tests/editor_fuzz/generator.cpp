@@ -53,7 +53,7 @@ Action Generator::Next(const Driver& d) {
     }
     if (!d.Active() && c_.Percent(40)) return Action{Op::Active};
     // The window paints when it gets round to it: after any number of actions.
-    if (c_.Percent(4)) return Action{Op::Paint};
+    if (c_.Percent(3)) return Action{Op::Paint};
     if (d.Playing()) return Playing(d);
     switch (d.CurrentGesture()) {
         case Gesture::Drag:
@@ -68,7 +68,7 @@ Action Generator::Resting(const Driver& d) {
     if (lastArrow_ != Op::Paint && c_.Percent(60)) return Action{lastArrow_};
     lastArrow_ = Op::Paint;
     const uint32_t r = c_.Below(100);
-    if (r < 7) return Action{Op::Tool, c_.Percent(40) ? bw::kPointerTool : c_.Percent(30) ? bw::kBorderSegment : c_.Between(4, 12)};
+    if (r < 7) return Action{Op::Tool, c_.Percent(40) ? kPointerNumber : c_.Percent(30) ? kBorderNumber : c_.Between(4, kPointerNumber)};
     if (r < 19) {
         mouse_ = c_.Percent(50) ? OnAPiece(d, c_.Percent(50)) : Somewhere(d);
         return At(c_.Percent(8) ? Op::ShiftPress : Op::Press, mouse_);
@@ -82,7 +82,7 @@ Action Generator::Resting(const Driver& d) {
         return Action{lastArrow_};
     }
     if (r < 42) return Action{c_.Percent(50) ? Op::Escape : Op::DeleteKey};
-    if (r < 47) return Action{Op::SelectAll};
+    if (r < 45) return Action{Op::SelectAll};
     return AnyCommand(d);
 }
 
@@ -119,7 +119,7 @@ Action Generator::AnyCommand(const Driver& d) {
     if (r < 845) return Action{Op::Inactive};
     if (r < 860) return Action{Op::SaveReplay};
     if (r < 880) return Answered(OpenReplay(d), true);
-    if (r < 900) return Action{Op::Tool, c_.Between(4, 12)};
+    if (r < 900) return Action{Op::Tool, c_.Between(4, kPointerNumber)};
     if (r < 910) return Action{Op::Stop};
     return Action{Op::SelectAll};
 }

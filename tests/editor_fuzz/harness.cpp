@@ -146,6 +146,12 @@ public:
                 }
                 ShrinkText(s, i, p, attempt);
             }
+            if (i < s.size() && s[i].parts.size() > 1) {
+                // Parts left empty go.
+                Action a = s[i];
+                std::erase_if(a.parts, [](const Part& part) { return part.text.empty(); });
+                if (!a.parts.empty() && a.parts.size() < s[i].parts.size()) attempt(std::move(a));
+            }
             while (i < s.size() && (s[i].op == Op::Tick || s[i].op == Op::Idle) && s[i].x > 1) {
                 Action a = s[i];
                 a.x /= 2;

@@ -33,6 +33,11 @@
 
 namespace bwfuzz {
 
+// The tools' numbers (tN): 4 to 11 the piece kinds a click places, 11 the
+// border, 12 the pointer.
+constexpr int32_t kPointerNumber = 12;
+constexpr int32_t kBorderNumber = 11;
+
 enum class Op : int32_t {
     Tool, Click, Press, ShiftClick, ShiftPress, Move, Release, RightClick, DoubleClick,
     Left, Right, Up, Down, Escape, DeleteKey,

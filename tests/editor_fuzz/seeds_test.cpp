@@ -29,7 +29,7 @@ TEST(EditorFuzz, FixedSeedsBreakNoRule) {
         const bwfuzz::Outcome o = bwfuzz::Explore(rng, actions, script);
         steps += o.steps;
         if (o.failure) {
-            const bwfuzz::Script shrunk = bwfuzz::Shrink(script, o.at, *o.failure);
+            const bwfuzz::Script shrunk = bwfuzz::Shrink(script, o.at, *o.failure, {}, 1500);
             FAIL() << bwfuzz::Report("seed " + std::to_string(seed) + " action " + std::to_string(o.at + 1),
                                      bwfuzz::Play(shrunk).failure.value_or(*o.failure), shrunk);
         }
