@@ -508,7 +508,8 @@ std::optional<Failure> Checker::Dragging(const Action& a, const Seen& now, Drive
 }
 
 std::optional<Failure> Checker::Plays(const Seen& now, Driver& d) {
-    if (now.playing && !last_.playing) tablePlayed_ = now.bytes;
+    // A play begins (Open replay ends a play and begins the replay's).
+    if (now.playing && (!last_.playing || now.playingBack != last_.playingBack)) tablePlayed_ = now.bytes;
     if (now.playing && now.bytes != tablePlayed_) return Fail("replay", "the table changed in play");
     if (!last_.playing || last_.playingBack || now.playing) return std::nullopt;
     const bw::Replay* replay = d.LastReplay();
