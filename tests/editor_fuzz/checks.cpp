@@ -278,7 +278,7 @@ std::optional<Failure> Checker::After(const Action& a, Driver& d, size_t memory,
     const Seen now = Look(d);
     std::optional<Failure> f;
     auto check = [&](std::optional<Failure> found) {
-        if (!f && found && !ignored.contains(found->rule)) f = std::move(found);
+        if (!f && found && !ignored.contains(found->rule) && !ignored.contains("*")) f = std::move(found);
     };
     if (memory > kActionMemoryLimit)
         check(Fail("memory", "the action took " + std::to_string(memory >> 20) + " MB at its peak"));

@@ -15,7 +15,7 @@
 
 namespace bwfuzz {
 
-// Rules whose failures a run passes over (to find the others).
+// Rules whose failures a run passes over (to find the others); "*" all.
 using Rules = std::set<std::string>;
 
 struct Failure {

@@ -53,7 +53,7 @@ Action Generator::Next(const Driver& d) {
     }
     if (!d.Active() && c_.Percent(40)) return Action{Op::Active};
     // The window paints when it gets round to it: after any number of actions.
-    if (c_.Percent(3)) return Action{Op::Paint};
+    if (c_.Percent(2)) return Action{Op::Paint};
     if (d.Playing()) return Playing(d);
     switch (d.CurrentGesture()) {
         case Gesture::Drag:
@@ -92,19 +92,19 @@ Action Generator::AnyCommand(const Driver& d) {
     if (r < 150) return Action{Op::Redo};
     if (r < 180) return Action{Op::Cut};
     if (r < 240) return Action{Op::Copy};
-    if (r < 290) return Action{Op::Paste};
-    if (r < 320) {
+    if (r < 280) return Action{Op::Paste};
+    if (r < 305) {
         pending_.push_back(Action{Op::Paste});
         return Clip();
     }
-    if (r < 345) return Action{Op::Delete};
-    if (r < 385) return Answered(Action{Op::Clear}, false);
-    if (r < 455) return Action{Op::Duplicate};
-    if (r < 495) return Action{Op::Mirror};
-    if (r < 545) return Action{Op::MirrorCopy};
+    if (r < 335) return Action{Op::Delete};
+    if (r < 380) return Answered(Action{Op::Clear}, false);
+    if (r < 450) return Action{Op::Duplicate};
+    if (r < 490) return Action{Op::Mirror};
+    if (r < 540) return Action{Op::MirrorCopy};
     if (r < 610) return Action{static_cast<Op>(static_cast<int32_t>(Op::AlignLeft) + c_.Between(0, 5))};
     if (r < 655) return Action{c_.Percent(50) ? Op::SpreadH : Op::SpreadV};
-    if (r < 675) return Answered(Action{Op::New}, true);
+    if (r < 680) return Answered(Action{Op::New}, true);
     if (r < 705) return Answered(OpenFile(), true);
     if (r < 720) {
         if (c_.Percent(50)) return Action{Op::Save};
@@ -235,7 +235,7 @@ std::string Generator::PieceLine() {
 
 std::string Generator::BorderLine() {
     const uint32_t r = c_.Below(100);
-    const int32_t corners = r < 70 ? c_.Between(2, 5) : r < 95 ? c_.Between(6, 12) : c_.Between(13, 80);
+    const int32_t corners = r < 75 ? c_.Between(2, 5) : r < 97 ? c_.Between(6, 12) : c_.Between(13, 60);
     std::string line = "border";
     int32_t x = Coordinate(125), y = Coordinate(100);
     for (int32_t i = 0; i < corners; ++i) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -17,9 +20,12 @@ namespace bwfuzz {
 namespace {
 
 const Script* playing = nullptr;
+std::string origin;
 
 void PrintPlaying() {
-    if (playing) std::fprintf(stderr, "editor fuzz: the process died playing this script:\n%s", FormatScript(*playing).c_str());
+    if (playing)
+        std::fprintf(stderr, "editor fuzz: %s: the process died playing this script:\n%s", origin.c_str(),
+                     FormatScript(*playing).c_str());
 }
 
 struct Watched {
@@ -35,6 +41,8 @@ struct Watched {
 };
 
 }  // namespace
+
+void NameOrigin(std::string name) { origin = std::move(name); }
 
 Runner::Runner(Rules ignored) : checker_((driver.UseShortChecks(), driver)), ignored_(std::move(ignored)) {}
 
@@ -96,15 +104,18 @@ Outcome Explore(Choices& choices, size_t count, Script& script, const Rules& ign
 
 namespace {
 
+constexpr char kCrash[] = "crash";
+
 class Shrinker {
 public:
     Shrinker(std::string rule, Op op, const Rules& ignored, int tries)
         : rule_(std::move(rule)), op_(op), ignored_(ignored), tries_(tries) {}
 
     // Whether the script still breaks the rule with the same kind of action;
-    // it then ends there.
+    // it then ends there. (The rule "crash": it still ends the process.)
     bool Fails(Script& s) {
         if (tries_-- <= 0) return false;
+        if (rule_ == kCrash) return Crashes(s);
         const Outcome o = Play(s, ignored_);
         if (!o.failure || o.failure->rule != rule_ || s[o.at].op != op_) return false;
         s.resize(o.at + 1);
@@ -188,7 +199,7 @@ private:
 
     std::string rule_;
     Op op_;
-    const Rules& ignored_;
+    Rules ignored_;
     int tries_;
 };
 
@@ -197,6 +208,28 @@ private:
 Script Shrink(Script script, size_t at, const Failure& failure, const Rules& ignored, int tries) {
     Shrinker shrinker(failure.rule, script[at].op, ignored, tries);
     if (!shrinker.Fails(script)) return script;
+    shrinker.LeaveOut(script);
+    shrinker.Simplify(script);
+    shrinker.LeaveOut(script);
+    return script;
+}
+
+bool Crashes(const Script& script) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        // The child's reports would bury the parent's.
+        if (!std::freopen("/dev/null", "w", stderr)) _exit(3);
+        Play(script, {"*"});
+        _exit(0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return false;
+    return !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+}
+
+Script ShrinkCrash(Script script, int tries) {
+    Shrinker shrinker(kCrash, Op::Paint, {}, tries);
     shrinker.LeaveOut(script);
     shrinker.Simplify(script);
     shrinker.LeaveOut(script);

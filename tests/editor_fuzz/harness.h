@@ -38,6 +38,10 @@ struct Outcome {
     size_t steps = 0;    // steps played
 };
 
+// What a report of a process that dies (a sanitizer's) names as the origin
+// of the script it prints: the seed.
+void NameOrigin(std::string origin);
+
 // The script played on a fresh editor.
 Outcome Play(const Script& script, const Rules& ignored = {});
 
@@ -49,6 +53,12 @@ Outcome Explore(Choices& choices, size_t count, Script& script, const Rules& ign
 // action `at` breaks, with an action of the same kind (actions left out,
 // texts and counts made smaller); at most `tries` plays.
 Script Shrink(Script script, size_t at, const Failure& failure, const Rules& ignored = {}, int tries = 4000);
+
+// Whether playing the script ends the process (a sanitizer's report, a
+// crash): played in a child process.
+bool Crashes(const Script& script);
+// The script made as short as it goes while it still ends the process.
+Script ShrinkCrash(Script script, int tries = 2000);
 
 // A failure as it is printed: the seed, the rule, what was seen and the
 // script that replays it.

@@ -50,7 +50,13 @@ int PlayFile(const std::string& path, bool shrink, const bwfuzz::Rules& ignored,
         std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
         return 2;
     }
+    if (bwfuzz::Crashes(*script)) {
+        std::printf("%s: the process dies playing it\n--- the script, shrunk ---\n%s", path.c_str(),
+                    bwfuzz::FormatScript(shrink ? bwfuzz::ShrinkCrash(*script) : *script).c_str());
+        return 1;
+    }
     if (trace) Trace(*script);
+    bwfuzz::NameOrigin(path);
     const bwfuzz::Outcome o = bwfuzz::Play(*script, ignored);
     if (!o.failure) {
         std::printf("%s: %zu steps, no failure\n", path.c_str(), o.steps);
@@ -101,6 +107,7 @@ int main(int argc, char** argv) {
     for (uint64_t seed = first; seed <= last; ++seed) {
         bwfuzz::Rng rng(seed);
         bwfuzz::Script script;
+        bwfuzz::NameOrigin("seed " + std::to_string(seed));
         const auto start = std::chrono::steady_clock::now();
         const bwfuzz::Outcome o = bwfuzz::Explore(rng, actions, script, ignored);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

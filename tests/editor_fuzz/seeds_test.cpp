@@ -26,6 +26,7 @@ TEST(EditorFuzz, FixedSeedsBreakNoRule) {
     for (uint64_t seed = first; seed <= last; ++seed) {
         bwfuzz::Rng rng(seed);
         bwfuzz::Script script;
+        bwfuzz::NameOrigin("seed " + std::to_string(seed));
         const bwfuzz::Outcome o = bwfuzz::Explore(rng, actions, script);
         steps += o.steps;
         if (o.failure) {
