@@ -21,11 +21,26 @@ target_compile_definitions(bwtool PRIVATE BW_WEB_PLAYER="${BW_WEB_PLAYER}")
 set_source_files_properties(tools/bwtool/page.cpp PROPERTIES OBJECT_DEPENDS ${BW_WEB_PLAYER})
 target_compile_options(bwtool PRIVATE -Wall -Wextra)
 
+# The editor fuzzer's harness: the driver (the one place where tests reach
+# the editor), action scripts, the rules checked after every action, the
+# random walk and the shrinker. The kept scripts play in the core tests; the
+# fixed seeds in a test of their own, so that the core tests stay quick.
+bw_layer(bw_editor_fuzz SEES tests/editor_fuzz BELOW bw_editor SOURCES
+  tests/editor_fuzz/script.cpp
+  tests/editor_fuzz/shapes.cpp
+  tests/editor_fuzz/checks.cpp
+  tests/editor_fuzz/generator.cpp
+  tests/editor_fuzz/harness.cpp
+  tests/editor_fuzz/memory_meter.cpp
+)
+target_compile_definitions(bw_editor_fuzz PRIVATE BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+target_compile_options(bw_editor_fuzz PRIVATE -Wall -Wextra)
+
 enable_testing()
 include(GoogleTest)
 file(GLOB BW_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${BW_NATIVE_TESTS})
-target_link_libraries(core_tests PRIVATE bw_worker_runner GTest::gtest_main PNG::PNG ${GIF_LIBRARY})
+target_link_libraries(core_tests PRIVATE bw_worker_runner bw_editor_fuzz GTest::gtest_main PNG::PNG ${GIF_LIBRARY})
 bw_view(core_tests PRIVATE tests/core)
 target_compile_definitions(core_tests PRIVATE
   BW_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
@@ -33,6 +48,16 @@ target_compile_definitions(core_tests PRIVATE
   BW_BINARY_DIR="${CMAKE_BINARY_DIR}")
 add_dependencies(core_tests bwtool)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
+
+add_executable(editor_fuzz_tests tests/editor_fuzz/seeds_test.cpp)
+target_link_libraries(editor_fuzz_tests PRIVATE bw_editor_fuzz GTest::gtest_main)
+add_test(NAME editor_fuzz.seeds COMMAND editor_fuzz_tests)
+# Under the sanitizers the walk allocates at a great rate: a smaller
+# quarantine and shorter allocation stacks keep it within its minute.
+set_tests_properties(editor_fuzz.seeds PROPERTIES TIMEOUT 600
+  ENVIRONMENT "ASAN_OPTIONS=quarantine_size_mb=16:max_malloc_fill_size=0:malloc_context_size=5")
+add_executable(editor_fuzz_run tests/editor_fuzz/run_main.cpp)
+target_link_libraries(editor_fuzz_run PRIVATE bw_editor_fuzz)
 
 if(benchmark_FOUND AND NOT BW_SANITIZE)
   file(GLOB BW_BENCH CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench/*.cpp)
@@ -54,6 +79,7 @@ if(BW_FUZZ)
   bw_fuzzer(roundtrip_fuzz bw_files)
   bw_fuzzer(text_fuzz bw_files)
   bw_fuzzer(replay_fuzz bw_games)
+  bw_fuzzer(editor_fuzz bw_editor_fuzz)  # action scripts on the editor, every rule checked
 endif()
 
 # The example tables are kept as text and built into table files.

@@ -49,7 +49,10 @@ bool Editor::CanAct(EditCommand command) const {
     const size_t selected = tool_ == kPointerTool ? doc_.SelectedCount() : 0;
     switch (command) {
         case EditCommand::Undo: return mode() == EditMode::DrawingBorder || doc_.history().CanUndo();
-        case EditCommand::Redo: return mode() != EditMode::DrawingBorder && doc_.history().CanRedo();
+        // Ending a border or a drag would record a step and so drop what
+        // Redo would bring back: not while one is under way.
+        case EditCommand::Redo:
+            return mode() != EditMode::DrawingBorder && mode() != EditMode::Dragging && doc_.history().CanRedo();
         case EditCommand::Cut:
         case EditCommand::Copy:
         case EditCommand::Delete:
@@ -67,6 +70,17 @@ bool Editor::CanAct(EditCommand command) const {
     return false;
 }
 
+// A command acts on the table as it stands once the gesture under way is
+// finished: offered before, and still after (a drag taken back, a band
+// that ends, may leave less selected).
+bool Editor::Ready(EditCommand command) {
+    if (!CanAct(command)) return false;
+    Settle();
+    if (CanAct(command)) return true;
+    Refresh();
+    return false;
+}
+
 // ---- Undo and Redo --------------------------------------------------------------------
 
 void Editor::Undo() {
@@ -80,8 +94,7 @@ void Editor::Undo() {
 }
 
 void Editor::Redo() {
-    if (!CanAct(EditCommand::Redo)) return;
-    Settle();
+    if (!Ready(EditCommand::Redo)) return;
     doc_.Redo();
     Refresh();
 }
@@ -100,22 +113,19 @@ std::string Editor::SelectionText() const {
 }
 
 void Editor::Copy() {
-    if (!CanAct(EditCommand::Copy)) return;
-    Settle();
+    if (!Ready(EditCommand::Copy)) return;
     view_.PutOnClipboard(SelectionText());
     Refresh();
 }
 
 void Editor::Cut() {
-    if (!CanAct(EditCommand::Cut)) return;
-    Settle();
+    if (!Ready(EditCommand::Cut)) return;
     if (view_.PutOnClipboard(SelectionText())) DeleteSelected();
     Refresh();
 }
 
 void Editor::Delete() {
-    if (!CanAct(EditCommand::Delete)) return;
-    Settle();
+    if (!Ready(EditCommand::Delete)) return;
     DeleteSelected();
     Refresh();
 }
@@ -196,8 +206,7 @@ bool Editor::AddPieces(std::vector<std::unique_ptr<TablePiece>> pieces, EditComm
 // ---- acting on the selection --------------------------------------------------------------------
 
 void Editor::SelectAll() {
-    if (!CanAct(EditCommand::SelectAll)) return;
-    Settle();
+    if (!Ready(EditCommand::SelectAll)) return;
     if (tool_ != kPointerTool) SelectTool(kPointerTool);
     std::vector<TablePiece*> all;
     for (TablePiece* c = doc_.Root().FirstChild(); c; c = c->next.get())
@@ -207,8 +216,7 @@ void Editor::SelectAll() {
 }
 
 void Editor::Duplicate() {
-    if (!CanAct(EditCommand::Duplicate)) return;
-    Settle();
+    if (!Ready(EditCommand::Duplicate)) return;
     // The copy, 4 table pixels right and down, is placed as a paste is.
     std::vector<std::unique_ptr<TablePiece>> copies;
     for (const TablePiece* piece : doc_.Selection())
@@ -223,8 +231,7 @@ void Editor::Duplicate() {
 }
 
 void Editor::Mirror() {
-    if (!CanAct(EditCommand::Mirror)) return;
-    Settle();
+    if (!Ready(EditCommand::Mirror)) return;
     // About the middle of the selection's bounding box, in table pixels;
     // each piece keeps its identity and its place in the table.
     const std::vector<TablePiece*> pieces = doc_.Selection();
@@ -248,8 +255,7 @@ void Editor::Mirror() {
 }
 
 void Editor::MirrorCopy() {
-    if (!CanAct(EditCommand::MirrorCopy)) return;
-    Settle();
+    if (!Ready(EditCommand::MirrorCopy)) return;
     // About the playfield's centre line. An image that would lie exactly on
     // a piece (one on the centre line is its own) is not added again.
     std::vector<std::unique_ptr<TablePiece>> images;
@@ -298,8 +304,7 @@ bool Editor::MoveItems(const std::vector<TablePiece*>& items, const std::vector<
 }
 
 void Editor::Align(Alignment side) {
-    if (!CanAct(EditCommand::Align)) return;
-    Settle();
+    if (!Ready(EditCommand::Align)) return;
     const std::vector<TablePiece*> pieces = doc_.Selection();
     const std::vector<Rect> boxes = Boxes(pieces);
     const Rect all = UnionBox(boxes);
@@ -319,8 +324,7 @@ void Editor::Align(Alignment side) {
 }
 
 void Editor::Distribute(bool vertically) {
-    if (!CanAct(EditCommand::Distribute)) return;
-    Settle();
+    if (!Ready(EditCommand::Distribute)) return;
     // Along the axis: each piece's start and size, ordered by their middles;
     // the outermost stay, the others get equal gaps between them.
     const std::vector<TablePiece*> pieces = doc_.Selection();

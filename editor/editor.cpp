@@ -131,11 +131,18 @@ void Editor::LButtonDown(Point raw, bool shift) {
 
 void Editor::MouseMove(Point raw) {
     const Point p = MadeEven(raw);
-    if (!InPlayfield(p) || !view_.IsActive()) return;
-    char text[32];
-    std::snprintf(text, sizeof text, "(%ld,%ld)", static_cast<long>(p.x / 2), static_cast<long>(p.y / 2));
-    coordinatesText_ = text;
-    view_.TextsChanged();
+    if (!view_.IsActive()) return;
+    if (InPlayfield(p)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "(%ld,%ld)", static_cast<long>(p.x / 2), static_cast<long>(p.y / 2));
+        coordinatesText_ = text;
+        view_.TextsChanged();
+    } else {
+        // The mouse is held by a drag or a band when it leaves the
+        // playfield: they follow it, the pieces pressed against the walls.
+        const EditMode now = mode();
+        if (now != EditMode::Dragging && now != EditMode::Selecting) return;
+    }
     if (current_ && !playing_) current_->MoveTo(p, lastMouse_);
     lastMouse_ = p;
     Refresh();
@@ -257,11 +264,14 @@ bool Editor::ReplaceTable(const TableRoot& from, const std::string& path, Docume
 
 bool Editor::OpenTable(const std::string& path, std::span<const uint8_t> bytes) {
     Table read{NoImageLoader{}};
-    if (!LoadTableBytes(*read.root, bytes).accepted) {
+    const LoadResult loaded = LoadTableBytes(*read.root, bytes);
+    if (!loaded.accepted) {
         Tell(EditorMessage::NotATable, {}, MessageIcon::None);
         return false;
     }
-    ReplaceTable(*read.root, path, Document::Start::Saved, true);
+    // A file cut off inside a list reads without its last pieces: what the
+    // editor holds is not the file, so it stands unsaved.
+    ReplaceTable(*read.root, path, loaded.trimmed ? Document::Start::Unsaved : Document::Start::Saved, true);
     return true;
 }
 

@@ -242,6 +242,7 @@ private:
     void FinishPlay();
 
     // The Edit menu's commands on the selection (commands.cpp).
+    bool Ready(EditCommand command);
     bool AddPieces(std::vector<std::unique_ptr<TablePiece>> pieces, EditCommand command);
     std::string SelectionText() const;
     bool MoveItems(const std::vector<TablePiece*>& items, const std::vector<Point>& moves, EditCommand command);

@@ -1,6 +1,7 @@
 #include "editor/placement.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <utility>
 
@@ -10,37 +11,40 @@ namespace {
 
 constexpr int32_t kPlacementStep = 5;  // table pixels between tries for a free place
 
-// The places an item's picture goes through, in order: a piece's position,
-// a border's start point and corners, a segment from its far end to its
-// first. Reversed when the reverse comes first, so that a border and its
-// reverse give the same.
-void Vertices(const TablePiece& item, bool first, std::vector<int32_t>& out) {
-    const PlacedPiece& p = Placed(item);
-    if (item.kind == kGroup) {
-        bool head = true;
-        for (const TablePiece* c = static_cast<const PieceGroup&>(item).FirstChild(); c; c = c->next.get()) {
-            Vertices(*c, head, out);
-            head = false;
-        }
+// What an item shows, wherever its pieces stand in the tree or the file:
+// each piece's kind and position, each segment's kind and two ends (in
+// either order), all sorted. A border and one with the same segments drawn
+// another way round, or from another corner, show the same; a hole and an
+// obstacle in the same place do not.
+using Atom = std::array<int32_t, 5>;
+
+void Atoms(const TablePiece& item, Point move, std::vector<Atom>& out) {
+    if (const auto* g = dynamic_cast<const PieceGroup*>(&item)) {
+        for (const TablePiece* c = g->FirstChild(); c; c = c->next.get()) Atoms(*c, move, out);
+        if (item.kind != kGroup) out.push_back({item.kind, Placed(item).x + move.x, Placed(item).y + move.y, 0, 0});
         return;
     }
-    if (item.kind == kBorderSegment && first) {
-        const auto& s = static_cast<const BorderSegment&>(item);
-        out.insert(out.end(), {s.x2, s.y2});
+    const PlacedPiece& p = Placed(item);
+    // A border's start is shown by the segment that joins it; alone, it is
+    // a point of its own.
+    if (item.kind == kBorderStart && item.next) return;
+    Atom a{item.kind, p.x + move.x, p.y + move.y, p.x + move.x, p.y + move.y};
+    if (const auto* s = dynamic_cast<const BorderSegment*>(&item)) {
+        a[3] = s->x2 + move.x;
+        a[4] = s->y2 + move.y;
+        if (std::pair(a[3], a[4]) < std::pair(a[1], a[2])) std::swap(a[1], a[3]), std::swap(a[2], a[4]);
     }
-    out.insert(out.end(), {p.x, p.y});
+    out.push_back(a);
 }
 
-std::vector<int32_t> ShapeKey(const TablePiece& item, Point move) {
-    std::vector<int32_t> v;
-    Vertices(item, true, v);
-    for (size_t i = 0; i + 1 < v.size(); i += 2) v[i] += move.x, v[i + 1] += move.y;
-    std::vector<int32_t> r(v.size());
-    for (size_t i = 0; i + 1 < v.size(); i += 2) r[v.size() - 2 - i] = v[i], r[v.size() - 1 - i] = v[i + 1];
-    return std::min(v, r);
+std::vector<Atom> ShapeKey(const TablePiece& item, Point move) {
+    std::vector<Atom> key;
+    Atoms(item, move, key);
+    std::sort(key.begin(), key.end());
+    return key;
 }
 
-using Shapes = std::set<std::vector<int32_t>>;
+using Shapes = std::set<std::vector<Atom>>;
 
 Shapes ShapesOf(const TableRoot& table) {
     Shapes shapes;

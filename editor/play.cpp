@@ -49,6 +49,8 @@ void Editor::StartPlay() {
 void Editor::StopPlay() {
     if (!playing_) return;
     FinishPlay();
+    // Keys held when play stops are let go: the next game starts with none.
+    bw::ReleaseKeys(doc_.State());
     playing_ = false;
     view_.PlayStopped();
     doc_.Root().HandleMessage(PieceMessage::Reset);

@@ -178,7 +178,7 @@ public:
         pressed_ = selected && pieces.size() > 1 ? hit->serial : 0;
         if (!selected) c_.doc.Select({hit});
         state_ = State::Drag;
-        moved_ = {};
+        moved_ = asked_ = {};
         c_.view.CaptureMouse(true);
         c_.doc.Lift();
         return true;
@@ -190,7 +190,11 @@ public:
             bandEnd_ = p;
             DrawBand();
         }
-        if (state_ == State::Drag) MoveCurrentPiece({(p.x - last.x) >> 1, (p.y - last.y) >> 1});
+        if (state_ != State::Drag) return;
+        // The pieces keep to the mouse: where it asks them, pressed
+        // against a wall on each axis it would take them through.
+        asked_ = {asked_.x + ((p.x - last.x) >> 1), asked_.y + ((p.y - last.y) >> 1)};
+        MoveCurrentPiece({asked_.x - moved_.x, asked_.y - moved_.y});
     }
 
     void Release() override {
@@ -218,6 +222,16 @@ public:
     }
 
     void Settle() override { Release(); }
+
+    // Undo in the middle of a drag takes the drag back: the pieces return
+    // to where they were, and nothing is recorded.
+    bool TakeBack() override {
+        if (state_ != State::Drag) return false;
+        c_.doc.MoveLifted({-moved_.x, -moved_.y});
+        moved_ = {};
+        EndDrag();
+        return true;
+    }
 
     void PaintGesture(Surface& target) override {
         if (state_ == State::Band) DrawBandOn(target);
@@ -305,7 +319,7 @@ private:
     State state_ = State::Idle;
     Point bandStart_, bandEnd_;
     bool bandAdds_ = false;
-    Point moved_;
+    Point moved_, asked_;  // since the press: how far the pieces went, how far the mouse
     ItemId pressed_ = 0;
 };
 

@@ -86,7 +86,9 @@ int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, const Recor
         if (WritesNothing(*c)) continue;
         if (IsPlainGroup(*c)) {
             if (n + 2 >= capacity) break;  // its record, its terminator, ours
-            out.Put(n, p.x - root.x, p.y - root.y, kGroup);
+            // A group is read at (0,0) whatever its record says, and a
+            // segment after it joins (0,0): written so, it reads back whole.
+            out.Put(n, 0, 0, kGroup);
             ++n;
         }
         n += WriteLevel(sub, root, out.After(n, capacity - 1 - n));
@@ -155,6 +157,24 @@ int32_t ReadRecords(PieceGroup& group, std::span<const uint8_t> records) {
     return i;
 }
 
+namespace {
+
+// Takes away the last piece of the tree (a group emptied by it goes too);
+// false when there is none.
+bool DropLastPiece(PieceGroup& group) {
+    TablePiece* last = group.LastChild();
+    if (!last) return false;
+    PieceGroup* sub = last->kind == kGroup ? AsGroup(last) : nullptr;
+    if (sub && DropLastPiece(*sub)) {
+        const bool bare = !sub->FirstChild() || (sub->FirstChild()->kind == kBorderStart && !sub->FirstChild()->next);
+        if (!bare) return true;
+    }
+    group.RemoveChild(last);
+    return true;
+}
+
+}  // namespace
+
 bool HasTableMagic(std::span<const uint8_t> bytes) {
     return bytes.size() >= 3 && bytes[0] == 'B' && bytes[1] == 'W' && bytes[2] == 'T';
 }
@@ -167,6 +187,10 @@ LoadResult LoadTableBytes(TableRoot& root, std::span<const uint8_t> bytes) {
     root.DeleteChildren();
     const auto records = bytes.size() > kHeaderBytes ? bytes.subspan(kHeaderBytes) : std::span<const uint8_t>{};
     const int32_t consumed = ReadRecords(root, records);
+    // A file cut off inside a list reads as a table whose lists still need
+    // their ends: its last pieces go, until saving it would write no more
+    // than a file holds.
+    while (RecordsNeeded(root) > kMaxRecords && DropLastPiece(root)) result.trimmed = true;
     root.HandleMessage(PieceMessage::RebuildRegion);
     const size_t end = kHeaderBytes + (static_cast<size_t>(consumed) + 1) * kRecordBytes;
     result.wellFormed = end == bytes.size() && records[static_cast<size_t>(consumed) * kRecordBytes + 2] == 0;

@@ -82,6 +82,7 @@ struct LoadResult {
     bool accepted = false;    // false: not a table file, the table is unchanged
     bool wellFormed = false;  // a header, then lists ending exactly with the bytes
     int32_t recordCount = 1;  // the record budget the editor takes from the file
+    bool trimmed = false;     // cut off inside a list: its last pieces were left out, so that it fits a file
 };
 
 // The loading sequence on the bytes of a file: checks the magic, then

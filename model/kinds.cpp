@@ -252,7 +252,7 @@ int32_t Flipper::HandleMessage(PieceMessage code) {
             tipFx = FixedX(I32(length) + x).v;
             lowerEdge->HandleMessage(code);
             upperEdge->HandleMessage(code);
-            keys.pressed = 0;
+            keys.Forget();
             return 0;
         case PieceMessage::KeyChanged:
             keys.Update(state);
@@ -320,8 +320,8 @@ int32_t Cannon::HandleMessage(PieceMessage code) {
             }
             return 0;
         case PieceMessage::Reset:
-            keys.pressed = 0;
-            power = 0;
+            keys.Forget();
+            power = firedPower = 0;
             return PieceGroup::HandleMessage(code);
         case PieceMessage::RebuildRegion:
             region = Region::FromRect({(I32(x) * 2 - 10).v, (I32(y) * 2 - 10).v, (I32(x) * 2 + 10).v,

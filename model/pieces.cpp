@@ -94,7 +94,9 @@ std::unique_ptr<TablePiece> PieceGroup::RemoveChild(TablePiece* piece) {
         if (lastChild == piece) lastChild = prev;
     }
     owned->next.reset();
-    region.Subtract(owned->region);
+    // What the others cover stays covered, where they overlap the piece too.
+    region = Region();
+    for (const TablePiece* c = firstChild.get(); c; c = c->next.get()) region.Unite(c->region);
     return owned;
 }
 

@@ -302,9 +302,11 @@ struct KeyWatch {
     uint32_t keyMask = 0;
 
     void Clear(uint32_t mask) {
-        dirty = changed = pressed = 0;
+        Forget();
         keyMask = mask;
     }
+    // A new game: no key held, no stroke or shot pending.
+    void Forget() { dirty = changed = pressed = 0; }
     void Poll(const TableState& st);
     void Update(const TableState& st);
 };

@@ -3,6 +3,7 @@
 # sanitizers, fuzzers, Windows) and runs every test (the browser tests with
 # the native ones); ends with one summary line.
 #   FUZZ_SECONDS   how long each fuzzer runs (default 60)
+#   EDITOR_FUZZ=1  the editor's fuzzer runs too
 set -u
 cd "$(dirname "$0")/.." || exit 2
 ROOT=$(pwd)
@@ -81,22 +82,30 @@ if [ $asan_ok -eq 0 ]; then
     count_ctest sanitizers "$LOGS/asan-tests.log"
 
     echo "== fuzzing for ${FUZZ_SECONDS}s per target"
-    for target in read_fuzz roundtrip_fuzz replay_fuzz text_fuzz; do
+    # The editor's fuzzer breaks the rules its known faults break (the kept
+    # scripts in tests/editor_scripts show them) until they are mended: it
+    # joins the loop when EDITOR_FUZZ=1.
+    fuzzers="read_fuzz roundtrip_fuzz replay_fuzz text_fuzz"
+    [ "${EDITOR_FUZZ:-0}" = 1 ] && fuzzers="$fuzzers editor_fuzz"
+    for target in $fuzzers; do
         corpus=build/asan/corpus-$target
         mkdir -p "$corpus"
+        walk=""
         if [ $target = replay_fuzz ]; then
             cp fuzz/replay_seeds/* "$corpus"/ 2>/dev/null
         elif [ $target = text_fuzz ]; then
             cp fuzz/text_seeds/* examples/*.txt "$corpus"/ 2>/dev/null
+        elif [ $target = editor_fuzz ]; then
+            walk="-max_len=1024 -len_control=0"  # any bytes are a walk: long ones from the start
         else
             cp fuzz/seeds/* "$corpus"/ 2>/dev/null
             cp build/native/examples/*.bwt "$corpus"/ 2>/dev/null
         fi
-        build/asan/$target -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 \
+        build/asan/$target -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 $walk \
             -print_final_stats=1 "$corpus" >"$LOGS/$target.log" 2>&1 &
     done
     wait
-    for target in read_fuzz roundtrip_fuzz replay_fuzz text_fuzz; do
+    for target in $fuzzers; do
         if grep -q -E 'ERROR|crash-|deadly signal|runtime error' "$LOGS/$target.log" ||
            ! grep -q 'Done [0-9]* runs' "$LOGS/$target.log"; then
             tail -n 30 "$LOGS/$target.log"

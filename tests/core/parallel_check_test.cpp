@@ -142,7 +142,7 @@ struct Threaded {
     Editor editor{view, BuiltinImageLoader{}, bwtest::Session::Texts(), runner};
 
     Threaded() {
-        view.editor = &editor;
+        view.paint = [this](Surface& target) { editor.Paint(target); };
         auto t = FromText(Source("examples/classic.txt"));
         editor.OpenTable("C:\\tables\\classic.bwt", TableFileBytes(*t->root));
         PlaytestOptions options;

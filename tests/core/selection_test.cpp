@@ -98,15 +98,15 @@ TEST(Selection, TheSelectionMovesDeletesAndCopiesAsOne) {
     const Case cases[] = {
         {"a drag moves them all, to the end of the list", kThree, "t12 p20,20 m140,140 u p40,40 m60,40 m60,50 u",
          "obstacle100 100 80\nobstacle10 30 25\nhole 70 65\n", 4, 2},
-        {"a drag goes as far as the wall lets the last of them", kThree, "t12 all p40,40 m40,80 m40,76 u",
-         "obstacle10 20 37\nhole 60 77\nobstacle100 100 97\n", 4, 3},
+        {"a drag goes as far as the wall lets the last of them, and back with the mouse", kThree,
+         "t12 all p40,40 m40,80 m40,76 u", "obstacle10 20 38\nhole 60 78\nobstacle100 100 98\n", 4, 3},
         {"nudges move them all", kThree, "t12 all > > v", "obstacle10 22 21\nhole 62 61\nobstacle100 102 81\n", 4, 3},
         // A loaded cannon counts one, as the file does.
         {"Delete removes them all", "cannon 60 60\nhole 20 20\nborder 10 10, 50 10\n", "all D", "", 1, 0},
         {"Duplicate: a copy 4 pixels off, selected", "obstacle10 20 20\nleft-flipper 40 50\n", "all dup",
          "obstacle10 20 20\nleft-flipper 40 50\nobstacle10 24 24\nleft-flipper 44 54\n", 5, 2},
-        {"Duplicate goes further off a piece", "obstacle10 20 20\nhole 24 24\n", "t12 c40,40 dup",
-         "obstacle10 20 20\nhole 24 24\nobstacle10 29 29\n", 4, 1},
+        {"Duplicate goes further off the same piece, not off another", "obstacle10 20 20\nobstacle10 24 24\nhole 29 29\n",
+         "t12 c40,40 dup", "obstacle10 20 20\nobstacle10 24 24\nhole 29 29\nobstacle10 29 29\n", 5, 1},
         {"Duplicate of a border and a cannon", "border 10 10, 50 10\ncannon 60 60\n", "all dup",
          "border 10 10, 50 10\ncannon 60 60\nborder 14 14, 54 14\ncannon 64 64\n", 10, 2},
     };

@@ -61,6 +61,11 @@ int Resave(int argc, char** argv) {
     Table table(BuiltinImageLoader{});
     LoadResult loaded;
     if (!LoadTableFile(argv[0], *table.root, loaded)) return kUsageError;
+    if (loaded.trimmed) {
+        std::fprintf(stderr, "bwtool: %s is cut off inside a list: its table needs more records than a file holds. "
+                     "Nothing was saved.\n", argv[0]);
+        return kUsageError;
+    }
     return SaveTableFile(argv[1], *table.root) ? 0 : kUsageError;
 }
 
