@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <set>
 #include <utility>
 
@@ -21,7 +22,8 @@ using Atom = std::array<int32_t, 5>;
 void Atoms(const TablePiece& item, Point move, std::vector<Atom>& out) {
     if (const auto* g = dynamic_cast<const PieceGroup*>(&item)) {
         for (const TablePiece* c = g->FirstChild(); c; c = c->next.get()) Atoms(*c, move, out);
-        if (item.kind != kGroup) out.push_back({item.kind, Placed(item).x + move.x, Placed(item).y + move.y, 0, 0});
+        const Point at{Placed(item).x + move.x, Placed(item).y + move.y};
+        if (item.kind != kGroup) out.push_back({item.kind, at.x, at.y, at.x, at.y});
         return;
     }
     const PlacedPiece& p = Placed(item);
@@ -81,6 +83,26 @@ bool LiesOnAPiece(const TablePiece& item, const TableRoot& table, Point move) {
 
 bool LieOnEachOther(const TablePiece& a, const TablePiece& b) { return ShapeKey(a, {}) == ShapeKey(b, {}); }
 
+namespace {
+
+// An item's shape moved so that its first atom starts at (0,0), and how far
+// it was moved: two items lie on each other after a move `d` exactly when
+// their shapes match and `d` is the difference of their origins.
+struct Outline {
+    std::vector<Atom> atoms;
+    Point origin;
+};
+
+Outline OutlineOf(const TablePiece& item) {
+    std::vector<Atom> atoms = ShapeKey(item, {});
+    if (atoms.empty()) return {};
+    const Point origin{atoms.front()[1], atoms.front()[2]};
+    for (Atom& a : atoms) a[1] -= origin.x, a[2] -= origin.y, a[3] -= origin.x, a[4] -= origin.y;
+    return {std::move(atoms), origin};
+}
+
+}  // namespace
+
 std::optional<Point> FreePlacement(const std::vector<const TablePiece*>& added, const TableRoot& table) {
     // The moves that keep every corner where a click could put it: pieces
     // added anew must all stand there, wherever they came from.
@@ -94,22 +116,38 @@ std::optional<Point> FreePlacement(const std::vector<const TablePiece*>& added, 
             range.hiY = std::min(range.hiY, a.bottom - y);
         });
     if (range.Empty()) return std::nullopt;
-    const Shapes taken = ShapesOf(table);
-    auto free = [&](Point d) {
-        for (const TablePiece* item : added)
-            if (taken.count(ShapeKey(*item, d))) return false;
-        return true;
-    };
+    // The moves that would put an added item exactly on a piece.
+    std::set<std::pair<int32_t, int32_t>> stacked;
+    std::vector<Outline> pieces;
+    for (const TablePiece* c = table.FirstChild(); c; c = c->next.get()) pieces.push_back(OutlineOf(*c));
+    for (const TablePiece* item : added) {
+        const Outline mine = OutlineOf(*item);
+        for (const Outline& piece : pieces)
+            if (piece.atoms == mine.atoms) stacked.insert({piece.origin.x - mine.origin.x, piece.origin.y - mine.origin.y});
+    }
+    auto free = [&](Point d) { return !stacked.contains({d.x, d.y}); };
     const Point least = range.Clamp({});
     if (free(least)) return least;
     // Further a few pixels at a time, diagonally first, each try kept
-    // inside the moves the rule allows.
+    // inside the moves the rule allows; then any move the rule allows,
+    // the nearest first.
     static constexpr Point kWays[] = {{1, 1}, {-1, -1}, {1, -1}, {-1, 1}, {1, 0}, {0, 1}, {-1, 0}, {0, -1}};
-    const int32_t reach = std::max(range.hiX - range.loX, range.hiY - range.loY) / kPlacementStep + 1;
-    for (int32_t k = 1; k <= reach; ++k)
+    const int32_t reach = std::max(range.hiX - range.loX, range.hiY - range.loY);
+    for (int32_t k = 1; k <= reach / kPlacementStep + 1; ++k)
         for (const Point w : kWays) {
             const Point tried = range.Clamp({least.x + w.x * k * kPlacementStep, least.y + w.y * k * kPlacementStep});
             if (free(tried)) return tried;
+        }
+    for (int32_t k = 1; k <= reach; ++k)
+        for (int32_t dy = -k; dy <= k; ++dy) {
+            // The ring k pixels out: whole rows at its top and bottom, its
+            // two ends on the rows between.
+            const int32_t step = std::abs(dy) == k ? 1 : 2 * k;
+            for (int32_t dx = -k; dx <= k; dx += step) {
+                const Point tried{least.x + dx, least.y + dy};
+                const Point kept = range.Clamp(tried);
+                if (kept.x == tried.x && kept.y == tried.y && free(tried)) return tried;
+            }
         }
     return std::nullopt;
 }
