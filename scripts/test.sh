@@ -3,7 +3,6 @@
 # sanitizers, fuzzers, Windows) and runs every test (the browser tests with
 # the native ones); ends with one summary line.
 #   FUZZ_SECONDS   how long each fuzzer runs (default 60)
-#   EDITOR_FUZZ=1  the editor's fuzzer runs too
 set -u
 cd "$(dirname "$0")/.." || exit 2
 ROOT=$(pwd)
@@ -82,11 +81,7 @@ if [ $asan_ok -eq 0 ]; then
     count_ctest sanitizers "$LOGS/asan-tests.log"
 
     echo "== fuzzing for ${FUZZ_SECONDS}s per target"
-    # The editor's fuzzer breaks the rules its known faults break (the kept
-    # scripts in tests/editor_scripts show them) until they are mended: it
-    # joins the loop when EDITOR_FUZZ=1.
-    fuzzers="read_fuzz roundtrip_fuzz replay_fuzz text_fuzz"
-    [ "${EDITOR_FUZZ:-0}" = 1 ] && fuzzers="$fuzzers editor_fuzz"
+    fuzzers="read_fuzz roundtrip_fuzz replay_fuzz text_fuzz editor_fuzz"
     for target in $fuzzers; do
         corpus=build/asan/corpus-$target
         mkdir -p "$corpus"
