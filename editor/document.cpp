@@ -114,15 +114,24 @@ bool Document::Commit(bool nudge) {
     }
     if (!nudge || nudged_ != selected_) history_.EndRun();
     if (history_.Record(Snapshot(), nudge)) ++changes_;
+    // The table is what its file reads back as (a segment that no longer
+    // joins the piece before it is a border of its own there): play, the
+    // check and the next command see the table that is saved.
+    Reload(history_.Current());
     nudged_ = nudge ? selected_ : std::vector<ItemId>{};
     return true;
 }
 
-void Document::Restore(const TableSnapshot& to) {
+void Document::Reload(const TableSnapshot& to) {
     LoadTableBytes(*table_.root, to.bytes);
     // Each item is the one it was: the identities come back with the state.
     size_t i = 0;
-    for (TablePiece* c = table_.root->FirstChild(); c && i < to.items.size(); c = c->next.get()) c->serial = to.items[i++];
+    for (TablePiece* c = table_.root->FirstChild(); c && i < to.items.size(); c = c->next.get())
+        if (!WritesNoRecords(*c)) c->serial = to.items[i++];
+}
+
+void Document::Restore(const TableSnapshot& to) {
+    Reload(to);
     std::erase_if(selected_, [&](ItemId id) { return !Has(to.items, id); });
     nudged_.clear();
 }

@@ -96,6 +96,7 @@ public:
 private:
     TableSnapshot Snapshot() const;
     void Restore(const TableSnapshot& to);
+    void Reload(const TableSnapshot& to);
     std::vector<ItemId> Items() const;
 
     Table table_;

@@ -27,8 +27,6 @@ namespace {
 // opening a nested list, which the reader accepts, so that its pieces come
 // back in the same group instead of their terminator cutting the enclosing
 // list short. A group without pieces writes nothing.
-bool WritesNothing(const TablePiece& p) { return WritesNoRecords(p); }
-
 bool IsPlainGroup(const TablePiece& p) { return p.kind == kGroup && !IsBorder(p); }
 
 
@@ -83,7 +81,7 @@ int32_t WriteLevel(const PieceGroup& group, const PlacedPiece& root, const Recor
             continue;
         }
         const auto& sub = static_cast<const PieceGroup&>(*c);
-        if (WritesNothing(*c)) continue;
+        if (WritesNoRecords(*c)) continue;
         if (IsPlainGroup(*c)) {
             if (n + 2 >= capacity) break;  // its record, its terminator, ours
             // A group is read at (0,0) whatever its record says, and a
@@ -120,9 +118,11 @@ bool NeedsOwnBorder(const TablePiece& c, const JoinPoint& join, Point origin) {
 
 bool WritesNoRecords(const TablePiece& piece) {
     if (piece.kind != kGroup) return false;
-    // A segment after the group joins the group's position: the group is
-    // written so that the segment reads back the same.
-    if (piece.next && piece.next->kind == kBorderSegment) return false;
+    // A segment after the group that joins the group's position, (0,0),
+    // needs the group written to read back the same (one that starts
+    // elsewhere is written as a border of its own).
+    if (piece.next && piece.next->kind == kBorderSegment && !NeedsOwnBorder(*piece.next, JoinAt(0, 0), {0, 0}))
+        return false;
     for (const TablePiece* c = static_cast<const PieceGroup&>(piece).FirstChild(); c; c = c->next.get())
         if (c->kind == kBorderStart || !WritesNoRecords(*c)) return false;
     return true;
@@ -233,8 +233,8 @@ std::vector<std::span<const uint8_t>> TopLevelItems(std::span<const uint8_t> rec
 int32_t ItemIndexOf(const PieceGroup& root, const TablePiece* piece) {
     int32_t index = 0;
     for (const TablePiece* c = root.FirstChild(); c; c = c->next.get()) {
-        if (c == piece) return WritesNothing(*c) ? -1 : index;
-        if (!WritesNothing(*c)) ++index;
+        if (c == piece) return WritesNoRecords(*c) ? -1 : index;
+        if (!WritesNoRecords(*c)) ++index;
     }
     return -1;
 }

@@ -477,6 +477,7 @@ std::optional<Failure> Checker::Command(const Seen& now, Driver& d, const std::v
     }
     if (!Within(e.kept, items)) return Fail("unselected-moved", "pieces it did not act on changed: " + Describe(Minus(e.kept, items)));
     const std::vector<Shape> put = Visible(Minus(items, e.kept));
+    if (Visible(e.put).empty()) return std::nullopt;  // nothing shown to follow (a border's start alone)
     bw::Point move{};
     if (e.placedLikePaste) {
         const bw::Point a = Corner(put), b = Corner(e.put);
