@@ -33,21 +33,4 @@ TEST(ExportPage, WritesThePageOfTheTableInTheWindow) {
     EXPECT_NE(page.find("bumpwright-first-frame"), std::string::npos);
 }
 
-TEST(ExportPage, ATableNoFileCanHoldIsRefusedAsSaveRefusesIt) {
-    test::MessageBoxes boxes;
-    test::FileDialogs dialogs;
-    test::TempFolder folder;
-    test::Window w;
-    // 200 nested groups around a piece: saved, they need 200 terminators too.
-    std::vector<std::vector<int>> records(200, {0, 0, 2});
-    records.push_back({5, 5, 4});
-    test::WriteAll(folder.File("deep.bwt"), test::TableBytes(records));
-    ASSERT_TRUE(w.dlg().LoadTable(folder.File("deep.bwt")));
-    w.Command(ID_FILE_EXPORT_PAGE);
-    EXPECT_TRUE(dialogs.Seen().empty());
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, bw::SaveTableBytes(w.root()).error);
-    EXPECT_EQ(test::ListFolder(folder.path()), std::vector<std::string>{"deep.bwt"});
-}
-
 }  // namespace
