@@ -156,15 +156,15 @@ WIN64 = os.environ.get("BW_WIN_ARCH") == "64" or (os.environ.get("BW_WIN_ARCH") 
 
 
 class Part:
-    def __init__(self, name, root, scratch):
-        self.name, self.root = name, root
+    def __init__(self, name, root, scratch, player):
+        self.name, self.root, self.player = name, root, player
         self.src = os.path.join(scratch, "src")
         self.build = os.path.join(scratch, "build")
         self.logs = scratch
 
     def configure(self):
         # The web player is built once, in the real tree (scripts/web-player.sh).
-        player = "-DBW_WEB_PLAYER=" + os.path.join(self.root, "build", "web", "bumpwright-player.js")
+        player = "-DBW_WEB_PLAYER=" + self.player
         if self.name == "core":
             args = ["-DCMAKE_C_COMPILER=clang", "-DCMAKE_CXX_COMPILER=clang++", "-DCMAKE_BUILD_TYPE=Release", player]
         else:
@@ -289,13 +289,14 @@ def main():
             else:
                 print(f"gone: {path}:{n}: {d}")
         sites = moved
+    player = os.path.join(root, "build", "web", "bumpwright-player.js")  # built in the real tree
     root = here
     if a.list:
         for path, n, d, _ in sites[: a.count]:
             print(f"{path}:{n}: {d}")
         return 0
 
-    part = Part(a.part, root, scratch)
+    part = Part(a.part, root, scratch, player)
     os.makedirs(part.src, exist_ok=True)
     sync(root, part.src, files)
     # A run that was stopped with a fault planted: the copy has its file back
