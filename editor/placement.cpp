@@ -26,10 +26,8 @@ void Atoms(const TablePiece& item, Point move, std::vector<Atom>& out) {
         if (item.kind != kGroup) out.push_back({item.kind, at.x, at.y, at.x, at.y});
         return;
     }
+    if (item.kind == kBorderStart) return;  // shown by the segment that joins it, if any
     const PlacedPiece& p = Placed(item);
-    // A border's start is shown by the segment that joins it; alone, it is
-    // a point of its own.
-    if (item.kind == kBorderStart && item.next) return;
     Atom a{item.kind, p.x + move.x, p.y + move.y, p.x + move.x, p.y + move.y};
     if (const auto* s = dynamic_cast<const BorderSegment*>(&item)) {
         a[3] = s->x2 + move.x;
@@ -77,11 +75,16 @@ Point MoveRange::Clamp(Point d) const {
     return {std::clamp(d.x, loX, hiX), std::clamp(d.y, loY, hiY)};
 }
 
+// An item that shows nothing (a border's start alone) lies on nothing.
 bool LiesOnAPiece(const TablePiece& item, const TableRoot& table, Point move) {
-    return ShapesOf(table).count(ShapeKey(item, move)) > 0;
+    const std::vector<Atom> key = ShapeKey(item, move);
+    return !key.empty() && ShapesOf(table).count(key) > 0;
 }
 
-bool LieOnEachOther(const TablePiece& a, const TablePiece& b) { return ShapeKey(a, {}) == ShapeKey(b, {}); }
+bool LieOnEachOther(const TablePiece& a, const TablePiece& b) {
+    const std::vector<Atom> key = ShapeKey(a, {});
+    return !key.empty() && key == ShapeKey(b, {});
+}
 
 namespace {
 
@@ -122,6 +125,7 @@ std::optional<Point> FreePlacement(const std::vector<const TablePiece*>& added, 
     for (const TablePiece* c = table.FirstChild(); c; c = c->next.get()) pieces.push_back(OutlineOf(*c));
     for (const TablePiece* item : added) {
         const Outline mine = OutlineOf(*item);
+        if (mine.atoms.empty()) continue;  // shows nothing: lies on nothing
         for (const Outline& piece : pieces)
             if (piece.atoms == mine.atoms) stacked.insert({piece.origin.x - mine.origin.x, piece.origin.y - mine.origin.y});
     }
