@@ -262,13 +262,14 @@ void Editor::MirrorCopy() {
     for (const TablePiece* piece : doc_.Selection()) {
         std::unique_ptr<TablePiece> image = MirroredPiece(*piece, kMirrorCopyAxis);
         if (!image) continue;
+        bool there = LiesOnAPiece(*image, doc_.root());
+        for (const auto& other : images) there = there || LieOnEachOther(*image, *other);
+        if (there) continue;
         if (!Placeable(*image)) {
             Tell(EditorMessage::OutsideArea, texts_.commands[static_cast<size_t>(EditCommand::MirrorCopy)]);
             return Refresh();
         }
-        bool there = LiesOnAPiece(*image, doc_.root());
-        for (const auto& other : images) there = there || LieOnEachOther(*image, *other);
-        if (!there) images.push_back(std::move(image));
+        images.push_back(std::move(image));
     }
     if (images.empty()) {
         Tell(EditorMessage::MirrorImageThere, {}, MessageIcon::Information);

@@ -190,6 +190,7 @@ void Editor::Escape() {
 
 void Editor::Settle() {
     if (current_) current_->Settle();
+    Refresh();  // what the gesture's end changed is shown, whoever asked for it
 }
 
 void Editor::SelectTool(int32_t newTool) {
