@@ -188,7 +188,7 @@ class Part:
         """Builds the rest of what the tests need (the example tables are
         made by bwtool, so a fault may show here already): True when done,
         False when it fails, None when it runs out of time."""
-        targets = ["core_tests"] if self.name == "core" else \
+        targets = ["core_tests", "editor_fuzz_tests"] if self.name == "core" else \
             ["win_tests", "tvcomm_tests", "bw_help_file", "bw_player_file", "bw_wineprefix"] + self.older_tests()
         status = run(["ninja", "-C", self.build] + targets, os.path.join(self.logs, "build.log"), timeout)
         if status is None:
@@ -224,6 +224,12 @@ class Part:
         if self.name == "core":
             status = run([os.path.join(self.build, "core_tests"), "--gtest_fail_fast", "--gtest_brief=1"],
                          log, timeout, cwd=self.build)
+            if status == 0:
+                # The editor's fuzzer on a few of its fixed seeds (20,000
+                # actions, about a second) checks every editing rule too.
+                os.environ["BW_EDITOR_FUZZ_SEEDS"] = "1-10"
+                status = run([os.path.join(self.build, "editor_fuzz_tests"), "--gtest_brief=1"], log, timeout,
+                             cwd=self.build)
         else:
             status = run(["ctest", "--test-dir", self.build, "-j2", "--stop-on-failure", "--output-on-failure",
                           "--timeout", str(int(timeout))], log, timeout, cwd=self.build)
