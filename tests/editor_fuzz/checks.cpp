@@ -160,19 +160,6 @@ bool FreeMoveExists(const MoveRange& range, const std::vector<Shape>& put, const
 
 // The records a piece takes as the editor counts them (a cannon two), or
 // more: enough to say whether a refusal for the budget is sound.
-int32_t RecordsAtMost(const std::vector<Shape>& shapes) {
-    int32_t n = 0;
-    for (const Shape& s : shapes) {
-        bool border = false;
-        for (const Atom& a : s) {
-            n += a.kind == bw::kCannon ? 2 : 1;
-            border = border || a.kind == bw::kBorderSegment;
-        }
-        n += border ? 2 : 0;
-    }
-    return n;
-}
-
 bw::Point Even(const Action& a) { return {a.x & ~1, a.y & ~1}; }
 
 std::string Bytes(const std::vector<uint8_t>& b) {
@@ -276,10 +263,12 @@ void Checker::ExpectCopy(const Action& a, Driver& d) {
             clipShapes_ = bw::TextToTable(*text, *t.root, error) ? std::optional(Visible(Items(*t.root))) : std::nullopt;
             clipPlaces_.clear();
             for (const bw::TablePiece* c = t.root->FirstChild(); c; c = c->next.get()) clipPlaces_.push_back(PlacesOf(*c));
+            clipRecords_ = bw::RecordsNeeded(*t.root) - 1;
         }
         if (!clipShapes_) return;
         e.put = *clipShapes_;
         e.putPlaces = clipPlaces_;
+        e.records = clipRecords_;
         e.placedLikePaste = true;
         e.before = Items(d.Table());
     } else {
@@ -289,6 +278,10 @@ void Checker::ExpectCopy(const Action& a, Driver& d) {
         auto image = [&](const Shape& s) {
             return dup ? Moved(s, kDuplicateOffset, kDuplicateOffset) : Mirrored(s, kMirrorCopyAxis);
         };
+        // The copies' records, as a table of their own would need them.
+        bw::Table copies(bw::NoImageLoader{});
+        for (const bw::TablePiece* p : d.Selected()) bw::AppendCopy(*p, *copies.root);
+        e.records = bw::RecordsNeeded(*copies.root) - 1;
         for (const bw::TablePiece* p : d.Selected()) {
             const Shape s = image(ShapeOf(*p));
             // An image that would lie exactly on a piece, or on another
@@ -302,7 +295,6 @@ void Checker::ExpectCopy(const Action& a, Driver& d) {
     if (e.put.empty()) return;
     e.kind = Expected::Copy;
     e.kept = e.before;
-    e.records = RecordsAtMost(e.put);
 }
 
 // ---- after it ---------------------------------------------------------------------------
@@ -546,6 +538,7 @@ std::optional<Failure> Checker::Dragging(const Action& a, const Seen& now, Drive
         return Fail("drag", "the dragged pieces changed their shapes: " + Describe(shapes));
     g.moved = moved;
     if (a.op != Op::Move || !d.Active()) return std::nullopt;
+    if (Visible(g.start).empty()) return std::nullopt;  // nothing shown to follow the mouse (a border's start alone)
     const bw::Point p = Even(a), step{(p.x - g.mouse.x) / 2, (p.y - g.mouse.y) / 2};
     g.mouse = p;
     const bw::Rect& r = g.range.moves;

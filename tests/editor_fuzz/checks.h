@@ -55,7 +55,7 @@ private:
         std::vector<Shape> putPlaces;          // `put` with its border start points
         bool placedLikePaste = false;          // `put` moved together as far as the rule needs
         int64_t outside = 0;                   // a nudge: how far the pieces stood outside where clicks place
-        int32_t records = 0;                   // file records `put` adds, counted as the editor counts them
+        int32_t records = 0;                   // file records `put` adds at most
     };
     struct Drag {
         bool on = false;
@@ -86,6 +86,7 @@ private:
     std::string clipText_;                        // the clipboard last read, and its pieces
     std::optional<std::vector<Shape>> clipShapes_;
     std::vector<Shape> clipPlaces_;
+    int32_t clipRecords_ = 0;
 };
 
 }  // namespace bwfuzz
