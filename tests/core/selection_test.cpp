@@ -121,39 +121,6 @@ TEST(Selection, TheSelectionMovesDeletesAndCopiesAsOne) {
     EXPECT_EQ(s.editor.Selection().size(), 3u) << "the selection follows its pieces back";
 }
 
-TEST(Selection, MirrorsOfEveryKind) {
-    // Mirror copy: about the playfield's centre line, x to 124 - x.
-    const Case copies[] = {
-        {"obstacles and a hole", "obstacle10 20 30\nobstacle50 30 40\nobstacle100 40 50\nhole 0 60\n", "all mcopy",
-         "obstacle10 20 30\nobstacle50 30 40\nobstacle100 40 50\nhole 0 60\n"
-         "obstacle10 104 30\nobstacle50 94 40\nobstacle100 84 50\nhole 124 60\n",
-         9, 4},
-        {"the flippers swap", "left-flipper 20 85\nright-flipper 50 85\n", "all mcopy",
-         "left-flipper 20 85\nright-flipper 50 85\nright-flipper 104 85\nleft-flipper 74 85\n", 5, 2},
-        {"a cannon counts two", "cannon 10 92\n", "all mcopy", "cannon 10 92\ncannon 114 92\n", 4, 1},
-        {"a border mirrors every corner", "border 10 10, 50 10, 50 50\n", "all mcopy",
-         "border 10 10, 50 10, 50 50\nborder 114 10, 74 10, 74 50\n", 9, 1},
-    };
-    for (const Case& c : copies) Check(c, true);
-    // Mirror: the selection replaced, about the middle of its bounding box.
-    const Case mirrors[] = {
-        {"one obstacle stays", "obstacle10 20 30\n", "all mirror", "obstacle10 20 30\n", 2, 1},
-        {"two pieces change places", "obstacle10 20 20\nhole 60 60\nobstacle100 100 80\n",
-         "t12 p20,20 m140,140 u mirror", "obstacle10 60 20\nhole 20 60\nobstacle100 100 80\n", 4, 2},
-        {"a left flipper turns about its blade's middle", "left-flipper 20 85\n", "all mirror", "right-flipper 30 85\n",
-         2, 1},
-        {"a border", "border 10 10, 50 10, 50 50\n", "all mirror", "border 50 10, 10 10, 10 50\n", 5, 1},
-        {"a cannon and a right flipper", "cannon 60 60\nright-flipper 40 85\n", "all mirror",
-         "cannon 34 60\nleft-flipper 54 85\n", 3, 2},
-    };
-    for (const Case& c : mirrors) Check(c, true);
-    Session twice;
-    twice.Load("left-flipper 20 85\nobstacle50 70 30\nborder 5 5, 40 20\n");
-    twice.Run("all mirror mirror");
-    EXPECT_EQ(twice.Text(), kHead + std::string("left-flipper 20 85\nobstacle50 70 30\nborder 5 5, 40 20\n"))
-        << "mirrored twice, all is where it was";
-}
-
 // The pixels of a region, as a mask over and around the playfield.
 std::vector<bool> Mask(const bw::Region& r, int32_t axisTimesTwo) {
     std::vector<bool> m;
@@ -194,24 +161,9 @@ TEST(Selection, AMirrorsShapeIsTheOriginalsMirroredPixelForPixel) {
     }
 }
 
-TEST(Selection, AlignAndDistribute) {
-    const Case cases[] = {
-        {"left", kThree, "all align-left", "obstacle10 20 20\nhole 20 60\nobstacle100 20 80\n", 4, 3},
-        {"centre", kThree, "all align-centre", "obstacle10 60 20\nhole 60 60\nobstacle100 60 80\n", 4, 3},
-        {"right", kThree, "all align-right", "obstacle10 100 20\nhole 100 60\nobstacle100 100 80\n", 4, 3},
-        {"top", kThree, "all align-top", "obstacle10 20 20\nhole 60 20\nobstacle100 100 20\n", 4, 3},
-        {"middle", kThree, "all align-middle", "obstacle10 20 50\nhole 60 50\nobstacle100 100 50\n", 4, 3},
-        {"bottom", kThree, "all align-bottom", "obstacle10 20 80\nhole 60 80\nobstacle100 100 80\n", 4, 3},
-        {"by the shapes: a flipper's blade", "left-flipper 20 50\nobstacle10 80 70\n", "all align-right",
-         "left-flipper 75 50\nobstacle10 80 70\n", 3, 2},
-        {"distributed across", "obstacle10 10 50\nhole 20 40\nobstacle100 60 30\n", "all spread-h",
-         "obstacle10 10 50\nhole 35 40\nobstacle100 60 30\n", 4, 3},
-        {"distributed down, in the order of their middles", "obstacle10 10 90\nhole 20 10\nobstacle100 60 20\n",
-         "all spread-v", "obstacle10 10 90\nhole 20 10\nobstacle100 60 50\n", 4, 3},
-        {"a border distributed with others", "border 10 10, 30 10\nhole 50 40\nobstacle10 100 80\n", "all spread-h",
-         "border 10 10, 30 10\nhole 63 40\nobstacle10 100 80\n", 6, 3},
-    };
-    for (const Case& c : cases) Check(c, true);
+// Where each command puts each piece is the editor fuzzer's to check, on
+// random selections of every kind; here, when the commands are offered.
+TEST(Selection, AlignNeedsTwoPiecesAndDistributeThree) {
     Session s;
     s.Load(kThree);
     s.Run("t12 c40,40");
