@@ -123,52 +123,6 @@ TEST(CheckAsYouEdit, TheMenuToggleIsKeptAcrossARestart) {
     EXPECT_FALSE(w.ed().CheckAsYouEdit());
 }
 
-TEST(CheckAsYouEdit, AnEditBringsBackTheSummaryAndTheHeatMapOfTheTableShown) {
-    FreshSetting fresh;
-    test::TempFolder folder;
-    Window w;
-    w.Load(folder.File("walled.bwt"), Walled());
-    bw::PlaytestOptions options;
-    options.games = 200;
-    w.ed().SetCheckOptions(options);
-    w.Command(ID_TABLE_CHECK_AS_YOU_EDIT);
-    AwaitCheck(w);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "1 unreached: Ctrl+K for the list");
-    EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel) << "the heat map shows where the ball went";
-
-    // An edit: what was found on the table before goes at once...
-    w.ClickTool(ID_TOOL_OBSTACLE10);
-    ClickOnly(w, 2 * 30, 2 * 80);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "10-point obstacle");
-    EXPECT_EQ(ShownPixel(w, kLaneX, kLaneY), kWhitePixel);
-    EXPECT_EQ(w.ed().Findings(), nullptr);
-    // ...and the check of the table as it now stands follows.
-    EXPECT_TRUE(w.ed().CheckWanted());
-    AwaitCheck(w);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "1 unreached: Ctrl+K for the list");
-    EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel);
-    ASSERT_NE(w.ed().Findings(), nullptr);
-    EXPECT_EQ(bw::ReportJson(*w.ed().Findings()), bw::ReportJson(bw::RunPlaytest(w.root(), w.ed().CheckOptions())));
-
-    // Ctrl+K lists what was found, without playing the games again.
-    const bw::PlaytestReport* found = w.ed().Findings();
-    w.Command(ID_TABLE_CHECK);
-    EXPECT_EQ(w.ed().Findings(), found);
-    ui::CheckDialog* check = w.dlg().FindingsList();
-    ASSERT_TRUE(check && check->hwnd());
-    HWND list = GetDlgItem(check->hwnd(), IDC_CHECK_FINDINGS);
-    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
-    char item[256] = {};
-    SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
-    EXPECT_STREQ(item, "Unreached: obstacle100 at (64, 31)");
-
-    // Turned off, the command takes what it found off the playfield at once.
-    w.Command(ID_TABLE_CHECK_AS_YOU_EDIT);
-    EXPECT_EQ(w.ed().Findings(), nullptr);
-    EXPECT_EQ(w.ControlText(IDC_STATUS), "10-point obstacle");
-    EXPECT_EQ(ShownPixel(w, kLaneX, kLaneY), kWhitePixel);
-}
-
 TEST(CheckAsYouEdit, AReportIsShownOnlyOfTheTableShownAndOnlyWhileTheWindowIsFree) {
     FreshSetting fresh;
     test::TempFolder folder;
@@ -191,16 +145,21 @@ TEST(CheckAsYouEdit, AReportIsShownOnlyOfTheTableShownAndOnlyWhileTheWindowIsFre
     EXPECT_EQ(w.ed().Findings(), nullptr);
     EXPECT_EQ(w.ControlText(IDC_STATUS), "10-point obstacle");
     EXPECT_EQ(ShownPixel(w, kLaneX, kLaneY), kWhitePixel);
-    // The check of the table shown follows, and its report is shown.
+    // The check of the table shown follows: its summary in the status line,
+    // its heat map over the playfield.
     EXPECT_TRUE(w.ed().CheckWanted());
     AwaitCheck(w);
     ASSERT_NE(w.ed().Findings(), nullptr);
     EXPECT_EQ(bw::ReportJson(*w.ed().Findings()), bw::ReportJson(bw::RunPlaytest(w.root(), options)));
     EXPECT_EQ(w.ControlText(IDC_STATUS), "1 unreached: Ctrl+K for the list");
+    EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel) << "the heat map shows where the ball went";
 
-    // While a message box or a file dialog holds the window (disabled, as
-    // they leave it), a report waits; it comes once the window is free.
+    // A click in the window: what was found goes at once. While a message
+    // box or a file dialog holds the window (disabled, as they leave it),
+    // the next report waits; it comes once the window is free.
     ClickOnly(w, 2 * 40, 2 * 80);
+    EXPECT_EQ(w.ControlText(IDC_STATUS), "10-point obstacle");
+    EXPECT_EQ(ShownPixel(w, kLaneX, kLaneY), kWhitePixel);
     test::Pump(w.hwnd());
     ASSERT_TRUE(AwaitPosted(w)) << "the games are over";
     EnableWindow(w.hwnd(), FALSE);
@@ -210,6 +169,21 @@ TEST(CheckAsYouEdit, AReportIsShownOnlyOfTheTableShownAndOnlyWhileTheWindowIsFre
     test::Pump(w.hwnd());
     ASSERT_NE(w.ed().Findings(), nullptr);
     EXPECT_EQ(bw::ReportJson(*w.ed().Findings()), bw::ReportJson(bw::RunPlaytest(w.root(), options)));
+
+    // Ctrl+K lists what was found, without playing the games again.
+    const bw::PlaytestReport* found = w.ed().Findings();
+    w.Command(ID_TABLE_CHECK);
+    EXPECT_EQ(w.ed().Findings(), found);
+    ui::CheckDialog* check = w.dlg().FindingsList();
+    ASSERT_TRUE(check && check->hwnd());
+    EXPECT_EQ(SendDlgItemMessageA(check->hwnd(), IDC_CHECK_FINDINGS, LB_GETCOUNT, 0, 0), 1);
+
+    // Turned off, the command takes what it found off the playfield at once.
+    EXPECT_NE(w.Pixel(kLaneX, kLaneY), kWhitePixel);
+    w.Command(ID_TABLE_CHECK_AS_YOU_EDIT);
+    EXPECT_EQ(w.ed().Findings(), nullptr);
+    EXPECT_EQ(w.ControlText(IDC_STATUS), "10-point obstacle");
+    EXPECT_EQ(ShownPixel(w, kLaneX, kLaneY), kWhitePixel);
 }
 
 TEST(CheckAsYouEdit, ClosingTheWindowWhileACheckRunsEndsItsThreads) {

@@ -1,5 +1,7 @@
 // Cut, Copy and Paste with the table's own text on the system clipboard:
-// between two tables, typed by hand, and text that is no table.
+// from one window to another, text that is no table refused by line, and
+// text longer than Paste takes left unread. (Where pasted pieces land and
+// what the budget allows are tested natively, through the editor.)
 #include <windows.h>
 
 #include "files/table_file.h"
@@ -28,45 +30,26 @@ TEST(Clipboard, APieceCopiedInOneTableIsPastedInAnother) {
 
     Window second;
     second.Command(ID_EDIT_PASTE);
-    second.Command(ID_EDIT_PASTE);  // the same spot is taken: a few pixels off
-    EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\nborder 15 15, 55 15, 55 55\n");
-    EXPECT_EQ(second.ed().recordCount(), 9);
-    EXPECT_FALSE(second.ed().saved());
-    second.Command(ID_EDIT_UNDO);
     EXPECT_EQ(TextOf(second), "# Bumpwright table\nborder 10 10, 50 10, 50 50\n");
-    EXPECT_NE(second.Pixel(60, 20), RGB(255, 255, 255));
+    EXPECT_NE(second.Pixel(60, 20), RGB(255, 255, 255)) << "and shown";
 }
 
-TEST(Clipboard, HandTypedTextIsPastedAndOtherTextIsRefusedByLine) {
+TEST(Clipboard, TextThatIsNoTableIsRefusedByLineAndTooLongATextIsNotRead) {
     Window w;
     test::MessageBoxes boxes;
-    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 200 30   # off to the right\ncannon 150 90\n"));
-    w.Command(ID_EDIT_PASTE);
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n") << "where a click could place them";
-    EXPECT_EQ(w.ed().recordCount(), 4);
-
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "Dear Sir,\nthank you\n"));
     w.Command(ID_EDIT_PASTE);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text,
               "The clipboard does not hold pieces of a Bumpwright table:\nline 1: unknown piece \"Dear\"");
-    EXPECT_EQ(TextOf(w), "# Bumpwright table\nhole 124 30\ncannon 74 90\n");
-
-    // More than a table file holds: the too-complex message, nothing added.
-    ASSERT_TRUE(win::SetClipboardText(w.hwnd(), test::ObstaclesText(248)));
-    w.Command(ID_EDIT_PASTE);
-    ASSERT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
-    EXPECT_EQ(w.ed().recordCount(), 4);
-    EXPECT_EQ(w.ed().document().history().Size(), 2u);
 
     // Text longer than Paste takes is not even read whole: one hole behind
     // a long comment is refused as too much.
     ASSERT_TRUE(win::SetClipboardText(w.hwnd(), "hole 10 10 #" + std::string(bw::kMaxPasteBytes, '-') + "\n"));
     w.Command(ID_EDIT_PASTE);
-    ASSERT_EQ(boxes.Shown().size(), 3u);
-    EXPECT_EQ(boxes.Shown()[2].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
-    EXPECT_EQ(w.ed().recordCount(), 4);
+    ASSERT_EQ(boxes.Shown().size(), 2u);
+    EXPECT_EQ(boxes.Shown()[1].text.rfind("The Pinball Table you've created is too complex", 0), 0u);
+    EXPECT_EQ(w.root().FirstChild(), nullptr);
     EXPECT_EQ(win::ClipboardText(w.hwnd(), 20).value_or("").size(), 20u) << "the read stops where it is told";
 }
 

@@ -1,5 +1,6 @@
-// What the playfield shows: the table at twice its size, nothing outside
-// the playfield, the rubber band and the selection frame in XOR.
+// What the playfield shows: the table as the render draws it at every
+// zoom, nothing outside the playfield, the rubber bands and the selection's
+// frames in XOR.
 #include "tests/win/test_support.h"
 
 #include "files/table_text.h"
@@ -12,30 +13,10 @@ namespace {
 
 using test::Window;
 
-constexpr COLORREF kWhite = RGB(255, 255, 255), kPieceLine = RGB(0, 150, 150);
+constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 constexpr COLORREF kPieceLineXor = RGB(255, 105, 105), kFrameXor = RGB(255, 0, 0);  // the pens XOR white
 
-TEST(Painting, PiecesShowTheirPicturesOnlyOnThePlayfield) {
-    Window w;
-    w.ClickTool(ID_TOOL_BORDER);
-    w.Click(20, 100), w.Click(248, 100), w.Click(248, 198), w.RightClick(248, 198);
-    w.ClickTool(ID_TOOL_OBSTACLE100);
-    w.Click(101, 61), w.Click(248, 150);  // the first at table (50, 30): its picture's corner at window (90, 50)
-    w.ClickTool(ID_TOOL_OBSTACLE10);
-    w.Click(40, 100);  // over the border: its picture's transparent left edge shows it
-    w.ClickTool(ID_TOOL_POINTER), w.Click(150, 100);  // a selected border is painted as it is
-    InvalidateRect(w.hwnd(), nullptr, TRUE);
-    const bw::Picture& picture = bw::PiecePictures()[bw::kObstacle100 - bw::kBall];
-    int differences = 0;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) differences += w.Pixel(90 + x, 50 + y) != picture.At(x, y);
-    EXPECT_EQ(differences, 0);
-    EXPECT_EQ(w.Pixel(30, 100), kPieceLine);
-    for (auto [x, y] : {std::pair{249, 100}, {260, 150}, {100, 199}, {100, 203}})
-        EXPECT_EQ(w.Pixel(x, y), GetSysColor(COLOR_BTNFACE)) << x << "," << y;
-}
-
-TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
+TEST(Painting, TheRubberBandsAndTheSelectionFramesAreDrawnInXor) {
     Window w;
     w.ClickTool(ID_TOOL_HOLE);
     w.Click(60, 60);
@@ -47,7 +28,7 @@ TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
     w.Move(200, 160);  // following the mouse, the band leaves nothing behind
     EXPECT_EQ(w.Pixel(150, 100), kWhite);
     EXPECT_EQ(w.Pixel(110, 130), kPieceLineXor);
-    w.RightClick(200, 160);
+    w.Click(200, 160), w.RightClick(200, 160);
     // The hole's region spans window 48..71; its frame runs 5 pixels out,
     // and goes with the selection.
     w.ClickTool(ID_TOOL_POINTER);
@@ -58,6 +39,28 @@ TEST(Painting, TheRubberBandAndTheSelectionFrameAreDrawnInXor) {
     EXPECT_EQ(w.Pixel(60, 60), hole) << "the selected piece itself is painted as it is";
     w.ClickTool(ID_TOOL_HOLE);
     EXPECT_EQ(w.Pixel(43, 60), kWhite);
+
+    // The pointer's band: dotted, only its last place shown while the
+    // button is held, gone with the button.
+    w.ClickTool(ID_TOOL_POINTER);
+    w.Press(20, 20), w.Move(80, 80), w.Move(140, 140);
+    EXPECT_EQ(w.Pixel(22, 140), kBlack);
+    EXPECT_EQ(w.Pixel(23, 140), kWhite);
+    EXPECT_EQ(w.Pixel(140, 60), kBlack);
+    EXPECT_EQ(w.Pixel(140, 61), kWhite);
+    EXPECT_EQ(w.Pixel(80, 80), kWhite);
+    w.Release(140, 140);
+    EXPECT_EQ(w.Pixel(22, 140), kWhite);
+    EXPECT_EQ(w.Pixel(43, 60), kFrameXor) << "the hole inside the band is selected";
+    // Shift with the click adds the border, framed as a piece is.
+    w.Deliver(w.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(110, 130));
+    w.Release(110, 130);
+    EXPECT_EQ(w.ControlText(IDC_STATUS), "2 pieces selected");
+    bw::Rect box = w.root().LastChild()->region.Box();
+    box.Inflate(5, 5);
+    EXPECT_EQ(w.Pixel(box.left, (box.top + box.bottom) / 2), kFrameXor);
+    EXPECT_EQ(w.Pixel((box.left + box.right) / 2, box.bottom), kFrameXor);
+    EXPECT_EQ(w.Pixel(43, 60), kFrameXor);
 }
 
 // Pictures are found by kind: one that cannot be loaded (here the ones
@@ -119,8 +122,10 @@ std::string DifferencesFromRender(Window& w, const bw::SoftSurface& render, int 
 }
 
 // Lines of every slope in the eight directions, wide pens (borders and
-// flippers), the playfield's frame, and a table mirrored by Mirror copy:
-// the window's drawing is the render's, pixel for pixel.
+// flippers), the playfield's frame, the pieces' pictures (one over a
+// border, which its transparent edge shows; two cut off by the playfield's
+// edges), and a table mirrored by Mirror copy: the window's drawing is the
+// render's, pixel for pixel, and nothing is drawn outside the playfield.
 TEST(Painting, TheWindowShowsTheRenderPixelForPixelAtEveryZoom) {
     test::TempFolder folder;
     Window w;
@@ -128,13 +133,16 @@ TEST(Painting, TheWindowShowsTheRenderPixelForPixelAtEveryZoom) {
            "left-flipper 20 85\nleft-flipper 8 60\n"
            "border 40 40, 56 40, 56 20, 40 20, 40 40, 56 20\n"        // east, north, west, south, north-east
            "border 30 10, 45 16, 52 45, 31 32, 3 40, 27 50, 33 77\n"  // shallow and steep, every way round
-           "border 1 1, 61 1\nborder 1 98, 1 2\n");
+           "border 1 1, 61 1\nborder 1 98, 1 2\n"
+           "obstacle10 8 40\nobstacle50 50 70\nobstacle100 0 75\nhole 30 99\ncannon 12 92\n");
     w.CtrlKey('A');
     w.CtrlKey('M', true);  // the right half: the left half's mirror image
-    ASSERT_EQ(test::Pieces(w.root()).size(), 12u);
+    ASSERT_EQ(test::Pieces(w.root()).size(), 22u);
     w.Key(VK_ESCAPE);  // no selection frames
     const bw::SoftSurface render = Render(w.root());
     EXPECT_EQ(DifferencesFromRender(w, render, 2), "");
+    for (auto [x, y] : {std::pair{249, 100}, {252, 150}, {100, 199}, {60, 203}})
+        EXPECT_EQ(w.Pixel(x, y), GetSysColor(COLOR_BTNFACE)) << x << "," << y;
     w.CtrlKey(VK_OEM_PLUS), w.CtrlKey(VK_OEM_PLUS);
     ASSERT_EQ(w.dlg().Zoom(), 4);
     EXPECT_EQ(DifferencesFromRender(w, render, 4), "");

