@@ -234,8 +234,6 @@ private:
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
-    // True while the dialog manager's own handling of an activation runs.
-    bool activationDefaultRunning_ = false;
 };
 
 }  // namespace ui

@@ -168,14 +168,10 @@ bool TableDialog::OnTimer(UINT_PTR id) {
 }
 
 bool TableDialog::OnActivate(UINT how, HWND other) {
-    if (activationDefaultRunning_) return false;  // the dialog manager's turn
     // The dialog manager's handling first (it gives the focus back to the
     // control that had it), then the keys: keys held while another window
     // was active never reached this one.
-    activationDefaultRunning_ = true;
-    const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
-    DefDlgProcW(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
-    activationDefaultRunning_ = false;
+    DefaultHandling(WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0), reinterpret_cast<LPARAM>(other));
     if (how != WA_INACTIVE) editor_->ReleaseKeys();
     return true;
 }
