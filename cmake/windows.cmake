@@ -85,6 +85,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/toolbar.cpp
   win/window_layout.cpp
   win/zoom.cpp
+  win/back_buffer.cpp
   win/recent_tables.cpp
   win/settings.cpp
 )
@@ -95,7 +96,6 @@ target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 sh
 bw_layer(bwwin SEES ui BELOW bw_win32 bw_worker_runner bwfiles_win tvcomm_import SOURCES
   ui/table_dialog.cpp
   ui/table_keys.cpp
-  ui/table_paint.cpp
   ui/table_files.cpp
   ui/table_check.cpp
   ui/table_recovery.cpp

@@ -22,6 +22,9 @@ namespace ui {
 
 namespace {
 
+// The playfield as the window shows it at the drawing's zoom.
+constexpr RECT kPlayfieldClip{bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom};
+
 bw::EditorTexts LoadEditorTexts() {
     bw::EditorTexts texts;
     for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id)
@@ -131,10 +134,7 @@ BOOL TableDialog::OnInitDialog() {
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
     editor_->SetCheckAsYouEdit(win::ReadFlag(kCheckAsYouEditSetting, false));
     ShowCheckAsYouEdit();
-    win::WindowDc screen(hwnd());
-    backBuffer_.reset(CreateCompatibleBitmap(screen.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight));
-    memoryDC_.reset(CreateCompatibleDC(screen.get()));
-    if (memoryDC_ && backBuffer_) SelectObject(memoryDC_.get(), backBuffer_.get());
+    buffer_.Create(hwnd(), {bw::kPlayfieldWidth, bw::kPlayfieldHeight}, kPlayfieldClip);
     return TRUE;  // the first control gets the focus
 }
 
@@ -278,6 +278,10 @@ bool TableDialog::OnPaint() {
     return true;
 }
 
+void TableDialog::PaintPlayfield(HDC dc) {
+    buffer_.Paint(dc, zoom_, editor_->mode() == bw::EditMode::Playing, [this](bw::Surface& s) { editor_->Paint(s); });
+}
+
 HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
@@ -290,36 +294,11 @@ bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
 // ---- what the editor asks ---------------------------------------------------
 
 void TableDialog::Invalidate(const bw::Region& area, bool erase) {
-    if (!hwnd()) return;
-    const win::OwnedRegion region = win::MakeSystemRegion(area);
-    if (zoom_.IsDrawingZoom()) {
-        InvalidateRgn(hwnd(), region.get(), erase);
-        return;
-    }
-    const win::OwnedRegion shown = zoom_.ToWindow(region.get());
-    InvalidateRgn(hwnd(), shown.get(), erase);
+    if (hwnd()) win::BackBuffer::Invalidate(hwnd(), zoom_, area, erase);
 }
 
 void TableDialog::DrawNow(const std::function<void(bw::Surface&)>& draw) {
-    if (!hwnd()) return;
-    win::HiddenCursor hidden;
-    win::WindowDc dc(hwnd());
-    if (zoom_.IsDrawingZoom() || !memoryDC_) {
-        IntersectClipRect(dc.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
-        win::DcSurface target(dc.get(), gdi_);
-        draw(target);
-        return;
-    }
-    // Enlarged, the window shows the back buffer: the drawing goes there
-    // and the buffer is shown again.
-    {
-        win::SavedDcState keep(memoryDC_.get());
-        IntersectClipRect(memoryDC_.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right,
-                          bw::kPlayfield.bottom);
-        win::DcSurface target(memoryDC_.get(), gdi_);
-        draw(target);
-    }
-    ShowBackBuffer(dc.get());
+    if (hwnd()) buffer_.DrawNow(hwnd(), zoom_, draw);
 }
 
 namespace {

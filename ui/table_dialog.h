@@ -18,8 +18,8 @@
 #include "editor/editor.h"
 #include "workers/worker_runner.h"
 #include "win/recent_tables.h"
+#include "win/back_buffer.h"
 #include "win/dialog.h"
-#include "win/gdi_surface.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
 #include "win/window_layout.h"
@@ -166,8 +166,6 @@ private:
     int ToolBarPictureSize() const;
     UINT CurrentDpi() const;
     void UseFontForDpi();
-    // The back buffer shown on the window at the zoom, within `dc`'s clipping.
-    void ShowBackBuffer(HDC dc);
     // The window's point as the editor's, and the editor's area as the window's.
     bw::Point EditorPoint(POINT window) const;
 
@@ -228,9 +226,7 @@ private:
     int layoutZoom_ = win::kDrawingZoom;
     win::PlayfieldZoom zoom_;
     bool layingOut_ = false;
-    win::OwnedBitmap backBuffer_;
-    win::OwnedMemoryDc memoryDC_;
-    win::GdiCache gdi_;
+    win::BackBuffer buffer_;
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
