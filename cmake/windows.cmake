@@ -84,6 +84,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/startup.cpp
   win/toolbar.cpp
   win/window_layout.cpp
+  win/window_zoom.cpp
   win/zoom.cpp
   win/back_buffer.cpp
   win/recent_tables.cpp

@@ -90,10 +90,12 @@ void TableDialog::FailInitialisation(UINT messageId) {
     EndDialog(IDABORT);
 }
 
-bool TableDialog::CreateToolBar() {
+bool TableDialog::CreateToolBar(UINT dpi) {
+    // The pictures grow with the screen's scale, pixel for pixel.
+    const int pictureSize = MulDiv(20, static_cast<int>(dpi), 96);
     toolBar_.reset(CreateToolBarControl());
-    if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, ToolBarPictureSize(),
-                                       &toolBarPictures_))
+    if (!toolBar_ ||
+        !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, pictureSize, &toolBarPictures_))
         return false;
     win::PlaceOnRightEdge(hwnd(), toolBar_.get());
     win::MakeCheckGroup(toolBar_.get(), kFirstToolCommand, kLastToolCommand);
@@ -113,8 +115,8 @@ BOOL TableDialog::OnInitDialog() {
     smallIcon_.reset(static_cast<HICON>(
         LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
-    dpi_ = CurrentDpi();
-    if (!CreateToolBar()) {
+    const UINT dpi = win::WindowDpi(hwnd());
+    if (!CreateToolBar(dpi)) {
         FailInitialisation(IDS_NO_TOOLBAR);
         return FALSE;
     }
@@ -123,7 +125,7 @@ BOOL TableDialog::OnInitDialog() {
         return FALSE;
     }
     InitControls();
-    CaptureLayout();
+    view_.Start(hwnd(), ID_TOOLBAR, dpi);
     helpPath = HelpPathFor(win::ModulePath());
     SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
     recent_.Load();
@@ -279,7 +281,7 @@ bool TableDialog::OnPaint() {
 }
 
 void TableDialog::PaintPlayfield(HDC dc) {
-    buffer_.Paint(dc, zoom_, editor_->mode() == bw::EditMode::Playing, [this](bw::Surface& s) { editor_->Paint(s); });
+    buffer_.Paint(dc, view_.Zoom(), editor_->mode() == bw::EditMode::Playing, [this](bw::Surface& s) { editor_->Paint(s); });
 }
 
 HICON TableDialog::OnQueryDragIcon() { return icon_; }
@@ -294,11 +296,11 @@ bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
 // ---- what the editor asks ---------------------------------------------------
 
 void TableDialog::Invalidate(const bw::Region& area, bool erase) {
-    if (hwnd()) win::BackBuffer::Invalidate(hwnd(), zoom_, area, erase);
+    if (hwnd()) win::BackBuffer::Invalidate(hwnd(), view_.Zoom(), area, erase);
 }
 
 void TableDialog::DrawNow(const std::function<void(bw::Surface&)>& draw) {
-    if (hwnd()) buffer_.DrawNow(hwnd(), zoom_, draw);
+    if (hwnd()) buffer_.DrawNow(hwnd(), view_.Zoom(), draw);
 }
 
 namespace {

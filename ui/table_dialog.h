@@ -22,8 +22,7 @@
 #include "win/dialog.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
-#include "win/window_layout.h"
-#include "win/zoom.h"
+#include "win/window_zoom.h"
 
 #include <vector>
 
@@ -81,10 +80,9 @@ public:
     // Paints the playfield on `dc`, clipped to it. WM_PAINT uses it.
     void PaintPlayfield(HDC dc);
     HWND ToolBar() const { return toolBar_.get(); }
-    // The playfield's zoom now, and the one the screen's DPI gives.
-    int Zoom() const { return zoom_.zoom(); }
-    int DefaultZoom() const { return layoutZoom_; }
-    UINT Dpi() const { return dpi_; }
+    // The playfield's zoom now, and the screen's DPI.
+    int Zoom() const { return view_.Zoom().zoom(); }
+    UINT Dpi() const { return view_.Dpi(); }
     HWND ToolTip() const { return toolTip_.get(); }
     CheckDialog* FindingsList() const { return checkDialog_.get(); }
 
@@ -143,7 +141,7 @@ private:
     void FindingsDropped() override;
 
     // ---- start-up and keys (table_dialog.cpp, table_keys.cpp) ----
-    bool CreateToolBar();
+    bool CreateToolBar(UINT dpi);
     bool CreateToolTips();
     void InitControls();
     void FailInitialisation(UINT messageId);
@@ -153,19 +151,9 @@ private:
     void OnHelp();
 
     // ---- the layout at any DPI and zoom (table_zoom.cpp) ----
-    // Notes where the template put the controls, at the screen's DPI.
-    void CaptureLayout();
-    // Shows the playfield at `zoom`: the controls right of it and below it
-    // move with its edges; the window takes the size that holds it when
-    // `fitWindow`.
-    void ApplyZoom(int zoom, bool fitWindow);
-    // The zoom View › Zoom's item `command` gives: larger than now only as
-    // far as the window can grow; the zoom now where it changes nothing.
-    int ZoomFor(UINT command) const;
     void OnZoomCommand(UINT command);
-    int ToolBarPictureSize() const;
-    UINT CurrentDpi() const;
-    void UseFontForDpi();
+    // Whether View › Zoom's item `command` would change the zoom.
+    bool CanZoom(UINT command) const;
     // The window's point as the editor's, and the editor's area as the window's.
     bw::Point EditorPoint(POINT window) const;
 
@@ -218,14 +206,9 @@ private:
     HICON icon_ = nullptr;
     win::OwnedIcon smallIcon_;
     win::OwnedBitmap toolBarPictures_;  // outlives the toolbar that shows them
-    win::OwnedFont dpiFont_;            // the controls' font after a change of DPI
     win::OwnedWindow toolTip_;
     win::OwnedWindow toolBar_;
-    win::ZoomLayout layout_;
-    UINT dpi_ = 96;
-    int layoutZoom_ = win::kDrawingZoom;
-    win::PlayfieldZoom zoom_;
-    bool layingOut_ = false;
+    win::WindowZoom view_;
     win::BackBuffer buffer_;
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;

@@ -142,7 +142,7 @@ bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
     for (const EditItem& item : kEditItems)
         EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
     for (UINT id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_DEFAULT})
-        EnableMenuItem(bar, id, MF_BYCOMMAND | (ZoomFor(id) != zoom_.zoom() ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(bar, id, MF_BYCOMMAND | (CanZoom(id) ? MF_ENABLED : MF_GRAYED));
     return false;
 }
 
