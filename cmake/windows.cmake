@@ -75,6 +75,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/data_exchange.cpp
   win/dialog.cpp
   win/file_dialog.cpp
+  win/file_reports.cpp
   win/gdi_surface.cpp
   win/html_help.cpp
   win/message_box.cpp
@@ -103,7 +104,6 @@ bw_layer(bwwin SEES ui BELOW bw_win32 bw_worker_runner bwfiles_win tvcomm_import
   ui/table_zoom.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
-  ui/help.cpp
   ui/table_export.cpp
 )
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})

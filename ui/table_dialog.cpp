@@ -8,10 +8,10 @@
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
-#include "ui/help.h"
 #include "win/send_button.h"
 #include "win/clipboard.h"
 #include "win/data_exchange.h"
+#include "win/html_help.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/settings.h"
@@ -63,9 +63,9 @@ bool TableDialog::SetFilePath(const std::string& path) {
     // Kept absolute: a later change of the current folder (by anyone)
     // cannot move the table's file elsewhere.
     const std::string full = win::AbsolutePath(path);
-    if (bw::WideLength(full) >= MAX_PATH) return false;
+    if (win::IsTooLongPath(full)) return false;
     // A device's name (CON.bwt) is kept as typed: the refusal names it so.
-    startupFile_ = full.rfind("\\\\.\\", 0) == 0 ? path : full;
+    startupFile_ = win::IsDevicePath(full) ? path : full;
     return true;
 }
 
@@ -126,10 +126,10 @@ BOOL TableDialog::OnInitDialog() {
     }
     InitControls();
     view_.Start(hwnd(), ID_TOOLBAR, dpi);
-    helpPath = HelpPathFor(win::ModulePath());
+    helpPath = win::CompiledHelpPath(win::ModulePath());
     SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
     recent_.Load();
-    UpdateRecentMenu();
+    ShowRecent();
     DragAcceptFiles(hwnd(), TRUE);
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
@@ -172,7 +172,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         editor_->SelectTool(static_cast<int32_t>(id) - kToolCommandOffset);
         return true;
     }
-    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables) {
+    if (win::RecentTables::IsEntry(id, ID_FILE_RECENT_FIRST)) {
         OnOpenRecent(id - ID_FILE_RECENT_FIRST);
         return true;
     }
@@ -242,7 +242,7 @@ bool TableDialog::OnHelpRequest(const HELPINFO&) {
 
 void TableDialog::OnHelp() {
     editor_->Settle();
-    ShowHelp(hwnd(), helpPath);
+    win::ShowHelp(hwnd(), helpPath);
 }
 
 // ---- the mouse: to the editor ---------------------------------------------------

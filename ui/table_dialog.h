@@ -26,26 +26,13 @@
 
 #include <vector>
 
-namespace bw {
-struct FileError;
-}
-
 namespace ui {
 
 class CheckDialog;
 
-// A file error reported by cause, naming the file; a path too long.
-void ReportFileError(HWND owner, const bw::FileError& error);
-void ReportPathTooLong(HWND owner, const std::string& path);
-
 constexpr UINT kFirstToolCommand = 32780;
 constexpr UINT kLastToolCommand = 32788;
 constexpr int32_t kToolCommandOffset = 32776;  // command - offset = tool
-
-// The device-side player program beside the program whose help-file path
-// (the program's path with ".HLP" for its extension) is given; empty when
-// that path has no backslash.
-std::string PlayerProgramPath(const std::string& helpFilePath);
 
 class TableDialog : public win::Dialog, private bw::EditorView {
 public:
@@ -169,7 +156,8 @@ private:
     void OnFileOpen();
     void OnOpenRecent(size_t index);
     bool OpenNamedTable(const std::string& path);
-    void UpdateRecentMenu();
+    void AddRecent(const std::string& path);
+    void ShowRecent();
     void OnSendToDevice();
     void OnDownloadPlayer();
     void OnExportPage();  // table_export.cpp

@@ -154,7 +154,7 @@ bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
     std::string text;
     if (flags == 0xFFFF && !menu) text = editor_->statusText();
     else if (flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0) text.clear();
-    else if (item >= ID_FILE_RECENT_FIRST && item < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables)
+    else if (win::RecentTables::IsEntry(item, ID_FILE_RECENT_FIRST))
         text = recent_.HelpText(item - ID_FILE_RECENT_FIRST, status);
     else text = win::LoadResString(item);
     SetWindowTextW(status, bw::Wide(text).c_str());

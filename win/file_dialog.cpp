@@ -166,6 +166,15 @@ bool FileDialog::RefuseTooLongName() {
     return true;
 }
 
+std::optional<std::string> ChooseFile(HWND owner, bool open, const char* defaultExtension,
+                                      const std::string& initialName, DWORD flags, UINT filterId, UINT titleId) {
+    const std::string filter = LoadResString(filterId);
+    FileDialog dialog(open, defaultExtension, initialName.c_str(), flags, filter.c_str(), owner);
+    dialog.SetTitle(LoadResString(titleId));
+    if (dialog.DoModal() != IDOK) return std::nullopt;
+    return dialog.PathName();
+}
+
 void FileDialog::AskForAnswer() {
     if (!dialog_ || !IsWindow(dialog_)) return;
     HWND field = NameField(dialog_);

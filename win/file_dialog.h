@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace win {
@@ -68,5 +69,10 @@ private:
     WNDPROC systemProc_ = nullptr;
     int refusals_ = 0;
 };
+
+// Runs a dialog whose filter and title are strings `filterId` and
+// `titleId` of the string table; the path chosen, none when cancelled.
+std::optional<std::string> ChooseFile(HWND owner, bool open, const char* defaultExtension,
+                                      const std::string& initialName, DWORD flags, UINT filterId, UINT titleId);
 
 }  // namespace win
