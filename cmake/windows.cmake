@@ -72,6 +72,7 @@ bw_view(tvcomm_import INTERFACE tvcomm)
 
 bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/clipboard.cpp
+  win/controls.cpp
   win/data_exchange.cpp
   win/dialog.cpp
   win/file_dialog.cpp

@@ -10,13 +10,6 @@ namespace win {
 
 namespace {
 
-RECT ClientRectOf(HWND parent, HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 LONG Scaled(LONG v, UINT to, UINT from) { return MulDiv(v, static_cast<int>(to), static_cast<int>(from)); }
 
 SIZE ClientSize(HWND window) {
@@ -42,6 +35,13 @@ MONITORINFO MonitorOf(HWND window) {
 
 }  // namespace
 
+RECT ControlRect(HWND parent, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 UINT WindowDpi(HWND window) {
     using DpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
@@ -55,13 +55,13 @@ UINT WindowDpi(HWND window) {
 
 void ZoomLayout::Capture(HWND dialog, HWND toolbar, UINT dpi) {
     const SIZE client = ClientSize(dialog);
-    const RECT bar = ClientRectOf(dialog, toolbar);
+    const RECT bar = ControlRect(dialog, toolbar);
     toolBarWidth_ = bar.right - bar.left;
     client_ = {client.cx - toolBarWidth_, client.cy};
     playfield_ = {bw::kPlayfieldWidth, bw::kPlayfieldHeight};
     controls_.clear();
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (c != toolbar) controls_.push_back({c, ClientRectOf(dialog, c)});
+        if (c != toolbar) controls_.push_back({c, ControlRect(dialog, c)});
     if (dpi == 96) return;
     RECT units{0, 0, 1000, 1000};
     MapDialogRect(dialog, &units);

@@ -13,6 +13,9 @@
 
 namespace win {
 
+// A child window's rectangle in its parent's client coordinates.
+RECT ControlRect(HWND parent, HWND child);
+
 // The DPI of `window`'s screen where the system knows it per window,
 // otherwise the system's.
 UINT WindowDpi(HWND window);
