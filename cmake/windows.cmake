@@ -79,6 +79,7 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/file_reports.cpp
   win/gdi_surface.cpp
   win/html_help.cpp
+  win/keys.cpp
   win/message_box.cpp
   win/recovery_store.cpp
   win/resources.cpp

@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "ui/check_dialog.h"
 #include "ui/table_dialog.h"
+#include "win/controls.h"
 #include "win/file_dialog.h"
 #include "win/file_reports.h"
 #include "win/message_box.h"
@@ -112,8 +113,7 @@ void TableDialog::OnCheckAsYouEdit() {
 }
 
 void TableDialog::ShowCheckAsYouEdit() {
-    const bool on = editor_->CheckAsYouEdit();
-    CheckMenuItem(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    win::CheckCommand(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, editor_->CheckAsYouEdit());
     IdleSoon();
 }
 

@@ -10,6 +10,8 @@
 #include "ui/check_dialog.h"
 #include "win/send_button.h"
 #include "win/clipboard.h"
+#include "win/controls.h"
+#include "win/keys.h"
 #include "win/data_exchange.h"
 #include "win/html_help.h"
 #include "win/message_box.h"
@@ -71,18 +73,9 @@ bool TableDialog::SetFilePath(const std::string& path) {
 
 // ---- start-up ---------------------------------------------------------------
 
-HWND TableDialog::CreateToolBarControl() {
-    return CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
-                           WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER |
-                               TBSTYLE_FLAT,
-                           0, 0, 40, 320, hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TOOLBAR)),
-                           win::Instance(), nullptr);
-}
+HWND TableDialog::CreateToolBarControl() { return win::CreateVerticalToolBar(hwnd(), ID_TOOLBAR); }
 
-HWND TableDialog::CreateToolTipControl() {
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, win::Instance(), nullptr);
-}
+HWND TableDialog::CreateToolTipControl() { return win::CreateToolTipWindow(hwnd()); }
 
 void TableDialog::FailInitialisation(UINT messageId) {
     // Without its toolbar the window is of no use: the program ends.
@@ -111,10 +104,7 @@ bool TableDialog::CreateToolTips() {
 
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    smallIcon_.reset(static_cast<HICON>(
-        LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
+    smallIcon_ = win::SetWindowIcons(hwnd(), icon_, IDR_MAINFRAME);
     const UINT dpi = win::WindowDpi(hwnd());
     if (!CreateToolBar(dpi)) {
         FailInitialisation(IDS_NO_TOOLBAR);
@@ -234,9 +224,7 @@ void TableDialog::StartPlay() {
 
 bool TableDialog::OnHelpRequest(const HELPINFO&) {
     // F1 opens the help only without Shift, Ctrl or Alt.
-    const bool modified =
-        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
-    if (!modified) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    if (!win::ModifierHeld()) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
     return true;
 }
 
@@ -349,29 +337,23 @@ void TableDialog::TextsChanged() { UpdateData(false); }
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its
     // text would cost more than the tick.
-    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText()).c_str());
+    win::SetItemText(hwnd(), IDC_SCORE, editor_->scoreText());
 }
 
 void TableDialog::ToolChanged() {
     const UINT checked = editor_->tool() != bw::kNoTool ? editor_->tool() + kToolCommandOffset : 0;
-    HMENU menu = GetMenu(hwnd());
-    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
-        SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
-    }
+    win::CheckOneCommand(toolBar_.get(), GetMenu(hwnd()), kFirstToolCommand, kLastToolCommand, checked);
 }
 
 void TableDialog::PlayStarted() {
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
+    win::EnableItems(hwnd(), {IDC_SEND, IDC_CLEAR}, false);
 }
 
 void TableDialog::PlayStopped() {
     KillTimer(hwnd(), kPlayTimer);
     IdleSoon();  // a fresh check follows play
-    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
+    win::EnableItems(hwnd(), {IDC_SEND, IDC_CLEAR}, true);
 }
 
 void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title(win::AppTitle())).c_str()); }

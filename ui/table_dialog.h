@@ -22,6 +22,7 @@
 #include "win/dialog.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
+#include "win/toolbar.h"
 #include "win/window_zoom.h"
 
 #include <vector>
@@ -132,7 +133,6 @@ private:
     bool CreateToolTips();
     void InitControls();
     void FailInitialisation(UINT messageId);
-    void ReleaseToolButtons(LPARAM position);
     bool HandleShortcut(const MSG& msg);
     void StartPlay();
     void OnHelp();
@@ -196,6 +196,7 @@ private:
     win::OwnedBitmap toolBarPictures_;  // outlives the toolbar that shows them
     win::OwnedWindow toolTip_;
     win::OwnedWindow toolBar_;
+    win::PressedButtons pressed_;
     win::WindowZoom view_;
     win::BackBuffer buffer_;
     win::RecentTables recent_;
