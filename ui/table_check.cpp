@@ -11,7 +11,6 @@
 // editor then, or, while a modal window holds the window, once it is free.
 #include <windows.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +24,7 @@
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/settings.h"
+#include "win/window_layout.h"
 
 namespace ui {
 
@@ -49,19 +49,8 @@ void TableDialog::OnCheckTable() {
     auto dialog = std::make_unique<CheckDialog>();
     if (!dialog->Create(hwnd())) return;
     checkDialog_ = std::move(dialog);
-    RECT outer{};
-    GetWindowRect(hwnd(), &outer);
-    // Beside the main window, as far as the screen allows.
-    RECT own{}, work{};
-    GetWindowRect(checkDialog_->hwnd(), &own);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const LONG x = std::max(work.left, std::min(outer.right, work.right - (own.right - own.left)));
-    SetWindowPos(checkDialog_->hwnd(), nullptr, x, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(checkDialog_->hwnd(), SW_SHOW);
-    checkDialog_->onChoose = [this](int finding) {
-        editor_->ChooseFinding(finding);
-    };
-
+    win::ShowBeside(checkDialog_->hwnd(), hwnd());
+    checkDialog_->onChoose = [this](int finding) { editor_->ChooseFinding(finding); };
     if (current) {
         checkDialog_->ShowFindings(*editor_->Findings());
         return;

@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
@@ -77,47 +76,37 @@ HWND TableDialog::CreateToolBarControl() { return win::CreateVerticalToolBar(hwn
 
 HWND TableDialog::CreateToolTipControl() { return win::CreateToolTipWindow(hwnd()); }
 
-void TableDialog::FailInitialisation(UINT messageId) {
-    // Without its toolbar the window is of no use: the program ends.
-    win::AppMessageBox(hwnd(), messageId, MB_OK | MB_ICONSTOP);
-    EndDialog(IDABORT);
-}
-
 bool TableDialog::CreateToolBar(UINT dpi) {
     // The pictures grow with the screen's scale, pixel for pixel.
     const int pictureSize = MulDiv(20, static_cast<int>(dpi), 96);
     toolBar_.reset(CreateToolBarControl());
     if (!toolBar_ ||
         !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, pictureSize, &toolBarPictures_))
-        return false;
+        return FailInitialisation(IDS_NO_TOOLBAR);
     win::PlaceOnRightEdge(hwnd(), toolBar_.get());
     win::MakeCheckGroup(toolBar_.get(), kFirstToolCommand, kLastToolCommand);
+    toolTip_.reset(CreateToolTipControl());
+    if (!toolTip_) return FailInitialisation(IDS_NO_TOOLTIPS);
+    win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
     return true;
 }
 
-bool TableDialog::CreateToolTips() {
-    toolTip_.reset(CreateToolTipControl());
-    if (!toolTip_) return false;
-    win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
-    return true;
+bool TableDialog::FailInitialisation(UINT messageId) {
+    // Without its toolbar the window is of no use: the program ends.
+    win::AppMessageBox(hwnd(), messageId, MB_OK | MB_ICONSTOP);
+    EndDialog(IDABORT);
+    return false;
 }
 
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
     smallIcon_ = win::SetWindowIcons(hwnd(), icon_, IDR_MAINFRAME);
     const UINT dpi = win::WindowDpi(hwnd());
-    if (!CreateToolBar(dpi)) {
-        FailInitialisation(IDS_NO_TOOLBAR);
-        return FALSE;
-    }
-    if (!CreateToolTips()) {
-        FailInitialisation(IDS_NO_TOOLTIPS);
-        return FALSE;
-    }
+    if (!CreateToolBar(dpi)) return FALSE;
     InitControls();
     view_.Start(hwnd(), ID_TOOLBAR, dpi);
     helpPath = win::CompiledHelpPath(win::ModulePath());
-    SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
+    win::SetText(hwnd(), win::AppTitle());
     recent_.Load();
     ShowRecent();
     DragAcceptFiles(hwnd(), TRUE);
@@ -137,9 +126,7 @@ void TableDialog::InitControls() {
     SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
     SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
     // The send button draws its label itself, in two lines.
-    HWND send = GetDlgItem(hwnd(), IDC_SEND);
-    const LONG_PTR style = GetWindowLongPtrW(send, GWL_STYLE);
-    SetWindowLongPtrW(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+    win::MakeSendButton(GetDlgItem(hwnd(), IDC_SEND));
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
@@ -276,8 +263,7 @@ HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
-    win::DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
+    win::DrawSendButton(item);
     return true;
 }
 
@@ -356,7 +342,7 @@ void TableDialog::PlayStopped() {
     win::EnableItems(hwnd(), {IDC_SEND, IDC_CLEAR}, true);
 }
 
-void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title(win::AppTitle())).c_str()); }
+void TableDialog::FileChanged() { win::SetText(hwnd(), editor_->Title(win::AppTitle())); }
 
 bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
 

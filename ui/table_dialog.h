@@ -129,10 +129,11 @@ private:
     void FindingsDropped() override;
 
     // ---- start-up and keys (table_dialog.cpp, table_keys.cpp) ----
+    // The toolbar and its tool tips for a screen of `dpi`; false once the
+    // window has failed without them.
     bool CreateToolBar(UINT dpi);
-    bool CreateToolTips();
+    bool FailInitialisation(UINT messageId);
     void InitControls();
-    void FailInitialisation(UINT messageId);
     bool HandleShortcut(const MSG& msg);
     void StartPlay();
     void OnHelp();
@@ -141,7 +142,7 @@ private:
     void OnZoomCommand(UINT command);
     // Whether View › Zoom's item `command` would change the zoom.
     bool CanZoom(UINT command) const;
-    // The window's point as the editor's, and the editor's area as the window's.
+    // The window's point as the editor's.
     bw::Point EditorPoint(POINT window) const;
 
     // ---- files and the device (table_files.cpp) ----

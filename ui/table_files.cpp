@@ -8,12 +8,9 @@
 // once they are all on disk, so the file that was there survives a failure.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "files/table_file.h"
-#include "files/win/wide_text.h"
 #include "model/path_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
@@ -106,7 +103,7 @@ void TableDialog::OnOpenRecent(size_t index) {
     if (index >= recent_.Paths().size()) return;
     const std::string path = recent_.Paths()[index];
     if (!QuerySaveChanges()) return;
-    if (GetFileAttributesW(bw::Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (!win::PathExists(path)) {
         win::PathMessageBox(hwnd(), IDS_RECENT_MISSING, path, MB_OK | MB_ICONEXCLAMATION);
         recent_.Remove(path);
         ShowRecent();

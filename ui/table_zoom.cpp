@@ -43,10 +43,7 @@ bool TableDialog::OnDpiChanged(UINT dpi, const RECT& suggested) {
     toolTip_.reset();
     toolBar_.reset();
     toolBarPictures_.reset();
-    if (!CreateToolBar(dpi) || !CreateToolTips()) {
-        FailInitialisation(!toolBar_ ? IDS_NO_TOOLBAR : IDS_NO_TOOLTIPS);
-        return true;
-    }
+    if (!CreateToolBar(dpi)) return true;
     ToolChanged();
     view_.ShowRescaled(suggested);
     return true;

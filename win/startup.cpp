@@ -64,6 +64,10 @@ std::string FileBesideProgram(std::string_view name) {
     return program.substr(0, slash + 1).append(name);
 }
 
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool IsTooLongPath(const std::string& path) { return bw::WideLength(path) >= MAX_PATH; }
 
 bool IsDevicePath(const std::string& path) { return path.rfind("\\\\.\\", 0) == 0; }

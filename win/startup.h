@@ -38,6 +38,9 @@ std::string CompiledHelpPath(std::string_view programPath);
 // path has no folder.
 std::string FileBesideProgram(std::string_view name);
 
+// Whether a file or folder of that path is there.
+bool PathExists(const std::string& path);
+
 // Whether `path` is too long for the system's paths (MAX_PATH UTF-16
 // units, the terminator included).
 bool IsTooLongPath(const std::string& path);

@@ -167,4 +167,14 @@ void KeepWithinWorkArea(HWND window) {
     if (x != r.left || y != r.top) SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void ShowBeside(HWND window, HWND owner) {
+    RECT outer{}, own{}, work{};
+    GetWindowRect(owner, &outer);
+    GetWindowRect(window, &own);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG x = std::max(work.left, std::min(outer.right, work.right - (own.right - own.left)));
+    SetWindowPos(window, nullptr, x, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
+}
+
 }  // namespace win

@@ -72,4 +72,8 @@ SIZE LargestClient(HWND window);
 // size allows, its caption first.
 void KeepWithinWorkArea(HWND window);
 
+// Shows `window` (not yet shown) beside `owner`, right of it as far as the
+// work area allows, its top edge level with the owner's.
+void ShowBeside(HWND window, HWND owner);
+
 }  // namespace win
