@@ -256,7 +256,8 @@ bool TableDialog::OnPaint() {
 }
 
 void TableDialog::PaintPlayfield(HDC dc) {
-    buffer_.Paint(dc, view_.Zoom(), editor_->mode() == bw::EditMode::Playing, [this](bw::Surface& s) { editor_->Paint(s); });
+    buffer_.Paint(dc, view_.Zoom(), editor_->mode() == bw::EditMode::Playing,
+                  [this](bw::Surface& s) { editor_->Paint(s); });
 }
 
 HICON TableDialog::OnQueryDragIcon() { return icon_; }
@@ -301,8 +302,8 @@ bw::MessageAnswer TableDialog::Ask(const bw::MessageRequest& request) {
     if (!request.detail.empty()) text += "\n" + request.detail;
     static constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
     static constexpr UINT kIcons[] = {0, MB_ICONINFORMATION, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONSTOP};
-    const int answer = win::AppMessageBox(hwnd(), text, kButtons[static_cast<int>(request.buttons)] |
-                                                            kIcons[static_cast<int>(request.icon)]);
+    const int answer = win::AppMessageBox(
+        hwnd(), text, kButtons[static_cast<int>(request.buttons)] | kIcons[static_cast<int>(request.icon)]);
     switch (answer) {
         case IDYES: return bw::MessageAnswer::Yes;
         case IDNO: return bw::MessageAnswer::No;

@@ -34,7 +34,8 @@ void TableDialog::OnExportPage() {
     const auto path = win::ChooseFile(hwnd(), false, "html", name, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                                       IDS_PAGE_FILTER, IDS_EXPORT_PAGE_TITLE);
     if (!path) return;
-    win::WriteFileReporting(hwnd(), *path, bw::WebPage(player, table.bytes, bw::PageTitle(file.empty() ? *path : file)));
+    win::WriteFileReporting(hwnd(), *path,
+                            bw::WebPage(player, table.bytes, bw::PageTitle(file.empty() ? *path : file)));
 }
 
 }  // namespace ui

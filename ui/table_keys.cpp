@@ -16,18 +16,30 @@ namespace {
 
 // Every keyboard shortcut of the window, as the menus show them.
 constexpr win::Shortcut kShortcuts[] = {
-    {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
-    {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
+    {'Z', true, false, ID_EDIT_UNDO},
+    {'Y', true, false, ID_EDIT_REDO},
+    {'Z', true, true, ID_EDIT_REDO},
+    {'X', true, false, ID_EDIT_CUT},
+    {'C', true, false, ID_EDIT_COPY},
+    {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
-    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
+    {'N', true, false, ID_FILE_NEW},
+    {'O', true, false, ID_FILE_OPEN},
+    {'S', true, false, ID_FILE_SAVE},
     {'S', true, true, ID_FILE_SAVE_AS},
-    {VK_OEM_PLUS, true, false, ID_VIEW_ZOOM_IN},  {VK_ADD, true, false, ID_VIEW_ZOOM_IN},
-    {VK_OEM_PLUS, true, true, ID_VIEW_ZOOM_IN},   // Ctrl with the "+" that Shift gives
-    {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT}, {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
-    {'0', true, false, ID_VIEW_ZOOM_DEFAULT},     {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
-    {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
-    {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
-    {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
+    {VK_OEM_PLUS, true, false, ID_VIEW_ZOOM_IN},
+    {VK_ADD, true, false, ID_VIEW_ZOOM_IN},
+    {VK_OEM_PLUS, true, true, ID_VIEW_ZOOM_IN},  // Ctrl with the "+" that Shift gives
+    {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT},
+    {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
+    {'0', true, false, ID_VIEW_ZOOM_DEFAULT},
+    {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
+    {'K', true, false, ID_TABLE_CHECK},
+    {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
+    {'A', true, false, ID_EDIT_SELECT_ALL},
+    {'D', true, false, ID_EDIT_DUPLICATE},
+    {'M', true, false, ID_EDIT_MIRROR},
+    {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
 
 // The tools' keys: 1 to 9 (on the top row or the number pad) in the
@@ -44,15 +56,24 @@ struct EditItem {
 };
 
 constexpr EditItem kEditItems[] = {
-    {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
-    {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
-    {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
-    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll}, {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
-    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},        {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
-    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},     {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
-    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
-    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},   {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
-    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
+    {ID_EDIT_UNDO, bw::EditCommand::Undo},
+    {ID_EDIT_REDO, bw::EditCommand::Redo},
+    {ID_EDIT_CUT, bw::EditCommand::Cut},
+    {ID_EDIT_COPY, bw::EditCommand::Copy},
+    {ID_EDIT_PASTE, bw::EditCommand::Paste},
+    {ID_EDIT_DELETE, bw::EditCommand::Delete},
+    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll},
+    {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
+    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},
+    {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
+    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
+    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute},
+    {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
 // Whether a message may change the table or start or end a gesture, so

@@ -86,7 +86,8 @@ void GrowingLayout::Note(HWND dialog, std::initializer_list<std::pair<int, unsig
     GetClientRect(dialog, &client);
     smallest_ = {outer.right - outer.left, outer.bottom - outer.top};
     client_ = {client.right, client.bottom};
-    for (const auto& [id, anchors] : controls) controls_.push_back({id, ControlRect(dialog, GetDlgItem(dialog, id)), anchors});
+    for (const auto& [id, anchors] : controls)
+        controls_.push_back({id, ControlRect(dialog, GetDlgItem(dialog, id)), anchors});
 }
 
 bool GrowingLayout::Place(UINT type, int width, int height) const {

@@ -143,8 +143,7 @@ HWND CreateVerticalToolBar(HWND parent, UINT id) {
 
 HWND CreateToolTipWindow(HWND owner) {
     return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Instance(),
-                           nullptr);
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Instance(), nullptr);
 }
 
 void CheckOneCommand(HWND toolbar, HMENU menu, UINT first, UINT last, UINT checked) {

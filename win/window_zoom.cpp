@@ -7,9 +7,7 @@ namespace win {
 namespace {
 
 // The default zoom at a DPI: two at 96, three at 144, four at 192.
-int ZoomForDpi(UINT dpi) {
-    return std::clamp(static_cast<int>(dpi) * kDrawingZoom / 96, kSmallestZoom, kLargestZoom);
-}
+int ZoomForDpi(UINT dpi) { return std::clamp(static_cast<int>(dpi) * kDrawingZoom / 96, kSmallestZoom, kLargestZoom); }
 
 }  // namespace
 
