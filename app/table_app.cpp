@@ -4,11 +4,9 @@
 #include <commctrl.h>
 
 #include "res/resource.h"
-#include "model/path_text.h"
 #include "ui/table_dialog.h"
 #include "win/message_box.h"
 #include "win/recovery_store.h"
-#include "win/resources.h"
 #include "win/startup.h"
 
 namespace app {
@@ -22,8 +20,7 @@ bool TableApp::InitInstance(const std::vector<std::string>& arguments) {
     const std::string file = win::FileArgument(arguments);
     if (!window.SetFilePath(file)) {
         // Refused rather than cut short: the window starts without a file.
-        win::AppMessageBox(nullptr, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(file)),
-                           MB_OK | MB_ICONEXCLAMATION);
+        win::PathMessageBox(nullptr, IDS_PATH_TOO_LONG, file, MB_OK | MB_ICONEXCLAMATION);
     }
     window.DoModal(nullptr);
     return false;

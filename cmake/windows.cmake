@@ -72,11 +72,14 @@ bw_view(tvcomm_import INTERFACE tvcomm)
 
 bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/clipboard.cpp
+  win/controls.cpp
   win/data_exchange.cpp
   win/dialog.cpp
   win/file_dialog.cpp
+  win/file_reports.cpp
   win/gdi_surface.cpp
   win/html_help.cpp
+  win/keys.cpp
   win/message_box.cpp
   win/recovery_store.cpp
   win/resources.cpp
@@ -84,7 +87,9 @@ bw_layer(bw_win32 SEES win res BELOW bw_model bwfiles_win SOURCES
   win/startup.cpp
   win/toolbar.cpp
   win/window_layout.cpp
+  win/window_zoom.cpp
   win/zoom.cpp
+  win/back_buffer.cpp
   win/recent_tables.cpp
   win/settings.cpp
 )
@@ -95,14 +100,12 @@ target_link_libraries(bw_win32 PUBLIC comctl32 comdlg32 gdi32 user32 advapi32 sh
 bw_layer(bwwin SEES ui BELOW bw_win32 bw_worker_runner bwfiles_win tvcomm_import SOURCES
   ui/table_dialog.cpp
   ui/table_keys.cpp
-  ui/table_paint.cpp
   ui/table_files.cpp
   ui/table_check.cpp
   ui/table_recovery.cpp
   ui/table_zoom.cpp
   ui/check_dialog.cpp
   ui/file_dialog.cpp
-  ui/help.cpp
   ui/table_export.cpp
 )
 target_compile_options(bwwin PRIVATE ${BW_WARNINGS})

@@ -8,6 +8,7 @@
 
 #include "games/playtest.h"
 #include "res/resource.h"
+#include "win/controls.h"
 #include "win/dialog.h"
 
 namespace ui {
@@ -35,9 +36,7 @@ protected:
 
 private:
     bool running_ = true;
-    SIZE smallest_{};  // the window's size as it opens
-    SIZE client_{};    // the client area's size as it opens
-    RECT list_{}, summary_{}, progress_{}, close_{};  // the controls' places then
+    win::GrowingLayout layout_;
 };
 
 }  // namespace ui

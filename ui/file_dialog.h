@@ -9,13 +9,11 @@
 
 namespace ui {
 
-using win::FileDialog;
-
 // The table file dialog. Its name-part buffer is as long as its path
 // buffer; an Open dialog wants an existing file; and a confirmed name gets
 // the ".bwt" extension, is checked by the device library and, in a Save
 // dialog, may replace an existing file only when the user says so.
-class CMyFileDialog : public FileDialog {
+class CMyFileDialog : public win::FileDialog {
 public:
     CMyFileDialog(bool open, const char* defaultExtension, const char* initialName, DWORD flags, const char* filter,
                   HWND parent);

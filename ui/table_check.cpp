@@ -11,19 +11,20 @@
 // editor then, or, while a modal window holds the window, once it is free.
 #include <windows.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "files/win/table_file_win.h"
 #include "res/resource.h"
 #include "ui/check_dialog.h"
-#include "ui/file_dialog.h"
 #include "ui/table_dialog.h"
+#include "win/controls.h"
+#include "win/file_dialog.h"
+#include "win/file_reports.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/settings.h"
+#include "win/window_layout.h"
 
 namespace ui {
 
@@ -48,19 +49,8 @@ void TableDialog::OnCheckTable() {
     auto dialog = std::make_unique<CheckDialog>();
     if (!dialog->Create(hwnd())) return;
     checkDialog_ = std::move(dialog);
-    RECT outer{};
-    GetWindowRect(hwnd(), &outer);
-    // Beside the main window, as far as the screen allows.
-    RECT own{}, work{};
-    GetWindowRect(checkDialog_->hwnd(), &own);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const LONG x = std::max(work.left, std::min(outer.right, work.right - (own.right - own.left)));
-    SetWindowPos(checkDialog_->hwnd(), nullptr, x, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(checkDialog_->hwnd(), SW_SHOW);
-    checkDialog_->onChoose = [this](int finding) {
-        editor_->ChooseFinding(finding);
-    };
-
+    win::ShowBeside(checkDialog_->hwnd(), hwnd());
+    checkDialog_->onChoose = [this](int finding) { editor_->ChooseFinding(finding); };
     if (current) {
         checkDialog_->ShowFindings(*editor_->Findings());
         return;
@@ -112,8 +102,7 @@ void TableDialog::OnCheckAsYouEdit() {
 }
 
 void TableDialog::ShowCheckAsYouEdit() {
-    const bool on = editor_->CheckAsYouEdit();
-    CheckMenuItem(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    win::CheckCommand(GetMenu(hwnd()), ID_TABLE_CHECK_AS_YOU_EDIT, editor_->CheckAsYouEdit());
     IdleSoon();
 }
 
@@ -148,30 +137,19 @@ void TableDialog::OnSaveReplay() {
         win::AppMessageBox(hwnd(), IDS_NO_REPLAY, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const std::string filter = win::LoadResString(IDS_REPLAY_FILTER);
-    FileDialog dialog(false, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), hwnd());
-    dialog.SetTitle(win::LoadResString(IDS_SAVE_REPLAY_TITLE));
-    if (dialog.DoModal() != IDOK) return;
-    const std::string text = bw::WriteReplay(*replay);
-    bw::FileError error;
-    if (!bw::WriteFileReplacing(dialog.PathName(), std::vector<uint8_t>(text.begin(), text.end()), error))
-        ReportFileError(hwnd(), error);
+    const auto path = win::ChooseFile(hwnd(), false, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      IDS_REPLAY_FILTER, IDS_SAVE_REPLAY_TITLE);
+    if (path) win::WriteFileReporting(hwnd(), *path, bw::WriteReplay(*replay));
 }
 
 void TableDialog::OnOpenReplay() {
     if (!QuerySaveChanges()) return;
-    const std::string filter = win::LoadResString(IDS_REPLAY_FILTER);
-    FileDialog dialog(true, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.c_str(), hwnd());
-    dialog.SetTitle(win::LoadResString(IDS_OPEN_REPLAY_TITLE));
-    if (dialog.DoModal() != IDOK) return;
-    const std::string path = dialog.PathName();
-    std::vector<uint8_t> bytes;
-    bw::FileError error;
-    if (!bw::ReadFilePrefix(path, bw::kMaxReplayBytes + 1, bytes, error)) {
-        ReportFileError(hwnd(), error);
-        return;
-    }
-    if (!editor_->OpenReplay(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), path))
+    const auto path = win::ChooseFile(hwnd(), true, "bwr", "*.bwr", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
+                                      IDS_REPLAY_FILTER, IDS_OPEN_REPLAY_TITLE);
+    if (!path) return;
+    const auto bytes = win::ReadFileReporting(hwnd(), *path, bw::kMaxReplayBytes + 1);
+    if (!bytes) return;
+    if (!editor_->OpenReplay(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), *path))
         return;
     StartPlay();
     editor_->PlayBack();

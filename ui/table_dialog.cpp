@@ -4,14 +4,15 @@
 
 #include <commctrl.h>
 
-#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/about_dialog.h"
 #include "ui/check_dialog.h"
-#include "ui/help.h"
 #include "win/send_button.h"
 #include "win/clipboard.h"
+#include "win/controls.h"
+#include "win/keys.h"
 #include "win/data_exchange.h"
+#include "win/html_help.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/settings.h"
@@ -21,6 +22,9 @@
 namespace ui {
 
 namespace {
+
+// The playfield as the window shows it at the drawing's zoom.
+constexpr RECT kPlayfieldClip{bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom};
 
 bw::EditorTexts LoadEditorTexts() {
     bw::EditorTexts texts;
@@ -60,81 +64,58 @@ bool TableDialog::SetFilePath(const std::string& path) {
     // Kept absolute: a later change of the current folder (by anyone)
     // cannot move the table's file elsewhere.
     const std::string full = win::AbsolutePath(path);
-    if (bw::WideLength(full) >= MAX_PATH) return false;
+    if (win::IsTooLongPath(full)) return false;
     // A device's name (CON.bwt) is kept as typed: the refusal names it so.
-    startupFile_ = full.rfind("\\\\.\\", 0) == 0 ? path : full;
+    startupFile_ = win::IsDevicePath(full) ? path : full;
     return true;
 }
 
 // ---- start-up ---------------------------------------------------------------
 
-HWND TableDialog::CreateToolBarControl() {
-    return CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
-                           WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER |
-                               TBSTYLE_FLAT,
-                           0, 0, 40, 320, hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(ID_TOOLBAR)),
-                           win::Instance(), nullptr);
-}
+HWND TableDialog::CreateToolBarControl() { return win::CreateVerticalToolBar(hwnd(), ID_TOOLBAR); }
 
-HWND TableDialog::CreateToolTipControl() {
-    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, win::Instance(), nullptr);
-}
+HWND TableDialog::CreateToolTipControl() { return win::CreateToolTipWindow(hwnd()); }
 
-void TableDialog::FailInitialisation(UINT messageId) {
-    // Without its toolbar the window is of no use: the program ends.
-    win::AppMessageBox(hwnd(), messageId, MB_OK | MB_ICONSTOP);
-    EndDialog(IDABORT);
-}
-
-bool TableDialog::CreateToolBar() {
+bool TableDialog::CreateToolBar(UINT dpi) {
+    // The pictures grow with the screen's scale, pixel for pixel.
+    const int pictureSize = MulDiv(20, static_cast<int>(dpi), 96);
     toolBar_.reset(CreateToolBarControl());
-    if (!toolBar_ || !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, ToolBarPictureSize(),
-                                       &toolBarPictures_))
-        return false;
+    if (!toolBar_ ||
+        !win::LoadToolBar(toolBar_.get(), win::Instance(), IDR_MAINFRAME, true, pictureSize, &toolBarPictures_))
+        return FailInitialisation(IDS_NO_TOOLBAR);
     win::PlaceOnRightEdge(hwnd(), toolBar_.get());
     win::MakeCheckGroup(toolBar_.get(), kFirstToolCommand, kLastToolCommand);
-    return true;
-}
-
-bool TableDialog::CreateToolTips() {
     toolTip_.reset(CreateToolTipControl());
-    if (!toolTip_) return false;
+    if (!toolTip_) return FailInitialisation(IDS_NO_TOOLTIPS);
     win::AddToolTips(toolTip_.get(), toolBar_.get(), win::Instance(), ID_FILE_OPEN, kLastToolCommand);
     return true;
 }
 
+bool TableDialog::FailInitialisation(UINT messageId) {
+    // Without its toolbar the window is of no use: the program ends.
+    win::AppMessageBox(hwnd(), messageId, MB_OK | MB_ICONSTOP);
+    EndDialog(IDABORT);
+    return false;
+}
+
 BOOL TableDialog::OnInitDialog() {
     win::Dialog::OnInitDialog();
-    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    smallIcon_.reset(static_cast<HICON>(
-        LoadImageW(win::Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_.get() : icon_));
-    dpi_ = CurrentDpi();
-    if (!CreateToolBar()) {
-        FailInitialisation(IDS_NO_TOOLBAR);
-        return FALSE;
-    }
-    if (!CreateToolTips()) {
-        FailInitialisation(IDS_NO_TOOLTIPS);
-        return FALSE;
-    }
+    smallIcon_ = win::SetWindowIcons(hwnd(), icon_, IDR_MAINFRAME);
+    const UINT dpi = win::WindowDpi(hwnd());
+    if (!CreateToolBar(dpi)) return FALSE;
     InitControls();
-    CaptureLayout();
-    helpPath = HelpPathFor(win::ModulePath());
-    SetWindowTextW(hwnd(), bw::Wide(win::AppTitle()).c_str());
+    view_.Start(hwnd(), ID_TOOLBAR, dpi);
+    helpPath = win::CompiledHelpPath(win::ModulePath());
+    win::SetText(hwnd(), win::AppTitle());
     recent_.Load();
-    UpdateRecentMenu();
+    ShowRecent();
     DragAcceptFiles(hwnd(), TRUE);
     // A copy of unsaved changes left behind comes before the start-up file.
     if (!OfferRecovery()) OpenStartupFile();
     if (recovery) SetTimer(hwnd(), kRecoveryTimer, kRecoveryPeriod, nullptr);
     editor_->SetCheckAsYouEdit(win::ReadFlag(kCheckAsYouEditSetting, false));
     ShowCheckAsYouEdit();
-    win::WindowDc screen(hwnd());
-    backBuffer_.reset(CreateCompatibleBitmap(screen.get(), bw::kPlayfieldWidth, bw::kPlayfieldHeight));
-    memoryDC_.reset(CreateCompatibleDC(screen.get()));
-    if (memoryDC_ && backBuffer_) SelectObject(memoryDC_.get(), backBuffer_.get());
+    buffer_.Create(hwnd(), {bw::kPlayfieldWidth, bw::kPlayfieldHeight}, kPlayfieldClip);
     return TRUE;  // the first control gets the focus
 }
 
@@ -145,9 +126,7 @@ void TableDialog::InitControls() {
     SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETRANGE32, 20, 500);
     SendDlgItemMessageW(hwnd(), IDC_SPEED_SPIN, UDM_SETPOS32, 0, 20);
     // The send button draws its label itself, in two lines.
-    HWND send = GetDlgItem(hwnd(), IDC_SEND);
-    const LONG_PTR style = GetWindowLongPtrW(send, GWL_STYLE);
-    SetWindowLongPtrW(send, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+    win::MakeSendButton(GetDlgItem(hwnd(), IDC_SEND));
 }
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
@@ -170,7 +149,7 @@ bool TableDialog::OnCommand(UINT id, UINT code, HWND control) {
         editor_->SelectTool(static_cast<int32_t>(id) - kToolCommandOffset);
         return true;
     }
-    if (id >= ID_FILE_RECENT_FIRST && id < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables) {
+    if (win::RecentTables::IsEntry(id, ID_FILE_RECENT_FIRST)) {
         OnOpenRecent(id - ID_FILE_RECENT_FIRST);
         return true;
     }
@@ -232,15 +211,13 @@ void TableDialog::StartPlay() {
 
 bool TableDialog::OnHelpRequest(const HELPINFO&) {
     // F1 opens the help only without Shift, Ctrl or Alt.
-    const bool modified =
-        (GetKeyState(VK_SHIFT) & 0x8000) || (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
-    if (!modified) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
+    if (!win::ModifierHeld()) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(ID_HELP, 0), 0);
     return true;
 }
 
 void TableDialog::OnHelp() {
     editor_->Settle();
-    ShowHelp(hwnd(), helpPath);
+    win::ShowHelp(hwnd(), helpPath);
 }
 
 // ---- the mouse: to the editor ---------------------------------------------------
@@ -278,48 +255,27 @@ bool TableDialog::OnPaint() {
     return true;
 }
 
+void TableDialog::PaintPlayfield(HDC dc) {
+    buffer_.Paint(dc, view_.Zoom(), editor_->mode() == bw::EditMode::Playing,
+                  [this](bw::Surface& s) { editor_->Paint(s); });
+}
+
 HICON TableDialog::OnQueryDragIcon() { return icon_; }
 
 bool TableDialog::OnDrawItem(UINT controlId, const DRAWITEMSTRUCT& item) {
     if (controlId != IDC_SEND) return false;
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
-    win::DrawSendButton(item.hDC, item.rcItem, item.itemState, win::ControlText(item.hwndItem), font);
+    win::DrawSendButton(item);
     return true;
 }
 
 // ---- what the editor asks ---------------------------------------------------
 
 void TableDialog::Invalidate(const bw::Region& area, bool erase) {
-    if (!hwnd()) return;
-    const win::OwnedRegion region = win::MakeSystemRegion(area);
-    if (zoom_.IsDrawingZoom()) {
-        InvalidateRgn(hwnd(), region.get(), erase);
-        return;
-    }
-    const win::OwnedRegion shown = zoom_.ToWindow(region.get());
-    InvalidateRgn(hwnd(), shown.get(), erase);
+    if (hwnd()) win::BackBuffer::Invalidate(hwnd(), view_.Zoom(), area, erase);
 }
 
 void TableDialog::DrawNow(const std::function<void(bw::Surface&)>& draw) {
-    if (!hwnd()) return;
-    win::HiddenCursor hidden;
-    win::WindowDc dc(hwnd());
-    if (zoom_.IsDrawingZoom() || !memoryDC_) {
-        IntersectClipRect(dc.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right, bw::kPlayfield.bottom);
-        win::DcSurface target(dc.get(), gdi_);
-        draw(target);
-        return;
-    }
-    // Enlarged, the window shows the back buffer: the drawing goes there
-    // and the buffer is shown again.
-    {
-        win::SavedDcState keep(memoryDC_.get());
-        IntersectClipRect(memoryDC_.get(), bw::kPlayfield.left, bw::kPlayfield.top, bw::kPlayfield.right,
-                          bw::kPlayfield.bottom);
-        win::DcSurface target(memoryDC_.get(), gdi_);
-        draw(target);
-    }
-    ShowBackBuffer(dc.get());
+    if (hwnd()) buffer_.DrawNow(hwnd(), view_.Zoom(), draw);
 }
 
 namespace {
@@ -346,8 +302,8 @@ bw::MessageAnswer TableDialog::Ask(const bw::MessageRequest& request) {
     if (!request.detail.empty()) text += "\n" + request.detail;
     static constexpr UINT kButtons[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL};
     static constexpr UINT kIcons[] = {0, MB_ICONINFORMATION, MB_ICONQUESTION, MB_ICONEXCLAMATION, MB_ICONSTOP};
-    const int answer = win::AppMessageBox(hwnd(), text, kButtons[static_cast<int>(request.buttons)] |
-                                                            kIcons[static_cast<int>(request.icon)]);
+    const int answer = win::AppMessageBox(
+        hwnd(), text, kButtons[static_cast<int>(request.buttons)] | kIcons[static_cast<int>(request.icon)]);
     switch (answer) {
         case IDYES: return bw::MessageAnswer::Yes;
         case IDNO: return bw::MessageAnswer::No;
@@ -368,32 +324,26 @@ void TableDialog::TextsChanged() { UpdateData(false); }
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its
     // text would cost more than the tick.
-    SetDlgItemTextW(hwnd(), IDC_SCORE, bw::Wide(editor_->scoreText()).c_str());
+    win::SetItemText(hwnd(), IDC_SCORE, editor_->scoreText());
 }
 
 void TableDialog::ToolChanged() {
     const UINT checked = editor_->tool() != bw::kNoTool ? editor_->tool() + kToolCommandOffset : 0;
-    HMENU menu = GetMenu(hwnd());
-    for (UINT id = kFirstToolCommand; id <= kLastToolCommand; ++id) {
-        SendMessageW(toolBar_.get(), TB_CHECKBUTTON, id, id == checked);
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
-    }
+    win::CheckOneCommand(toolBar_.get(), GetMenu(hwnd()), kFirstToolCommand, kLastToolCommand, checked);
 }
 
 void TableDialog::PlayStarted() {
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), IDC_EDIT_MODE)), TRUE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), FALSE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), FALSE);
+    win::EnableItems(hwnd(), {IDC_SEND, IDC_CLEAR}, false);
 }
 
 void TableDialog::PlayStopped() {
     KillTimer(hwnd(), kPlayTimer);
     IdleSoon();  // a fresh check follows play
-    EnableWindow(GetDlgItem(hwnd(), IDC_SEND), TRUE);
-    EnableWindow(GetDlgItem(hwnd(), IDC_CLEAR), TRUE);
+    win::EnableItems(hwnd(), {IDC_SEND, IDC_CLEAR}, true);
 }
 
-void TableDialog::FileChanged() { SetWindowTextW(hwnd(), bw::Wide(editor_->Title(win::AppTitle())).c_str()); }
+void TableDialog::FileChanged() { win::SetText(hwnd(), editor_->Title(win::AppTitle())); }
 
 bool TableDialog::PutOnClipboard(const std::string& text) { return win::SetClipboardText(hwnd(), text); }
 

@@ -18,35 +18,22 @@
 #include "editor/editor.h"
 #include "workers/worker_runner.h"
 #include "win/recent_tables.h"
+#include "win/back_buffer.h"
 #include "win/dialog.h"
-#include "win/gdi_surface.h"
 #include "win/handles.h"
 #include "win/recovery_store.h"
-#include "win/window_layout.h"
-#include "win/zoom.h"
+#include "win/toolbar.h"
+#include "win/window_zoom.h"
 
 #include <vector>
-
-namespace bw {
-struct FileError;
-}
 
 namespace ui {
 
 class CheckDialog;
 
-// A file error reported by cause, naming the file; a path too long.
-void ReportFileError(HWND owner, const bw::FileError& error);
-void ReportPathTooLong(HWND owner, const std::string& path);
-
 constexpr UINT kFirstToolCommand = 32780;
 constexpr UINT kLastToolCommand = 32788;
 constexpr int32_t kToolCommandOffset = 32776;  // command - offset = tool
-
-// The device-side player program beside the program whose help-file path
-// (the program's path with ".HLP" for its extension) is given; empty when
-// that path has no backslash.
-std::string PlayerProgramPath(const std::string& helpFilePath);
 
 class TableDialog : public win::Dialog, private bw::EditorView {
 public:
@@ -81,10 +68,9 @@ public:
     // Paints the playfield on `dc`, clipped to it. WM_PAINT uses it.
     void PaintPlayfield(HDC dc);
     HWND ToolBar() const { return toolBar_.get(); }
-    // The playfield's zoom now, and the one the screen's DPI gives.
-    int Zoom() const { return zoom_.zoom(); }
-    int DefaultZoom() const { return layoutZoom_; }
-    UINT Dpi() const { return dpi_; }
+    // The playfield's zoom now, and the screen's DPI.
+    int Zoom() const { return view_.Zoom().zoom(); }
+    UINT Dpi() const { return view_.Dpi(); }
     HWND ToolTip() const { return toolTip_.get(); }
     CheckDialog* FindingsList() const { return checkDialog_.get(); }
 
@@ -143,32 +129,20 @@ private:
     void FindingsDropped() override;
 
     // ---- start-up and keys (table_dialog.cpp, table_keys.cpp) ----
-    bool CreateToolBar();
-    bool CreateToolTips();
+    // The toolbar and its tool tips for a screen of `dpi`; false once the
+    // window has failed without them.
+    bool CreateToolBar(UINT dpi);
+    bool FailInitialisation(UINT messageId);
     void InitControls();
-    void FailInitialisation(UINT messageId);
-    void ReleaseToolButtons(LPARAM position);
     bool HandleShortcut(const MSG& msg);
     void StartPlay();
     void OnHelp();
 
     // ---- the layout at any DPI and zoom (table_zoom.cpp) ----
-    // Notes where the template put the controls, at the screen's DPI.
-    void CaptureLayout();
-    // Shows the playfield at `zoom`: the controls right of it and below it
-    // move with its edges; the window takes the size that holds it when
-    // `fitWindow`.
-    void ApplyZoom(int zoom, bool fitWindow);
-    // The zoom View › Zoom's item `command` gives: larger than now only as
-    // far as the window can grow; the zoom now where it changes nothing.
-    int ZoomFor(UINT command) const;
     void OnZoomCommand(UINT command);
-    int ToolBarPictureSize() const;
-    UINT CurrentDpi() const;
-    void UseFontForDpi();
-    // The back buffer shown on the window at the zoom, within `dc`'s clipping.
-    void ShowBackBuffer(HDC dc);
-    // The window's point as the editor's, and the editor's area as the window's.
+    // Whether View › Zoom's item `command` would change the zoom.
+    bool CanZoom(UINT command) const;
+    // The window's point as the editor's.
     bw::Point EditorPoint(POINT window) const;
 
     // ---- files and the device (table_files.cpp) ----
@@ -183,7 +157,8 @@ private:
     void OnFileOpen();
     void OnOpenRecent(size_t index);
     bool OpenNamedTable(const std::string& path);
-    void UpdateRecentMenu();
+    void AddRecent(const std::string& path);
+    void ShowRecent();
     void OnSendToDevice();
     void OnDownloadPlayer();
     void OnExportPage();  // table_export.cpp
@@ -220,22 +195,14 @@ private:
     HICON icon_ = nullptr;
     win::OwnedIcon smallIcon_;
     win::OwnedBitmap toolBarPictures_;  // outlives the toolbar that shows them
-    win::OwnedFont dpiFont_;            // the controls' font after a change of DPI
     win::OwnedWindow toolTip_;
     win::OwnedWindow toolBar_;
-    win::ZoomLayout layout_;
-    UINT dpi_ = 96;
-    int layoutZoom_ = win::kDrawingZoom;
-    win::PlayfieldZoom zoom_;
-    bool layingOut_ = false;
-    win::OwnedBitmap backBuffer_;
-    win::OwnedMemoryDc memoryDC_;
-    win::GdiCache gdi_;
+    win::PressedButtons pressed_;
+    win::WindowZoom view_;
+    win::BackBuffer buffer_;
     win::RecentTables recent_;
     std::unique_ptr<CheckDialog> checkDialog_;
     bool checking_ = false;
-    // True while the dialog manager's own handling of an activation runs.
-    bool activationDefaultRunning_ = false;
 };
 
 }  // namespace ui

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "files/web_page.h"
-#include "files/win/table_file_win.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
 #include "win/file_dialog.h"
+#include "win/file_reports.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 
@@ -29,16 +29,13 @@ void TableDialog::OnExportPage() {
         win::AppMessageBox(hwnd(), table.error, MB_OK | MB_ICONSTOP);
         return;
     }
-    const std::string filter = win::LoadResString(IDS_PAGE_FILTER);
-    const std::string name = editor_->FilePath().empty() ? "*.html" : bw::PageTitle(editor_->FilePath()) + ".html";
-    win::FileDialog dialog(false, "html", name.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), hwnd());
-    dialog.SetTitle(win::LoadResString(IDS_EXPORT_PAGE_TITLE));
-    if (dialog.DoModal() != IDOK) return;
-    const std::string path = dialog.PathName();
-    const std::string page =
-        bw::WebPage(player, table.bytes, bw::PageTitle(editor_->FilePath().empty() ? path : editor_->FilePath()));
-    bw::FileError error;
-    if (!bw::WriteFileReplacing(path, std::vector<uint8_t>(page.begin(), page.end()), error)) ReportFileError(hwnd(), error);
+    const std::string& file = editor_->FilePath();
+    const std::string name = file.empty() ? "*.html" : bw::PageTitle(file) + ".html";
+    const auto path = win::ChooseFile(hwnd(), false, "html", name, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                      IDS_PAGE_FILTER, IDS_EXPORT_PAGE_TITLE);
+    if (!path) return;
+    win::WriteFileReporting(hwnd(), *path,
+                            bw::WebPage(player, table.bytes, bw::PageTitle(file.empty() ? *path : file)));
 }
 
 }  // namespace ui

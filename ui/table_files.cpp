@@ -8,22 +8,18 @@
 // once they are all on disk, so the file that was there survives a failure.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "files/table_file.h"
-#include "files/win/table_file_win.h"
-#include "files/win/wide_text.h"
 #include "model/path_text.h"
 #include "res/resource.h"
 #include "tvcomm/tvcomm.h"
 #include "ui/file_dialog.h"
 #include "ui/table_dialog.h"
+#include "win/file_reports.h"
 #include "win/message_box.h"
 #include "win/resources.h"
 #include "win/startup.h"
-#include <shellapi.h>
 
 namespace ui {
 
@@ -33,73 +29,11 @@ static_assert(sizeof(TalvikUploadInfo) == 20, "the upload request is five 32-bit
 
 namespace {
 
-constexpr char kPlayerProgram[] = "Bumpwright.app";
-
-UINT FileErrorText(bw::FileErrorCause cause) {
-    using C = bw::FileErrorCause;
-    switch (cause) {
-        case C::NotFound: return IDS_FILE_NOT_FOUND;
-        case C::BadPath: return IDS_FILE_BAD_PATH;
-        case C::TooManyOpenFiles: return IDS_FILE_TOO_MANY_OPEN;
-        case C::AccessDenied: return IDS_FILE_ACCESS_DENIED;
-        case C::InvalidFile: return IDS_FILE_INVALID;
-        case C::DirectoryFull: return IDS_FILE_DIRECTORY_FULL;
-        case C::BadSeek: return IDS_FILE_BAD_SEEK;
-        case C::HardIO: return IDS_FILE_HARD_IO;
-        case C::SharingViolation: return IDS_FILE_SHARING;
-        case C::LockViolation: return IDS_FILE_LOCK;
-        case C::DiskFull: return IDS_FILE_DISK_FULL;
-        case C::EndOfFile: return IDS_FILE_END_OF_FILE;
-        case C::PathTooLong: return IDS_PATH_TOO_LONG;
-        case C::IsFolder: return IDS_FILE_IS_FOLDER;
-        case C::None:
-        case C::Generic: break;
-    }
-    return IDS_FILE_GENERIC;
-}
-
-}  // namespace
-
-void ReportFileError(HWND owner, const bw::FileError& error) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(FileErrorText(error.cause)), bw::ShortPath(error.path)),
-                       MB_OK | MB_ICONSTOP);
-}
-
-void ReportPathTooLong(HWND owner, const std::string& path) {
-    win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
-                       MB_OK | MB_ICONEXCLAMATION);
-}
-
-namespace {
-
-// A path as the device library, which takes the system's code page, can
-// open it: the path itself under the UTF-8 code page, otherwise in the code
-// page when every letter has its place there, otherwise its short form
-// when that has one. Empty when there is none.
-std::string DeviceLibraryPath(const std::string& path) {
-    if (GetACP() == CP_UTF8) return path;
-    auto inCodePage = [](const std::wstring& wide) -> std::string {
-        if (wide.empty()) return {};
-        BOOL lost = FALSE;
-        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
-        if (n <= 1 || lost) return {};
-        std::string text(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), n, nullptr, &lost);
-        text.resize(static_cast<size_t>(n - 1));
-        return lost ? std::string() : text;
-    };
-    const std::wstring wide = bw::Wide(path);
-    if (std::string plain = inCodePage(wide); !plain.empty()) return plain;
-    wchar_t shortPath[MAX_PATH] = {};
-    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? inCodePage(shortPath) : std::string();
-}
-
 // Hands one file to the device library's upload wizard. The name it gets
 // on the Talvik is the path's name part, which the Talvik's rule has
 // passed, so it is plain letters in any code page.
 void SendToTalvik(HWND owner, const std::string& path) {
-    const std::string libraryPath = DeviceLibraryPath(path);
+    const std::string libraryPath = win::CodePagePath(path);
     if (libraryPath.empty()) {
         win::AppMessageBox(owner, win::FormatArgument(win::LoadResString(IDS_SEND_FOLDER), path),
                            MB_OK | MB_ICONEXCLAMATION);
@@ -116,15 +50,6 @@ void SendToTalvik(HWND owner, const std::string& path) {
 }
 
 }  // namespace
-
-// The player program beside a program whose help-file path is given: the
-// path up to its last backslash, then "Bumpwright.app". Empty when the path
-// has no backslash.
-std::string PlayerProgramPath(const std::string& helpFilePath) {
-    const size_t slash = helpFilePath.rfind('\\');
-    if (slash == std::string::npos) return {};
-    return helpFilePath.substr(0, slash + 1) + kPlayerProgram;
-}
 
 // ---- the unsaved prompt ------------------------------------------------------------
 
@@ -152,19 +77,13 @@ void TableDialog::OnFileOpen() {
 
 bool TableDialog::LoadTable(const std::string& path) {
     const std::string chosen = win::AbsolutePath(path);
-    if (bw::WideLength(chosen) >= MAX_PATH) {
-        ReportPathTooLong(hwnd(), chosen);
+    if (win::IsTooLongPath(chosen)) {
+        win::PathMessageBox(hwnd(), IDS_PATH_TOO_LONG, chosen, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    std::vector<uint8_t> bytes;
-    bw::FileError error;
-    if (!bw::ReadFilePrefix(chosen, bw::kMaxFileBytes, bytes, error)) {
-        ReportFileError(hwnd(), error);
-        return false;
-    }
-    if (!editor_->OpenTable(chosen, bytes)) return false;
-    recent_.Add(chosen);
-    UpdateRecentMenu();
+    const auto bytes = win::ReadFileReporting(hwnd(), chosen, bw::kMaxFileBytes);
+    if (!bytes || !editor_->OpenTable(chosen, *bytes)) return false;
+    AddRecent(chosen);
     return true;
 }
 
@@ -173,9 +92,8 @@ bool TableDialog::OpenNamedTable(const std::string& path) {
     if (!IsTalvikName(bw::FileNamePart(full))) {
         // A device's name (CON.bwt) comes back as the device ("\\.\CON"):
         // the message names what was typed.
-        const std::string& named = full.rfind("\\\\.\\", 0) == 0 ? path : full;
-        win::ShowMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_INVALID_NAME), bw::ShortPath(named)),
-                            "Open", MB_OK | MB_ICONEXCLAMATION);
+        const std::string& named = win::IsDevicePath(full) ? path : full;
+        win::PathMessageBox(hwnd(), IDS_INVALID_NAME, named, MB_OK | MB_ICONEXCLAMATION, "Open");
         return false;
     }
     return LoadTable(full);
@@ -185,11 +103,10 @@ void TableDialog::OnOpenRecent(size_t index) {
     if (index >= recent_.Paths().size()) return;
     const std::string path = recent_.Paths()[index];
     if (!QuerySaveChanges()) return;
-    if (GetFileAttributesW(bw::Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
-        win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RECENT_MISSING), bw::ShortPath(path)),
-                           MB_OK | MB_ICONEXCLAMATION);
+    if (!win::PathExists(path)) {
+        win::PathMessageBox(hwnd(), IDS_RECENT_MISSING, path, MB_OK | MB_ICONEXCLAMATION);
         recent_.Remove(path);
-        UpdateRecentMenu();
+        ShowRecent();
         return;
     }
     OpenNamedTable(path);
@@ -198,29 +115,22 @@ void TableDialog::OnOpenRecent(size_t index) {
 bool TableDialog::OnDropFiles(HDROP drop) {
     // One table at a time: the first file dropped, of any length (a path
     // too long is refused when it is opened).
-    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-    if (length == 0) return true;
-    std::wstring path(length + 1, L'\0');
-    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    const std::string path = win::FirstDroppedFile(drop);
     if (path.empty()) return true;
     SetForegroundWindow(hwnd());
-    if (QuerySaveChanges()) OpenNamedTable(bw::Utf8(path));
+    if (QuerySaveChanges()) OpenNamedTable(path);
     return true;
 }
 
-void TableDialog::UpdateRecentMenu() {
-    HMENU file = GetSubMenu(GetMenu(hwnd()), 0);
-    if (!file) return;
-    for (UINT id = ID_FILE_RECENT_FIRST; id <= ID_FILE_RECENT_SEPARATOR; ++id) DeleteMenu(file, id, MF_BYCOMMAND);
+void TableDialog::AddRecent(const std::string& path) {
+    recent_.Add(path);
+    ShowRecent();
+}
+
+void TableDialog::ShowRecent() {
     // The recent tables stand just before Exit.
-    int at = GetMenuItemCount(file);
-    for (int i = 0; i < GetMenuItemCount(file); ++i)
-        if (GetMenuItemID(file, i) == ID_APP_EXIT) at = i;
-    const auto& paths = recent_.Paths();
-    for (size_t i = 0; i < paths.size(); ++i)
-        InsertMenuW(file, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, ID_FILE_RECENT_FIRST + i,
-                    bw::Wide(win::RecentTables::MenuText(i, paths[i])).c_str());
-    if (!paths.empty()) InsertMenuW(file, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, ID_FILE_RECENT_SEPARATOR, nullptr);
+    if (HMENU file = GetSubMenu(GetMenu(hwnd()), 0))
+        recent_.ShowInMenu(file, ID_FILE_RECENT_FIRST, ID_FILE_RECENT_SEPARATOR, ID_APP_EXIT);
 }
 
 void TableDialog::OpenStartupFile() {
@@ -240,8 +150,8 @@ int32_t TableDialog::SaveTable(bool saveAs) {
                              hwnd());
         if (dialog.DoModal() != IDOK) return kSaveCancelled;
         path = win::AbsolutePath(dialog.PathName());
-        if (bw::WideLength(path) >= MAX_PATH) {
-            ReportPathTooLong(hwnd(), dialog.PathName());
+        if (win::IsTooLongPath(path)) {
+            win::PathMessageBox(hwnd(), IDS_PATH_TOO_LONG, dialog.PathName(), MB_OK | MB_ICONEXCLAMATION);
             return kSaveFailed;
         }
     }
@@ -252,14 +162,9 @@ int32_t TableDialog::SaveTable(bool saveAs) {
         win::AppMessageBox(hwnd(), file.error, MB_OK | MB_ICONSTOP);
         return kSaveFailed;
     }
-    bw::FileError error;
-    if (!bw::WriteFileReplacing(path, file.bytes, error)) {
-        ReportFileError(hwnd(), error);
-        return kSaveFailed;
-    }
+    if (!win::WriteFileReporting(hwnd(), path, file.bytes)) return kSaveFailed;
     editor_->Saved(path);
-    recent_.Add(path);
-    UpdateRecentMenu();
+    AddRecent(path);
     return file.records;
 }
 
@@ -300,9 +205,9 @@ void TableDialog::OnSendToDevice() {
 }
 
 void TableDialog::OnDownloadPlayer() {
-    const std::string player = PlayerProgramPath(win::HelpFilePath(win::ModulePath()));
-    if (player.empty()) return;
-    SendToTalvik(hwnd(), player);
+    // The device-side player program stands beside the program.
+    const std::string player = win::FileBesideProgram("Bumpwright.app");
+    if (!player.empty()) SendToTalvik(hwnd(), player);
 }
 
 }  // namespace ui

@@ -3,38 +3,43 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "files/win/wide_text.h"
 #include "res/resource.h"
 #include "ui/table_dialog.h"
+#include "win/controls.h"
+#include "win/data_exchange.h"
+#include "win/keys.h"
 #include "win/resources.h"
 
 namespace ui {
 
 namespace {
 
-bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
-
-struct Shortcut {
-    UINT key;
-    bool ctrl;
-    bool shift;
-    UINT command;
-};
-
 // Every keyboard shortcut of the window, as the menus show them.
-constexpr Shortcut kShortcuts[] = {
-    {'Z', true, false, ID_EDIT_UNDO},  {'Y', true, false, ID_EDIT_REDO},   {'Z', true, true, ID_EDIT_REDO},
-    {'X', true, false, ID_EDIT_CUT},   {'C', true, false, ID_EDIT_COPY},   {'V', true, false, ID_EDIT_PASTE},
+constexpr win::Shortcut kShortcuts[] = {
+    {'Z', true, false, ID_EDIT_UNDO},
+    {'Y', true, false, ID_EDIT_REDO},
+    {'Z', true, true, ID_EDIT_REDO},
+    {'X', true, false, ID_EDIT_CUT},
+    {'C', true, false, ID_EDIT_COPY},
+    {'V', true, false, ID_EDIT_PASTE},
     {VK_DELETE, false, false, ID_EDIT_DELETE},
-    {'N', true, false, ID_FILE_NEW},   {'O', true, false, ID_FILE_OPEN},  {'S', true, false, ID_FILE_SAVE},
+    {'N', true, false, ID_FILE_NEW},
+    {'O', true, false, ID_FILE_OPEN},
+    {'S', true, false, ID_FILE_SAVE},
     {'S', true, true, ID_FILE_SAVE_AS},
-    {VK_OEM_PLUS, true, false, ID_VIEW_ZOOM_IN},  {VK_ADD, true, false, ID_VIEW_ZOOM_IN},
-    {VK_OEM_PLUS, true, true, ID_VIEW_ZOOM_IN},   // Ctrl with the "+" that Shift gives
-    {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT}, {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
-    {'0', true, false, ID_VIEW_ZOOM_DEFAULT},     {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
-    {'K', true, false, ID_TABLE_CHECK},  {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
-    {'A', true, false, ID_EDIT_SELECT_ALL}, {'D', true, false, ID_EDIT_DUPLICATE},
-    {'M', true, false, ID_EDIT_MIRROR},     {'M', true, true, ID_EDIT_MIRROR_COPY},
+    {VK_OEM_PLUS, true, false, ID_VIEW_ZOOM_IN},
+    {VK_ADD, true, false, ID_VIEW_ZOOM_IN},
+    {VK_OEM_PLUS, true, true, ID_VIEW_ZOOM_IN},  // Ctrl with the "+" that Shift gives
+    {VK_OEM_MINUS, true, false, ID_VIEW_ZOOM_OUT},
+    {VK_SUBTRACT, true, false, ID_VIEW_ZOOM_OUT},
+    {'0', true, false, ID_VIEW_ZOOM_DEFAULT},
+    {VK_NUMPAD0, true, false, ID_VIEW_ZOOM_DEFAULT},
+    {'K', true, false, ID_TABLE_CHECK},
+    {'K', true, true, ID_TABLE_CHECK_AS_YOU_EDIT},
+    {'A', true, false, ID_EDIT_SELECT_ALL},
+    {'D', true, false, ID_EDIT_DUPLICATE},
+    {'M', true, false, ID_EDIT_MIRROR},
+    {'M', true, true, ID_EDIT_MIRROR_COPY},
 };
 
 // The tools' keys: 1 to 9 (on the top row or the number pad) in the
@@ -51,15 +56,24 @@ struct EditItem {
 };
 
 constexpr EditItem kEditItems[] = {
-    {ID_EDIT_UNDO, bw::EditCommand::Undo}, {ID_EDIT_REDO, bw::EditCommand::Redo},
-    {ID_EDIT_CUT, bw::EditCommand::Cut},   {ID_EDIT_COPY, bw::EditCommand::Copy},
-    {ID_EDIT_PASTE, bw::EditCommand::Paste}, {ID_EDIT_DELETE, bw::EditCommand::Delete},
-    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll}, {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
-    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},        {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
-    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},     {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
-    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
-    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},   {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
-    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute}, {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
+    {ID_EDIT_UNDO, bw::EditCommand::Undo},
+    {ID_EDIT_REDO, bw::EditCommand::Redo},
+    {ID_EDIT_CUT, bw::EditCommand::Cut},
+    {ID_EDIT_COPY, bw::EditCommand::Copy},
+    {ID_EDIT_PASTE, bw::EditCommand::Paste},
+    {ID_EDIT_DELETE, bw::EditCommand::Delete},
+    {ID_EDIT_SELECT_ALL, bw::EditCommand::SelectAll},
+    {ID_EDIT_DUPLICATE, bw::EditCommand::Duplicate},
+    {ID_EDIT_MIRROR, bw::EditCommand::Mirror},
+    {ID_EDIT_MIRROR_COPY, bw::EditCommand::MirrorCopy},
+    {ID_EDIT_ALIGN_LEFT, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_CENTRE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_RIGHT, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_TOP, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_MIDDLE, bw::EditCommand::Align},
+    {ID_EDIT_ALIGN_BOTTOM, bw::EditCommand::Align},
+    {ID_EDIT_DISTRIBUTE_ACROSS, bw::EditCommand::Distribute},
+    {ID_EDIT_DISTRIBUTE_DOWN, bw::EditCommand::Distribute},
 };
 
 // Whether a message may change the table or start or end a gesture, so
@@ -81,7 +95,7 @@ bool MayChangeTheTable(const MSG& msg) {
 bool TableDialog::PreTranslateMessage(MSG& msg) {
     if (MayChangeTheTable(msg)) IdleSoon();
     if (toolTip_) SendMessageW(toolTip_.get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
-    if (msg.message == WM_MOUSEMOVE) ReleaseToolButtons(msg.lParam);
+    if (msg.message == WM_MOUSEMOVE) pressed_.MouseMoved(toolBar_.get(), ID_FILE_OPEN, kLastToolCommand, msg.lParam);
     const bool keyMessage = msg.message == WM_KEYDOWN || msg.message == WM_KEYUP;
     if (editor_->PlayKeyMessage(static_cast<int32_t>(msg.wParam), keyMessage, msg.message == WM_KEYDOWN)) return true;
     if (msg.message != WM_KEYDOWN) return false;
@@ -95,54 +109,26 @@ bool TableDialog::PreTranslateMessage(MSG& msg) {
     return editor_->ArrowKey(static_cast<int32_t>(msg.wParam));
 }
 
-// A toolbar button shown pressed but not checked is released when the
-// mouse leaves it.
-void TableDialog::ReleaseToolButtons(LPARAM position) {
-    static POINT previous{0, 0};
-    const POINT now{static_cast<LONG>(LOWORD(position)), static_cast<LONG>(static_cast<SHORT>(HIWORD(position)))};
-    if (toolBar_) {
-        for (UINT id = ID_FILE_OPEN; id <= kLastToolCommand; ++id) {
-            RECT r{};
-            if (!SendMessageW(toolBar_.get(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
-            if (PtInRect(&r, now) || !PtInRect(&r, previous)) continue;
-            if (!SendMessageW(toolBar_.get(), TB_ISBUTTONCHECKED, id, 0) &&
-                SendMessageW(toolBar_.get(), TB_ISBUTTONPRESSED, id, 0))
-                SendMessageW(toolBar_.get(), TB_PRESSBUTTON, id, FALSE);
-        }
-    }
-    previous = now;
-}
-
 bool TableDialog::HandleShortcut(const MSG& msg) {
-    if (KeyHeld(VK_MENU)) return false;
-    const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT);
-    for (const Shortcut& s : kShortcuts) {
-        if (s.key != msg.wParam || s.ctrl != ctrl || (s.ctrl && s.shift != shift)) continue;
-        // Del goes to the dialog unless the pointer has a piece; with one,
-        // it is taken even while the piece is dragged.
-        if (s.command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
-        // Check table runs a message loop of its own: not from inside this hook.
-        if (s.command == ID_TABLE_CHECK)
-            PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
-        else
-            SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(s.command, 0), 0);
-        return true;
-    }
-    if (const UINT tool = ctrl ? 0 : ToolForKey(msg.wParam)) {
-        // As a click on its toolbar button does.
-        SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(tool, 0), 0);
-        return true;
-    }
-    return false;
+    if (win::KeyHeld(VK_MENU)) return false;
+    UINT command = win::ShortcutCommand(kShortcuts, msg.wParam);
+    // Del goes to the dialog unless the pointer has a piece; with one, it is
+    // taken even while the piece is dragged.
+    if (command == ID_EDIT_DELETE && !editor_->PointerHasPiece()) return false;
+    // A tool's key works as a click on its toolbar button does.
+    if (command == 0 && !win::KeyHeld(VK_CONTROL)) command = ToolForKey(msg.wParam);
+    if (command == 0) return false;
+    // Check table runs a message loop of its own: not from inside this hook.
+    if (command == ID_TABLE_CHECK) PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    else SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    return true;
 }
 
 bool TableDialog::OnInitMenuPopup(HMENU, UINT, bool systemMenu) {
     if (systemMenu) return false;
     HMENU bar = GetMenu(hwnd());
-    for (const EditItem& item : kEditItems)
-        EnableMenuItem(bar, item.command, MF_BYCOMMAND | (editor_->CanAct(item.action) ? MF_ENABLED : MF_GRAYED));
-    for (UINT id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_DEFAULT})
-        EnableMenuItem(bar, id, MF_BYCOMMAND | (ZoomFor(id) != zoom_.zoom() ? MF_ENABLED : MF_GRAYED));
+    for (const EditItem& item : kEditItems) win::EnableCommand(bar, item.command, editor_->CanAct(item.action));
+    for (UINT id : {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_DEFAULT}) win::EnableCommand(bar, id, CanZoom(id));
     return false;
 }
 
@@ -154,10 +140,10 @@ bool TableDialog::OnMenuSelect(UINT item, UINT flags, HMENU menu) {
     std::string text;
     if (flags == 0xFFFF && !menu) text = editor_->statusText();
     else if (flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU) || item == 0) text.clear();
-    else if (item >= ID_FILE_RECENT_FIRST && item < ID_FILE_RECENT_FIRST + win::RecentTables::kMaxTables)
+    else if (win::RecentTables::IsEntry(item, ID_FILE_RECENT_FIRST))
         text = recent_.HelpText(item - ID_FILE_RECENT_FIRST, status);
     else text = win::LoadResString(item);
-    SetWindowTextW(status, bw::Wide(text).c_str());
+    win::SetText(status, text);
     return false;
 }
 
@@ -168,14 +154,10 @@ bool TableDialog::OnTimer(UINT_PTR id) {
 }
 
 bool TableDialog::OnActivate(UINT how, HWND other) {
-    if (activationDefaultRunning_) return false;  // the dialog manager's turn
     // The dialog manager's handling first (it gives the focus back to the
     // control that had it), then the keys: keys held while another window
     // was active never reached this one.
-    activationDefaultRunning_ = true;
-    const WPARAM wp = MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0);
-    DefDlgProcW(hwnd(), WM_ACTIVATE, wp, reinterpret_cast<LPARAM>(other));
-    activationDefaultRunning_ = false;
+    DefaultHandling(WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd()) ? 1 : 0), reinterpret_cast<LPARAM>(other));
     if (how != WA_INACTIVE) editor_->ReleaseKeys();
     return true;
 }

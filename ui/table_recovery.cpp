@@ -59,8 +59,7 @@ bool TableDialog::OfferRecovery() {
             return true;
         }
         if (answer == IDYES) {
-            win::AppMessageBox(hwnd(), win::FormatArgument(win::LoadResString(IDS_RESTORE_UNREADABLE), bw::ShortPath(copy->Path())),
-                               MB_OK | MB_ICONEXCLAMATION);
+            win::PathMessageBox(hwnd(), IDS_RESTORE_UNREADABLE, copy->Path(), MB_OK | MB_ICONEXCLAMATION);
             kept.push_back(std::move(*copy));
         } else {
             recovery->Discard(std::move(*copy));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win/controls.h"
+
 namespace win {
 
 namespace {
@@ -30,12 +32,7 @@ struct GlobalTraits {
 }  // namespace
 
 bool SetClipboardText(HWND owner, const std::string& text) {
-    std::string crlf;
-    crlf.reserve(text.size() + text.size() / 8 + 1);
-    for (char c : text) {
-        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
-        crlf += c;
-    }
+    const std::string crlf = WithCrLf(text);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, crlf.size() + 1);
     if (!memory) return false;
     void* bytes = GlobalLock(memory);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "win/handles.h"
@@ -158,68 +159,63 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 INT_PTR Dialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    INT_PTR result = 0;
-    bool handled = false;
     switch (msg) {
         case WM_INITDIALOG: return OnInitDialog();
-        case WM_COMMAND: handled = OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); break;
-        case WM_PAINT: handled = OnPaint(); break;
-        case WM_LBUTTONDOWN: handled = OnLButtonDown(static_cast<UINT>(wp), PointOf(lp)); break;
-        case WM_LBUTTONUP: handled = OnLButtonUp(static_cast<UINT>(wp), PointOf(lp)); break;
-        case WM_LBUTTONDBLCLK: handled = OnLButtonDblClk(static_cast<UINT>(wp), PointOf(lp)); break;
-        case WM_RBUTTONDOWN: handled = OnRButtonDown(static_cast<UINT>(wp), PointOf(lp)); break;
-        case WM_MOUSEMOVE: handled = OnMouseMove(static_cast<UINT>(wp), PointOf(lp)); break;
-        case WM_TIMER: handled = OnTimer(wp); break;
-        case WM_HELP:
-            if (lp) handled = OnHelpRequest(*reinterpret_cast<const HELPINFO*>(lp));
-            result = TRUE;
-            break;
-        case WM_ACTIVATE: handled = OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp)); break;
-        case WM_SYSCOMMAND: handled = OnSysCommand(static_cast<UINT>(wp), lp); break;
-        case WM_QUERYENDSESSION: {
-            BOOL mayEnd = TRUE;
-            handled = OnQueryEndSession(mayEnd);
-            result = mayEnd;
-            break;
-        }
-        case WM_QUERYDRAGICON: {
-            HICON icon = OnQueryDragIcon();
-            return reinterpret_cast<INT_PTR>(icon);
-        }
-        case WM_INITMENUPOPUP:
-            handled = OnInitMenuPopup(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
-            break;
-        case WM_SIZE: handled = OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); break;
-        case WM_GETMINMAXINFO:
-            if (lp) handled = OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
-            break;
-        case WM_MENUSELECT:
-            handled = OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
-            break;
-        case WM_DRAWITEM:
-            if (lp) handled = OnDrawItem(static_cast<UINT>(wp), *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-            result = TRUE;
-            break;
-        case WM_DROPFILES: {
-            HDROP drop = reinterpret_cast<HDROP>(wp);
-            handled = OnDropFiles(drop);
-            DragFinish(drop);
-            break;
-        }
-        case kDpiChangedMessage:
-            if (lp) handled = OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            break;
-        case WM_ENABLE: handled = OnEnable(wp != 0); break;
+        case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
         case WM_DESTROY: OnDestroy(); return FALSE;
-        default:
-            if (msg < WM_APP || msg > 0xBFFF) return FALSE;
-            handled = OnAppMessage(msg, wp, lp);
-            break;
+        default: break;
     }
-    if (!handled) return FALSE;
+    // The dialog manager's own handling, run from a handler of this message.
+    if (msg == defaultRunning_) return FALSE;
+    INT_PTR result = 0;
+    if (!Handle(msg, wp, lp, result)) return FALSE;
     if (ReturnsDirectly(msg)) return result;
     SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+bool Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result) {
+    switch (msg) {
+        case WM_COMMAND: return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        case WM_PAINT: return OnPaint();
+        case WM_LBUTTONDOWN: return OnLButtonDown(static_cast<UINT>(wp), PointOf(lp));
+        case WM_LBUTTONUP: return OnLButtonUp(static_cast<UINT>(wp), PointOf(lp));
+        case WM_LBUTTONDBLCLK: return OnLButtonDblClk(static_cast<UINT>(wp), PointOf(lp));
+        case WM_RBUTTONDOWN: return OnRButtonDown(static_cast<UINT>(wp), PointOf(lp));
+        case WM_MOUSEMOVE: return OnMouseMove(static_cast<UINT>(wp), PointOf(lp));
+        case WM_TIMER: return OnTimer(wp);
+        case WM_HELP: result = TRUE; return lp && OnHelpRequest(*reinterpret_cast<const HELPINFO*>(lp));
+        case WM_ACTIVATE: return OnActivate(LOWORD(wp), reinterpret_cast<HWND>(lp));
+        case WM_SYSCOMMAND: return OnSysCommand(static_cast<UINT>(wp), lp);
+        case WM_QUERYENDSESSION: {
+            BOOL mayEnd = TRUE;
+            const bool handled = OnQueryEndSession(mayEnd);
+            result = mayEnd;
+            return handled;
+        }
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(reinterpret_cast<HMENU>(wp), LOWORD(lp), HIWORD(lp) != 0);
+        case WM_SIZE: return OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
+        case WM_GETMINMAXINFO: return lp && OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+        case WM_MENUSELECT: return OnMenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+        case WM_DRAWITEM:
+            result = TRUE;
+            return lp && OnDrawItem(static_cast<UINT>(wp), *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        case WM_DROPFILES: {
+            HDROP drop = reinterpret_cast<HDROP>(wp);
+            const bool handled = OnDropFiles(drop);
+            DragFinish(drop);
+            return handled;
+        }
+        case kDpiChangedMessage: return lp && OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        case WM_ENABLE: return OnEnable(wp != 0);
+        default: return msg >= WM_APP && msg <= 0xBFFF && OnAppMessage(msg, wp, lp);
+    }
+}
+
+void Dialog::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
+    const UINT outer = std::exchange(defaultRunning_, msg);
+    DefDlgProcW(hwnd_, msg, wp, lp);
+    defaultRunning_ = outer;
 }
 
 void PumpDialogMessage(HWND dialog, MSG& msg) {

@@ -88,16 +88,24 @@ protected:
     virtual bool OnAppMessage(UINT /*msg*/, WPARAM, LPARAM) { return false; }
     virtual void OnDestroy() {}
 
+    // Runs the dialog manager's own handling of the message now, from the
+    // window's handler of that message; the handlers see nothing of it.
+    void DefaultHandling(UINT msg, WPARAM wp, LPARAM lp);
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK FilterHook(int code, WPARAM wp, LPARAM lp);
     INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    // Hands the message to its handler: true when the handler took it,
+    // with the message's result in `result`.
+    bool Handle(UINT msg, WPARAM wp, LPARAM lp, INT_PTR& result);
     void Attach(HWND hwnd);
     void Detach();
 
     UINT templateId_;
     HWND hwnd_ = nullptr;
     bool modal_ = false;
+    UINT defaultRunning_ = 0;  // the message whose default handling runs now
 };
 
 // What the system's dialog loop does with a message it has taken from the

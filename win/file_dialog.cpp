@@ -3,6 +3,7 @@
 #include <dlgs.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "files/win/wide_text.h"
 #include "model/path_text.h"
@@ -34,6 +35,21 @@ std::string ShownFolder(HWND dialog) {
     if (SendMessageW(dialog, CDM_GETFOLDERPATH, std::size(folder), reinterpret_cast<LPARAM>(folder)) <= 0) return {};
     folder[MAX_PATH - 1] = L'\0';
     return bw::Utf8(folder);
+}
+
+bool EndsWith(const wchar_t* text, size_t length, const std::wstring& tail, bool ignoreCase) {
+    if (length < tail.size()) return false;
+    const wchar_t* end = text + length - tail.size();
+    return ignoreCase ? lstrcmpiW(end, tail.c_str()) == 0 : std::wcscmp(end, tail.c_str()) == 0;
+}
+
+// Is there a file or folder of exactly this name?
+bool NameExists(const wchar_t* path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
 }
 
 }  // namespace
@@ -155,15 +171,52 @@ bool FileDialog::RefuseTooLongName() {
     const std::wstring wide = bw::Wide(path);
     const std::wstring extension = L"." + defaultExtension_;
     size_t added = extension.size();
-    if (wide.size() >= added && lstrcmpiW(wide.c_str() + wide.size() - added, extension.c_str()) == 0) added = 0;
+    if (EndsWith(wide.c_str(), wide.size(), extension, true)) added = 0;
     else if (!wide.empty() && wide.back() == L'.') added = extension.size() - 1;
     if (wide.size() + added < kPathChars) return false;
-    ShowMessageBox(dialog_, FormatArgument(LoadResString(IDS_PATH_TOO_LONG), bw::ShortPath(path)),
-                   !title_.empty() ? title_ : open_ ? "Open" : "Save As",
-                   MB_OK | MB_ICONEXCLAMATION);
+    PathMessageBox(dialog_, IDS_PATH_TOO_LONG, path, MB_OK | MB_ICONEXCLAMATION, Caption());
     ++refusals_;
     if (hook_) PostMessageW(hook_, kWaitingForUser, 0, 0);
     return true;
+}
+
+std::optional<std::string> ChooseFile(HWND owner, bool open, const char* defaultExtension,
+                                      const std::string& initialName, DWORD flags, UINT filterId, UINT titleId) {
+    const std::string filter = LoadResString(filterId);
+    FileDialog dialog(open, defaultExtension, initialName.c_str(), flags, filter.c_str(), owner);
+    dialog.SetTitle(LoadResString(titleId));
+    if (dialog.DoModal() != IDOK) return std::nullopt;
+    return dialog.PathName();
+}
+
+std::string FileDialog::Caption() const { return !title_.empty() ? title_ : open_ ? "Open" : "Save As"; }
+
+bool FileDialog::PutDefaultExtension() {
+    const std::wstring extension = L"." + defaultExtension_;
+    wchar_t* name = ofn_.lpstrFileTitle;
+    const size_t pathLength = std::wcslen(path_), nameLength = name ? std::wcslen(name) : 0;
+    if (EndsWith(path_, pathLength, extension, false)) return true;
+    if (EndsWith(path_, pathLength, extension, true)) {
+        extension.copy(path_ + pathLength - extension.size(), extension.size());
+        if (EndsWith(name, nameLength, extension, true))
+            extension.copy(name + nameLength - extension.size(), extension.size());
+        return true;
+    }
+    const std::wstring added = pathLength > 0 && path_[pathLength - 1] == L'.' ? extension.substr(1) : extension;
+    if (pathLength + added.size() >= kPathChars || nameLength + added.size() >= ofn_.nMaxFileTitle) return false;
+    std::wcscat(path_, added.c_str());
+    if (name) std::wcscat(name, added.c_str());
+    return true;
+}
+
+BOOL FileDialog::RefuseName(UINT stringId) {
+    PathMessageBox(dialog_, stringId, PathName(), MB_OK | MB_ICONEXCLAMATION, Caption());
+    return TRUE;
+}
+
+bool FileDialog::MayReplace() {
+    if (!NameExists(path_)) return true;
+    return PathMessageBox(dialog_, IDS_REPLACE_FILE, PathName(), MB_YESNO | MB_ICONEXCLAMATION, Caption()) == IDYES;
 }
 
 void FileDialog::AskForAnswer() {

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace win {
@@ -44,6 +45,18 @@ protected:
     // buffer hold it. Nonzero refuses it and keeps the dialog open.
     virtual BOOL OnFileNameOK() { return FALSE; }
 
+    // For OnFileNameOK. The extension of the path and of the name part made
+    // the default extension, exactly: its letter case put right, or added
+    // ("a.txt" becomes "a.txt.bwt", "a." becomes "a.bwt"). False when a
+    // buffer has no room for it.
+    bool PutDefaultExtension();
+    // Says why the name is refused (string `stringId`, naming the path) in
+    // a box over the dialog; returns nonzero, which refuses it.
+    BOOL RefuseName(UINT stringId);
+    // True when no file or folder has the name, or the user says it may be
+    // replaced.
+    bool MayReplace();
+
     OPENFILENAMEW& ofn() { return ofn_; }
     wchar_t* PathBuffer() { return path_; }
 
@@ -51,6 +64,8 @@ private:
     static UINT_PTR CALLBACK HookProc(HWND hook, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK DialogWindowProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
     void AskForAnswer();
+    // The caption of the dialog's messages: its title.
+    std::string Caption() const;
     // Refuses a typed name that would make a path too long for the path
     // buffer before the system builds that path.
     bool RefuseTooLongName();
@@ -68,5 +83,10 @@ private:
     WNDPROC systemProc_ = nullptr;
     int refusals_ = 0;
 };
+
+// Runs a dialog whose filter and title are strings `filterId` and
+// `titleId` of the string table; the path chosen, none when cancelled.
+std::optional<std::string> ChooseFile(HWND owner, bool open, const char* defaultExtension,
+                                      const std::string& initialName, DWORD flags, UINT filterId, UINT titleId);
 
 }  // namespace win

@@ -1,7 +1,9 @@
 #include "win/html_help.h"
 
 #include "files/win/wide_text.h"
+#include "res/resource.h"
 #include "win/handles.h"
+#include "win/message_box.h"
 
 namespace win {
 
@@ -51,6 +53,12 @@ HWND HtmlHelpLoader::Call(HWND owner, const std::string& file, UINT command, DWO
 HtmlHelpLoader& ProcessHtmlHelp() {
     static HtmlHelpLoader loader;
     return loader;
+}
+
+HWND ShowHelp(HWND owner, const std::string& helpPath) {
+    HWND window = ProcessHtmlHelp().Call(owner, helpPath, kHelpDisplayTopic, 0);
+    if (!window) AppMessageBox(owner, IDS_MISSING_HELP, MB_OK);
+    return window;
 }
 
 }  // namespace win

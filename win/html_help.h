@@ -46,4 +46,9 @@ private:
 // The process's one loader.
 HtmlHelpLoader& ProcessHtmlHelp();
 
+// Opens the compiled help file at its default topic, owned by `owner`.
+// When that fails (the file or HTML Help itself is missing), says so in a
+// message box. Returns the help window, if any.
+HWND ShowHelp(HWND owner, const std::string& helpPath);
+
 }  // namespace win

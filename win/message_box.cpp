@@ -1,6 +1,7 @@
 #include "win/message_box.h"
 
 #include "files/win/wide_text.h"
+#include "model/path_text.h"
 #include "win/resources.h"
 
 namespace win {
@@ -23,6 +24,10 @@ int AppMessageBox(HWND owner, const std::string& text, UINT type) {
 
 int AppMessageBox(HWND owner, UINT stringId, UINT type) {
     return AppMessageBox(owner, LoadResString(stringId), type);
+}
+
+int PathMessageBox(HWND owner, UINT stringId, const std::string& path, UINT type, const std::string& caption) {
+    return ShowMessageBox(owner, FormatArgument(LoadResString(stringId), bw::ShortPath(path)), caption, type);
 }
 
 MessageBoxAnswerer SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {

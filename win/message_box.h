@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "win/resources.h"
+
 namespace win {
 
 struct MessageBoxRequest {
@@ -27,6 +29,10 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 int AppMessageBox(HWND owner, const std::string& text, UINT type);
 // The same with a text of the string table.
 int AppMessageBox(HWND owner, UINT stringId, UINT type);
+// A box whose text, string `stringId`, names a file: its "%1" is `path`,
+// shortened as the program's messages shorten paths.
+int PathMessageBox(HWND owner, UINT stringId, const std::string& path, UINT type,
+                   const std::string& caption = AppTitle());
 
 // Replaces the system's boxes with `answerer`; an empty one puts them back.
 // Returns the answerer that was in place.

@@ -92,6 +92,17 @@ std::string RecentTables::MenuText(size_t index, const std::string& path) {
     return text;
 }
 
+void RecentTables::ShowInMenu(HMENU menu, UINT firstId, UINT separatorId, UINT beforeId) const {
+    for (UINT id = firstId; id <= separatorId; ++id) DeleteMenu(menu, id, MF_BYCOMMAND);
+    int at = GetMenuItemCount(menu);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (GetMenuItemID(menu, i) == beforeId) at = i;
+    for (size_t i = 0; i < paths_.size(); ++i)
+        InsertMenuW(menu, static_cast<UINT>(at++), MF_BYPOSITION | MF_STRING, firstId + i,
+                    bw::Wide(MenuText(i, paths_[i])).c_str());
+    if (!paths_.empty()) InsertMenuW(menu, static_cast<UINT>(at), MF_BYPOSITION | MF_SEPARATOR, separatorId, nullptr);
+}
+
 std::string RecentTables::HelpText(size_t index, HWND line) const {
     if (index >= paths_.size()) return {};
     const std::string format = LoadResString(IDS_OPEN_RECENT);

@@ -27,6 +27,12 @@ public:
     // The menu text of entry `index`: its number as mnemonic, then the
     // path, shortened in the middle when long.
     static std::string MenuText(size_t index, const std::string& path);
+    // Shows the list in `menu`, replacing what it showed there: commands
+    // `firstId` on, then a separator (`separatorId`), just before the item
+    // `beforeId` (at the end when there is none).
+    void ShowInMenu(HMENU menu, UINT firstId, UINT separatorId, UINT beforeId) const;
+    // Whether a command is one of the entries shown from `firstId` on.
+    static bool IsEntry(UINT id, UINT firstId) { return id >= firstId && id < firstId + kMaxTables; }
     // The help that the status line `line` shows for entry `index`: which
     // file it opens, the path shortened in the middle as far as the line's
     // width needs.

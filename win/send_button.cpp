@@ -1,6 +1,7 @@
 #include "win/send_button.h"
 
 #include "files/win/wide_text.h"
+#include "win/data_exchange.h"
 #include "win/handles.h"
 
 namespace win {
@@ -12,7 +13,17 @@ std::pair<std::string, std::string> SendButtonLines(const std::string& label) {
     return {label.substr(0, blanks), rest == std::string::npos ? std::string() : label.substr(rest)};
 }
 
-void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label, HFONT font) {
+void MakeSendButton(HWND button) {
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_MULTILINE)) | BS_OWNERDRAW);
+}
+
+void DrawSendButton(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    const RECT& r = item.rcItem;
+    const UINT state = item.itemState;
+    const std::string label = ControlText(item.hwndItem);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
     const bool pushed = (state & ODS_SELECTED) != 0;
     const bool disabled = (state & ODS_DISABLED) != 0;
     RECT frame = r;

@@ -13,9 +13,12 @@ namespace win {
 // The label's two lines; the second is empty when it has no run of blanks.
 std::pair<std::string, std::string> SendButtonLines(const std::string& label);
 
-// Draws the button in `r` of `dc`: its frame (pushed or not), the label
-// with its mnemonic underlined (greyed while disabled), and the focus
-// rectangle. `state` holds the ODS_ flags of a WM_DRAWITEM.
-void DrawSendButton(HDC dc, const RECT& r, UINT state, const std::string& label, HFONT font);
+// Makes `button` draw itself (owner-drawn) from now on.
+void MakeSendButton(HWND button);
+
+// Draws the button as a WM_DRAWITEM asks: its frame (pushed or not), its
+// label in its font with the mnemonic underlined (greyed while disabled),
+// and the focus rectangle.
+void DrawSendButton(const DRAWITEMSTRUCT& item);
 
 }  // namespace win

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "files/win/wide_text.h"
+#include "win/resources.h"
 
 namespace win {
 
@@ -46,6 +47,62 @@ std::string HelpFilePath(std::string_view programPath) {
     std::string path(programPath);
     if (dot != std::string_view::npos && dot >= nameStart) path.resize(dot);
     return path + ".HLP";
+}
+
+std::string CompiledHelpPath(std::string_view programPath) {
+    // The ".HLP" path of the program with its last three characters made
+    // "chm".
+    std::string path = HelpFilePath(programPath);
+    if (path.size() >= 3) path.replace(path.size() - 3, 3, "chm");
+    return path;
+}
+
+std::string FileBesideProgram(std::string_view name) {
+    const std::string program = ModulePath();
+    const size_t slash = program.rfind('\\');
+    if (slash == std::string::npos) return {};
+    return program.substr(0, slash + 1).append(name);
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(bw::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsTooLongPath(const std::string& path) { return bw::WideLength(path) >= MAX_PATH; }
+
+bool IsDevicePath(const std::string& path) { return path.rfind("\\\\.\\", 0) == 0; }
+
+namespace {
+
+// The text in the system's code page; empty when a letter has no place there.
+std::string InCodePage(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    BOOL lost = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+    if (n <= 1 || lost) return {};
+    std::string text(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, text.data(), n, nullptr, &lost);
+    text.resize(static_cast<size_t>(n - 1));
+    return lost ? std::string() : text;
+}
+
+}  // namespace
+
+std::string CodePagePath(const std::string& path) {
+    if (GetACP() == CP_UTF8) return path;
+    const std::wstring wide = bw::Wide(path);
+    if (std::string plain = InCodePage(wide); !plain.empty()) return plain;
+    wchar_t shortPath[MAX_PATH] = {};
+    const DWORD n = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? InCodePage(shortPath) : std::string();
+}
+
+std::string FirstDroppedFile(HDROP drop) {
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (length == 0) return {};
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
+    return bw::Utf8(path);
 }
 
 }  // namespace win

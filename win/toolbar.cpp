@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win/resources.h"
+
 namespace win {
 
 namespace {
@@ -130,6 +132,37 @@ void MakeCheckGroup(HWND toolbar, UINT first, UINT last) {
         info.fsStyle = BTNS_CHECKGROUP;
         SendMessageW(toolbar, TB_SETBUTTONINFOW, id, reinterpret_cast<LPARAM>(&info));
     }
+}
+
+HWND CreateVerticalToolBar(HWND parent, UINT id) {
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | CCS_VERT | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER | TBSTYLE_FLAT;
+    return CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", style, 0, 0, 40, 320, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
+}
+
+HWND CreateToolTipWindow(HWND owner) {
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Instance(), nullptr);
+}
+
+void CheckOneCommand(HWND toolbar, HMENU menu, UINT first, UINT last, UINT checked) {
+    for (UINT id = first; id <= last; ++id) {
+        SendMessageW(toolbar, TB_CHECKBUTTON, id, id == checked);
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+void PressedButtons::MouseMoved(HWND toolbar, UINT first, UINT last, LPARAM position) {
+    const POINT now{static_cast<LONG>(LOWORD(position)), static_cast<LONG>(static_cast<SHORT>(HIWORD(position)))};
+    for (UINT id = first; toolbar && id <= last; ++id) {
+        RECT r{};
+        if (!SendMessageW(toolbar, TB_GETRECT, id, reinterpret_cast<LPARAM>(&r))) continue;
+        if (PtInRect(&r, now) || !PtInRect(&r, previous_)) continue;
+        if (!SendMessageW(toolbar, TB_ISBUTTONCHECKED, id, 0) && SendMessageW(toolbar, TB_ISBUTTONPRESSED, id, 0))
+            SendMessageW(toolbar, TB_PRESSBUTTON, id, FALSE);
+    }
+    previous_ = now;
 }
 
 void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last) {

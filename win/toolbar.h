@@ -36,6 +36,27 @@ void PlaceOnRightEdge(HWND window, HWND toolbar);
 // Makes the buttons `first` to `last` one check group.
 void MakeCheckGroup(HWND toolbar, UINT first, UINT last);
 
+// An upright toolbar (a flat column of buttons), control `id` of `parent`.
+HWND CreateVerticalToolBar(HWND parent, UINT id);
+// A tool-tip window, always shown, for controls of `owner`.
+HWND CreateToolTipWindow(HWND owner);
+
+// Checks command `checked` on the toolbar and in the menu, and unchecks the
+// others of `first` to `last` (all of them when `checked` is none of them).
+void CheckOneCommand(HWND toolbar, HMENU menu, UINT first, UINT last, UINT checked);
+
+// A button shown pressed but not checked is released once the mouse leaves
+// it.
+class PressedButtons {
+public:
+    // The mouse moved to `position` (as WM_MOUSEMOVE gives it); the buttons
+    // `first` to `last` that it left are released.
+    void MouseMoved(HWND toolbar, UINT first, UINT last, LPARAM position);
+
+private:
+    POINT previous_{0, 0};
+};
+
 // Adds a tool tip for each button `first` to `last`: the string-table text
 // of the button's command.
 void AddToolTips(HWND tips, HWND toolbar, HINSTANCE instance, UINT first, UINT last);

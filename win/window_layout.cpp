@@ -10,13 +10,6 @@ namespace win {
 
 namespace {
 
-RECT ClientRectOf(HWND parent, HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 LONG Scaled(LONG v, UINT to, UINT from) { return MulDiv(v, static_cast<int>(to), static_cast<int>(from)); }
 
 SIZE ClientSize(HWND window) {
@@ -42,6 +35,13 @@ MONITORINFO MonitorOf(HWND window) {
 
 }  // namespace
 
+RECT ControlRect(HWND parent, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 UINT WindowDpi(HWND window) {
     using DpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
@@ -55,13 +55,13 @@ UINT WindowDpi(HWND window) {
 
 void ZoomLayout::Capture(HWND dialog, HWND toolbar, UINT dpi) {
     const SIZE client = ClientSize(dialog);
-    const RECT bar = ClientRectOf(dialog, toolbar);
+    const RECT bar = ControlRect(dialog, toolbar);
     toolBarWidth_ = bar.right - bar.left;
     client_ = {client.cx - toolBarWidth_, client.cy};
     playfield_ = {bw::kPlayfieldWidth, bw::kPlayfieldHeight};
     controls_.clear();
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (c != toolbar) controls_.push_back({c, ClientRectOf(dialog, c)});
+        if (c != toolbar) controls_.push_back({c, ControlRect(dialog, c)});
     if (dpi == 96) return;
     RECT units{0, 0, 1000, 1000};
     MapDialogRect(dialog, &units);
@@ -165,6 +165,16 @@ void KeepWithinWorkArea(HWND window) {
     const LONG x = std::max(work.left, std::min(r.left, work.right - (r.right - r.left)));
     const LONG y = std::max(work.top, std::min(r.top, work.bottom - (r.bottom - r.top)));
     if (x != r.left || y != r.top) SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ShowBeside(HWND window, HWND owner) {
+    RECT outer{}, own{}, work{};
+    GetWindowRect(owner, &outer);
+    GetWindowRect(window, &own);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG x = std::max(work.left, std::min(outer.right, work.right - (own.right - own.left)));
+    SetWindowPos(window, nullptr, x, outer.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
 }
 
 }  // namespace win

@@ -13,6 +13,9 @@
 
 namespace win {
 
+// A child window's rectangle in its parent's client coordinates.
+RECT ControlRect(HWND parent, HWND child);
+
 // The DPI of `window`'s screen where the system knows it per window,
 // otherwise the system's.
 UINT WindowDpi(HWND window);
@@ -68,5 +71,9 @@ SIZE LargestClient(HWND window);
 // Moves `window` (not maximized) into its screen's work area as far as its
 // size allows, its caption first.
 void KeepWithinWorkArea(HWND window);
+
+// Shows `window` (not yet shown) beside `owner`, right of it as far as the
+// work area allows, its top edge level with the owner's.
+void ShowBeside(HWND window, HWND owner);
 
 }  // namespace win
