@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "win/handles.h"
 #include "win/resources.h"
+#include "win/settings.h"
 
 namespace win {
 
@@ -26,9 +27,8 @@ constexpr size_t kLongestMenuPath = 48;
 
 void RecentTables::Load() {
     paths_.clear();
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, bw::Wide(kRegistryKey).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return;
-    win::OwnedRegKey key(raw);
+    const OwnedRegKey key = OpenUserKey(kRegistryKey, false);
+    if (!key) return;
     for (size_t i = 0; i < kMaxTables; ++i) {
         wchar_t value[MAX_PATH + 1] = {};
         DWORD size = sizeof value - sizeof value[0];  // room for a terminator the value may lack
@@ -56,11 +56,8 @@ void RecentTables::Remove(const std::string& path) {
 }
 
 void RecentTables::Store() const {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, bw::Wide(kRegistryKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    win::OwnedRegKey key(raw);
+    const OwnedRegKey key = OpenUserKey(kRegistryKey, true);
+    if (!key) return;
     for (size_t i = 0; i < kMaxTables; ++i) {
         const std::wstring name = ValueName(i);
         if (i < paths_.size()) {

@@ -7,10 +7,18 @@
 
 namespace win {
 
+OwnedRegKey OpenUserKey(const char* path, bool write) {
+    HKEY key = nullptr;
+    const std::wstring wide = bw::Wide(path);
+    const LSTATUS status =
+        write ? RegCreateKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr)
+              : RegOpenKeyExW(HKEY_CURRENT_USER, wide.c_str(), 0, KEY_READ, &key);
+    return OwnedRegKey(status == ERROR_SUCCESS ? key : nullptr);
+}
+
 bool ReadFlag(const char* name, bool absent) {
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, bw::Wide(kSettingsKey).c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) return absent;
-    OwnedRegKey key(raw);
+    const OwnedRegKey key = OpenUserKey(kSettingsKey, false);
+    if (!key) return absent;
     DWORD value = 0, size = sizeof value, type = 0;
     if (RegQueryValueExW(key.get(), bw::Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
@@ -19,11 +27,8 @@ bool ReadFlag(const char* name, bool absent) {
 }
 
 void WriteFlag(const char* name, bool on) {
-    HKEY raw = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, bw::Wide(kSettingsKey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    OwnedRegKey key(raw);
+    const OwnedRegKey key = OpenUserKey(kSettingsKey, true);
+    if (!key) return;
     const DWORD value = on ? 1 : 0;
     RegSetValueExW(key.get(), bw::Wide(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
