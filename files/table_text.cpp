@@ -101,20 +101,6 @@ std::string PieceToText(const TablePiece& piece) {
 
 namespace {
 
-// The length of the UTF-8 sequence that starts `text`, or 0 when it is
-// not one.
-size_t Utf8Length(std::string_view text) {
-    const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char c = b(0);
-    size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 && c >= 0xC2 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (n == 0 || n > text.size()) return 0;
-    for (size_t i = 1; i < n; ++i)
-        if ((b(i) & 0xC0) != 0x80) return 0;
-    if (n == 3 && ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))) return 0;  // overlong, surrogate
-    if (n == 4 && ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))) return 0;
-    return n;
-}
-
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // What the reader makes of a text: a table, a line it refuses, or more
@@ -227,12 +213,36 @@ constexpr int32_t kMaxTextRecords = 8000;
 
 }  // namespace
 
+size_t Utf8Length(std::string_view text, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;       // no overlong forms
+        if (lead == 0xED) high = 0x9F;      // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;      // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length || byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (size_t i = 2; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
 std::string Quoted(std::string_view text) {
     constexpr size_t kShown = 40;  // characters
     std::string out = "\"";
     size_t shown = 0, i = 0;
     while (i < text.size() && shown < kShown) {
-        const size_t n = Utf8Length(text.substr(i));
+        const size_t n = Utf8Length(text, i);
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (n == 0 || c < 0x20 || c == 0x7F) {
             out += '?';

@@ -47,6 +47,10 @@ PasteResult ReadPastedPieces(std::string_view text, TableRoot& into);
 // broken UTF-8 shown as question marks.
 std::string Quoted(std::string_view text);
 
+// The length of the well-formed UTF-8 sequence at `at` (no overlong form,
+// no surrogate, nothing past U+10FFFF), or 0 when there is none.
+size_t Utf8Length(std::string_view text, size_t at);
+
 // Replaces the table's pieces with those the text describes; false with a
 // message naming the line when the text is malformed (the table is then
 // left empty).

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "files/table_text.h"
+
 namespace bw {
 
 namespace {
@@ -11,31 +13,6 @@ bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
     for (size_t i = 0; i < word.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(text[at + i])) != word[i]) return false;
     return true;
-}
-
-// The length of the well-formed UTF-8 sequence at `at`, or 0.
-size_t Utf8Length(std::string_view text, size_t at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return 1;
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;       // no overlong forms
-        if (lead == 0xED) high = 0x9F;      // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;      // nothing past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length || byte(at + 1) < low || byte(at + 1) > high) return 0;
-    for (size_t i = 2; i < length; ++i)
-        if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    return length;
 }
 
 std::string Base64(std::span<const uint8_t> bytes) {

@@ -65,6 +65,8 @@ TEST(Bwtool, EachCommandAsAUserRunsIt) {
          "1 11 57 93\n1 11 57 87\n0 8 40 90\nrecords 8\n",
          ""},
         {"dump x.bwt", 2, "", "This is not a Bumpwright file"},
+        {"dump", 2, "", "usage: bwtool COMMAND"},
+        {"check", 2, "", "usage: bwtool check TABLE.bwt"},
         {"simulate x.bwt --ticks 5", 2, "", "This is not a Bumpwright file"},
         {"dump missing.bwt", 2, "", "missing.bwt"},
         {"resave t.bwt out.bwt", 0, "", ""},

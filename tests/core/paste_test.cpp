@@ -154,6 +154,8 @@ TEST(Paste, TextThatIsNoTableIsRefusedWithItsLineQuotedReadably) {
         {"\xEF\xBB\xBFteapot 1 2\n", "line 1: unknown piece \"teapot\""},
         {longWord, "line 1: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
         {"hole 1 2\nborder 1 1, x\xC3\xA9\x01\xFF 2\n", "line 2: \"x\xC3\xA9??\" is not a coordinate from 0 to 255"},
+        // A surrogate and an overlong form are no UTF-8: each byte shows as "?".
+        {"t\xED\xA0\x80\xE0\x80\x80\xF0\x80\x80\x80 1 2\n", "line 1: unknown piece \"t??????????\""},
         {"hole 1 2\n" + longWord + " 1 2\n" + Times("hole 3 3\n", 500), "line 2: unknown piece \"" + std::string(40, 'a') + "\xE2\x80\xA6\""},
     };
     for (const Case& c : cases) {

@@ -72,6 +72,10 @@ TEST(Playtest, LedgeThatHoldsTheBallIsATrap) {
     EXPECT_EQ(r.pieces[static_cast<size_t>(t.nearby[0])].kind, "border");
     EXPECT_TRUE(r.HasFindings());
     EXPECT_EQ(ReportText(r), "unreached: obstacle10 at (20, 20)\ntrap: " + TrapText(r, t) + "\n" + FiguresText(r));
+    // A tick is 20 ms: the trap's time in seconds, to a tenth.
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, " ticks (%.1f s)", static_cast<double>(t.ticks / 5) / 10);
+    EXPECT_NE(TrapText(r, t).find(std::to_string(t.ticks) + seconds), std::string::npos) << TrapText(r, t);
     EXPECT_EQ(FiguresText(r).rfind("games: 5, ", 0), 0u) << FiguresText(r);
 }
 

@@ -141,6 +141,28 @@ TEST(TableFile, CutFilesAndShortBuffersKeepTheStartOfTheTable) {
     EXPECT_EQ(buffer[3 * 257], 0xEE);
 }
 
+// A file cut off inside a long border reads without the corners whose
+// lists' ends would take it past what a file holds: it saves whole again.
+TEST(TableFile, AFileCutOffInsideABorderReadsAsMuchAsAFileCanHold) {
+    auto t = NewTable(), u = NewTable();
+    std::string error;
+    ASSERT_TRUE(TextToTable("border 1 1" + bwtest::Repeat(", 2 2", 300) + "\n", *t->root, error));
+    std::vector<uint8_t> bytes(kHeaderBytes + 3 * 400, 0);
+    bytes[0] = 'B', bytes[1] = 'W', bytes[2] = 'T';
+    WriteRecords(*t->root, std::span<uint8_t>(bytes).subspan(kHeaderBytes));
+    bytes.resize(kMaxFileBytes);  // the bytes a file may hold, the lists' ends cut off
+    const LoadResult l = LoadTableBytes(*u->root, bytes);
+    EXPECT_TRUE(l.trimmed);
+    EXPECT_FALSE(l.wellFormed);
+    EXPECT_EQ(RecordsNeeded(*u->root), kMaxRecords);
+    EXPECT_EQ(l.recordCount, kMaxRecords);
+    EXPECT_TRUE(IsBorder(*u->root->FirstChild())) << "the border stays, without its last corners";
+    EXPECT_EQ(u->root->FirstChild()->next, nullptr);
+    EXPECT_TRUE(SaveTableBytes(*u->root).ok);
+    // A whole file is read as it is.
+    EXPECT_FALSE(LoadTableBytes(*u->root, Save(*u->root)).trimmed);
+}
+
 // A table that needs more records than a file holds is refused with how
 // many pieces to remove (nested records count too), and nothing is made.
 TEST(TableFile, SaveRefusesATableThatDoesNotFit) {
