@@ -40,7 +40,13 @@ struct MouseScript {
         });
         while (!done) test::Pump(w.hwnd()), Sleep(1);
         hand.join();
-        for (int i = 0; i < 5; ++i) test::Pump(w.hwnd()), Sleep(10);
+        // The input may reach the window late on a busy machine: handled
+        // once the window's queue has stayed empty for 100 ms (3 s at most).
+        for (int quiet = 0, i = 0; quiet < 10 && i < 300; ++i) {
+            test::Pump(w.hwnd());
+            Sleep(10);
+            quiet = GetQueueStatus(QS_ALLINPUT) == 0 ? quiet + 1 : 0;
+        }
     }
 };
 
