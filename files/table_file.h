@@ -58,24 +58,6 @@ int32_t RecordsNeeded(const PieceGroup& group);
 // takes (the save command's limit is not applied).
 std::vector<uint8_t> TableFileBytes(const TableRoot& root);
 
-// The items of a record list at its top level: each piece's record, or a
-// nested list with its opening record and its terminator.
-std::vector<std::span<const uint8_t>> TopLevelItems(std::span<const uint8_t> records);
-
-// The index of a root child among the items the root writes; -1 for a
-// piece that writes nothing or is not a child.
-int32_t ItemIndexOf(const PieceGroup& root, const TablePiece* piece);
-
-// For each top-level item of table file `to`, the equal item of table file
-// `from` it is matched with (each used once), or -1 when it has none: what
-// is -1 here or matched by none there is what changed.
-std::vector<int32_t> MatchItems(std::span<const uint8_t> from, std::span<const uint8_t> to);
-
-// Where item `index` of table file `from` is in table file `to`: the equal
-// item, or the one item that changed when it alone changed and kept its
-// kind and size; -1 when it is gone.
-int32_t FollowItem(std::span<const uint8_t> from, int32_t index, std::span<const uint8_t> to);
-
 bool HasTableMagic(std::span<const uint8_t> bytes);
 
 struct LoadResult {
