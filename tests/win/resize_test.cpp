@@ -15,6 +15,7 @@ using test::Window;
 // points, a press and a release of the left button.
 struct MouseScript {
     std::vector<INPUT> inputs;
+    std::vector<int> pauses;  // milliseconds before each input
     void MoveTo(POINT p) {
         INPUT in{};
         in.type = INPUT_MOUSE;
@@ -22,12 +23,16 @@ struct MouseScript {
         in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
         in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         inputs.push_back(in);
+        pauses.push_back(5);
     }
     void Button(bool down) {
         INPUT in{};
         in.type = INPUT_MOUSE;
         in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
         inputs.push_back(in);
+        // A hand comes to rest before it lets go: the last move has been
+        // taken when the button goes up.
+        pauses.push_back(down ? 5 : 100);
     }
     // Sent from another thread a few milliseconds apart, as a hand sends
     // them, while the window's thread handles its messages (a drag of the
@@ -35,7 +40,7 @@ struct MouseScript {
     void Play(Window& w) {
         std::atomic<bool> done{false};
         std::thread hand([&] {
-            for (INPUT& in : inputs) SendInput(1, &in, sizeof(INPUT)), Sleep(5);
+            for (size_t i = 0; i < inputs.size(); ++i) Sleep(pauses[i]), SendInput(1, &inputs[i], sizeof(INPUT));
             done = true;
         });
         while (!done) test::Pump(w.hwnd()), Sleep(1);
