@@ -64,6 +64,9 @@ void DragCorner(Window& w, int dx, int dy, int steps) {
     mouse.MoveTo(from);
     mouse.Button(true);
     for (int i = 1; i <= steps; ++i) mouse.MoveTo({from.x + dx * i / steps, from.y + dy * i / steps});
+    // The hand comes to rest where it ends (the system's sizing loop may
+    // take the release before the move just ahead of it on a busy machine).
+    mouse.MoveTo({from.x + dx, from.y + dy});
     mouse.Button(false);
     mouse.Play(w);
 }
