@@ -131,9 +131,7 @@ void TableDialog::InitControls() {
 
 void TableDialog::DoDataExchange(win::DataExchange& dx) {
     dx.Int(IDC_SPEED, speed_);
-    dx.Show(IDC_COORDINATES, editor_->coordinatesText());
-    dx.Show(IDC_STATUS, editor_->statusText());
-    dx.Show(IDC_SCORE, editor_->scoreText());
+    if (!dx.Saving()) TextsChanged();
 }
 
 // ---- commands ---------------------------------------------------------------
@@ -319,7 +317,14 @@ void TableDialog::CaptureMouse(bool capture) {
     else if (GetCapture() == hwnd()) ReleaseCapture();
 }
 
-void TableDialog::TextsChanged() { UpdateData(false); }
+void TableDialog::TextsChanged() {
+    // The editor's texts only: the speed is the user's to type (the editor's
+    // texts change with every move of the mouse), and is read when play
+    // starts.
+    win::SetText(GetDlgItem(hwnd(), IDC_COORDINATES), editor_->coordinatesText());
+    win::SetText(GetDlgItem(hwnd(), IDC_STATUS), editor_->statusText());
+    win::SetText(GetDlgItem(hwnd(), IDC_SCORE), editor_->scoreText());
+}
 
 void TableDialog::ScoreChanged() {
     // Of the texts only the score is written: asking every control for its

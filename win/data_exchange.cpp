@@ -55,11 +55,6 @@ void DataExchange::Text(int controlId, std::string& value) {
     else SetText(control, value);
 }
 
-void DataExchange::Show(int controlId, const std::string& value) {
-    if (failed_ || saving_) return;
-    if (HWND control = GetDlgItem(dialog_, controlId)) SetText(control, value);
-}
-
 void DataExchange::Int(int controlId, int32_t& value) {
     if (failed_) return;
     HWND control = GetDlgItem(dialog_, controlId);

@@ -20,8 +20,6 @@ public:
     bool Failed() const { return failed_; }
 
     void Text(int controlId, std::string& value);
-    // A text the control only shows: written to it, never read back.
-    void Show(int controlId, const std::string& value);
     // A decimal integer. A text that is not one is refused with the message
     // "Please enter an integer." and the control gets the focus.
     void Int(int controlId, int32_t& value);

@@ -54,6 +54,17 @@ TEST(Play, StartAndEdit) {
     EXPECT_EQ(w.Pixel(124, 40), RGB(255, 255, 255)) << "the playfield is repainted";
 }
 
+TEST(Play, ASpeedTypedStaysWhileTheMouseMovesOverThePlayfield) {
+    Window w;
+    SetDlgItemTextA(w.hwnd(), IDC_SPEED, "35");
+    w.ClickTool(ID_TOOL_HOLE);  // the status changes
+    w.Move(40, 50);
+    const std::string first = w.ControlText(IDC_COORDINATES);
+    for (int x = 44; x < 60; x += 4) w.Move(x, 50);
+    EXPECT_NE(w.ControlText(IDC_COORDINATES), first) << "the editor's texts were shown";
+    EXPECT_EQ(w.ControlText(IDC_SPEED), "35");
+}
+
 void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     EndMenu();
