@@ -9,6 +9,9 @@
 // that may change it (a kCheckMessage posted behind it); the workers post
 // the same message when their games are over, and the report goes to the
 // editor then, or, while a modal window holds the window, once it is free.
+// Its threads are made once and wait between checks, so that starting and
+// cancelling a check costs the window's thread no more than a copy of the
+// table; while the user's hand moves, they give way every few hundred ticks.
 #include <windows.h>
 
 #include <optional>
@@ -19,6 +22,7 @@
 #include "ui/check_dialog.h"
 #include "ui/table_dialog.h"
 #include "win/controls.h"
+#include "win/dialog.h"
 #include "win/file_dialog.h"
 #include "win/file_reports.h"
 #include "win/message_box.h"
@@ -27,6 +31,14 @@
 #include "win/window_layout.h"
 
 namespace ui {
+
+namespace {
+
+// For this long after the user's hand last moved, the games of the check as
+// you edit give way to any thread waiting for their core.
+constexpr int kHandActiveMs = 100;
+
+}  // namespace
 
 // ---- Check table -----------------------------------------------------------------
 
@@ -37,6 +49,13 @@ bw::CheckCalls TableDialog::WorkerCalls(UINT message, bool progress) {
     // The workers' one call on the window: a message posted to it.
     calls.finished = [this, message] { PostMessageW(hwnd(), message, 0, 0); };
     if (progress) calls.progress = calls.finished;
+    // The thread lowered above is a request the system may not grant (Wine
+    // on Linux does not): while the user's hand moves, the games give way
+    // every few hundred ticks, so that the window's thread, the window
+    // system and its server, when they wake, find a core at once.
+    else calls.look = [] {
+        if (win::HandActiveWithin(kHandActiveMs)) SwitchToThread();
+    };
     return calls;
 }
 

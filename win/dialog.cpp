@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 #include <vector>
 
@@ -24,6 +25,21 @@ std::vector<Dialog*>& LiveDialogs() {
 OwnedHook& FilterHookHandle() {
     static OwnedHook hook;
     return hook;
+}
+
+// When the user's hand last brought the thread a message (the mouse's or a
+// key's, taken from the queue by a dialog's or a menu's loop), in
+// performance-counter ticks; read by other threads.
+std::atomic<int64_t> lastInput{0};
+
+int64_t Ticks() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+bool IsInput(UINT msg) {
+    return (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_KEYFIRST && msg <= WM_KEYLAST);
 }
 
 POINT PointOf(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
@@ -128,6 +144,8 @@ void Dialog::Detach() {
 }
 
 LRESULT CALLBACK Dialog::FilterHook(int code, WPARAM wp, LPARAM lp) {
+    if (code >= 0 && lp && IsInput(reinterpret_cast<const MSG*>(lp)->message))
+        lastInput.store(Ticks(), std::memory_order_relaxed);
     if (code == MSGF_DIALOGBOX && lp) {
         MSG& msg = *reinterpret_cast<MSG*>(lp);
         // Copied: a handler may end a dialog and so change the list.
@@ -216,6 +234,16 @@ void Dialog::DefaultHandling(UINT msg, WPARAM wp, LPARAM lp) {
     const UINT outer = std::exchange(defaultRunning_, msg);
     DefDlgProcW(hwnd_, msg, wp, lp);
     defaultRunning_ = outer;
+}
+
+bool HandActiveWithin(int ms) {
+    static const int64_t perMs = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return std::max<int64_t>(1, f.QuadPart / 1000);
+    }();
+    const int64_t last = lastInput.load(std::memory_order_relaxed);
+    return last != 0 && Ticks() - last < ms * perMs;
 }
 
 void PumpDialogMessage(HWND dialog, MSG& msg) {

@@ -108,6 +108,10 @@ private:
     UINT defaultRunning_ = 0;  // the message whose default handling runs now
 };
 
+// Whether the user's hand brought the window's thread a message (the
+// mouse's or a key's) in the last `ms` milliseconds. Any thread may ask.
+bool HandActiveWithin(int ms);
+
 // What the system's dialog loop does with a message it has taken from the
 // queue: the message filter (pre-translation), then the dialog manager,
 // then the window. For loops of one's own and for tests.

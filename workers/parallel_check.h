@@ -33,43 +33,41 @@ struct CheckCalls {
     Call started;   // first of all on each thread (the program lowers its priority there)
     Call progress;  // at most every 50 ms while games are played
     Call finished;  // once, when every game is over and the report is made
+    Call look;      // every few hundred ticks: may hold the thread back a moment
 };
 
-class ParallelCheck {
+// The games of one check, split into consecutive ranges: each range is
+// played by one call of Play, on whichever thread makes it.
+class CheckGames {
 public:
-    // Starts playing the games `options` describe on `threads` threads (at
-    // least one, at most one a game). `table` must stay as it is, read by no
-    // other thread, until every thread has ended (Ended, Cancel or the
-    // destructor). `finished` is not called once Stop has been asked.
-    ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, CheckCalls calls = {});
-    // Cancels a check still under way.
-    ~ParallelCheck();
-    ParallelCheck(const ParallelCheck&) = delete;
-    ParallelCheck& operator=(const ParallelCheck&) = delete;
+    // `table` must stay as it is, read by no other thread, until every
+    // range's Play has returned. `finished` is not called once Stop has
+    // been asked.
+    CheckGames(const TableRoot& table, const PlaytestOptions& options, int32_t ranges, CheckCalls calls = {});
+    CheckGames(const CheckGames&) = delete;
+    CheckGames& operator=(const CheckGames&) = delete;
 
-    // Asks the threads to stop, without waiting: each does within a few
+    size_t Ranges() const { return parts_.size(); }
+    // Plays range `range` (each once) until it is over or Stop is asked;
+    // the last range to end makes the report and calls `finished`.
+    void Play(size_t range);
+    // Asks every range to stop, without waiting: each does within a few
     // hundred ticks. A report not made by then is never made.
-    void Stop();
-    // Whether every thread has ended (its range over, or stopped).
-    bool Ended() const { return ended_.load(std::memory_order_acquire) == threads_.size(); }
-    // Stops the games and returns once every thread has ended.
-    void Cancel();
-    // Waits for every game to be over; the report is then made.
-    void Wait();
+    void Stop() { stop_.store(true, std::memory_order_relaxed); }
+    bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+    // Whether every range's Play has returned.
+    bool Ended() const { return ended_.load(std::memory_order_acquire) == parts_.size(); }
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     // The report, once Finished (it is handed over: a second call gets an
     // empty one).
     PlaytestReport TakeReport();
-
-    int32_t Threads() const { return static_cast<int32_t>(threads_.size()); }
     int64_t Games() const { return options_.games; }
     // Games over so far, in all the ranges.
     int64_t GamesDone() const;
 
 private:
-    void Play(size_t part);
+    void PlayRange(size_t range);
     void TellProgress();
-    void Join();
 
     const TableRoot& table_;
     const PlaytestOptions options_;
@@ -79,10 +77,42 @@ private:
     std::unique_ptr<std::atomic<int64_t>[]> gamesDone_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
-    std::atomic<size_t> playing_{0};       // threads whose range is not yet over
-    std::atomic<size_t> ended_{0};         // threads that have ended
+    std::atomic<size_t> playing_{0};       // ranges not yet over
+    std::atomic<size_t> ended_{0};         // ranges whose Play has returned
     std::atomic<int64_t> lastProgress_{0};  // when progress was last told, in ms
     PlaytestReport report_;
+};
+
+// A check on threads of its own, one a range.
+class ParallelCheck {
+public:
+    // Starts playing the games `options` describe on `threads` threads (at
+    // least one, at most one a game). `table` must stay as it is, read by no
+    // other thread, until every thread has ended (Ended, Cancel or the
+    // destructor).
+    ParallelCheck(const TableRoot& table, const PlaytestOptions& options, int32_t threads, CheckCalls calls = {});
+    // Cancels a check still under way.
+    ~ParallelCheck();
+    ParallelCheck(const ParallelCheck&) = delete;
+    ParallelCheck& operator=(const ParallelCheck&) = delete;
+
+    void Stop() { games_.Stop(); }
+    // Whether every thread has ended (its range over, or stopped).
+    bool Ended() const { return games_.Ended(); }
+    // Stops the games and returns once every thread has ended.
+    void Cancel();
+    // Waits for every game to be over; the report is then made.
+    void Wait();
+    bool Finished() const { return games_.Finished(); }
+    PlaytestReport TakeReport() { return games_.TakeReport(); }
+    int32_t Threads() const { return static_cast<int32_t>(threads_.size()); }
+    int64_t Games() const { return games_.Games(); }
+    int64_t GamesDone() const { return games_.GamesDone(); }
+
+private:
+    void Join();
+
+    CheckGames games_;
     std::vector<std::thread> threads_;
 };
 

@@ -8,8 +8,8 @@
 //   edits at the same times with the command off;
 // - how long a check takes in that loop, from the edit to the summary;
 // - how long a cancel takes, at moments spread over a check's games: until
-//   the workers have stopped and been joined, and on the window's thread
-//   (which lets them go without waiting).
+//   the workers have left the games, and on the window's thread (which
+//   lets them go without waiting).
 //
 // Needs a display (Xvfb will do). The setting is left as it was.
 #include <windows.h>
@@ -132,11 +132,11 @@ void RunLoop(ui::TableDialog& dlg, bool live, size_t edits, std::vector<double>&
 }
 
 // Cancels of checks of the window's table, each after 0 to 20 ms of its
-// games: how long the workers took to stop (to leave their games, and then
-// to be joined as well: the check's own Cancel), and how long the window's
-// runner took to let them go (it never waits for them).
+// games, on a runner like the window's: how long the window's thread takes
+// to cancel (it never waits), and how long the workers take to leave the
+// cancelled games.
 struct CancelTimes {
-    std::vector<double> stopped, joined, runner;
+    std::vector<double> runner, stopped;
 };
 
 CancelTimes Cancels(ui::TableDialog& dlg, int n) {
@@ -145,21 +145,16 @@ CancelTimes Cancels(ui::TableDialog& dlg, int n) {
     const bw::PlaytestOptions& options = dlg.editor().CheckOptions();
     bw::WorkerRunner runner({});
     for (int i = 0; i < n; ++i) {
-        const std::unique_ptr<bw::Table> table = bw::CheckCopy(dlg.editor().table());
-        bw::ParallelCheck check(*table->root, options, bw::CheckThreads());
-        Sleep(random() % 21);
-        double t0 = Now();
-        check.Stop();
-        while (!check.Ended()) {
-        }
-        times.stopped.push_back(Now() - t0);
-        check.Cancel();
-        times.joined.push_back(Now() - t0);
         runner.Start(bw::CheckCopy(dlg.editor().table()), options, [](bw::PlaytestReport) {});
+        while (!runner.Playing()) {
+        }
         Sleep(random() % 21);
-        t0 = Now();
+        const double t0 = Now();
         runner.Cancel();
         times.runner.push_back(Now() - t0);
+        while (runner.Playing()) {
+        }
+        times.stopped.push_back(Now() - t0);
     }
     return times;
 }
@@ -206,7 +201,7 @@ bool Run(const char* name) {
     // checks with the command on, then the same edits with it off.
     std::vector<double> onLatency, checkTimes, offLatency;
     Handling onHandling, offHandling;
-    for (int turn = 0; turn < 4; ++turn) {
+    for (int turn = 0; turn < 8; ++turn) {
         if (turn > 0) SendMessageA(dlg.hwnd(), WM_COMMAND, MAKEWPARAM(ID_TABLE_CHECK_AS_YOU_EDIT, 0), 0);
         std::vector<double> spans;
         RunLoop(dlg, true, 4, spans, onLatency, onHandling);
@@ -227,9 +222,8 @@ bool Run(const char* name) {
     Print("window's thread: an edit, command off", Summarise(InMs(offHandling.edit)), offHandling.edit.size());
     Print("window's thread: the check's message", Summarise(InMs(onHandling.check)), onHandling.check.size());
     const CancelTimes cancels = Cancels(dlg, 40);
-    Print("cancel: the workers out of their games", Summarise(InMs(cancels.stopped)), cancels.stopped.size());
-    Print("cancel: the workers stopped and joined", Summarise(InMs(cancels.joined)), cancels.joined.size());
-    Print("cancel: the window's runner lets them go", Summarise(InMs(cancels.runner)), cancels.runner.size());
+    Print("cancel: on the window's thread", Summarise(InMs(cancels.runner)), cancels.runner.size());
+    Print("cancel: the workers out of the games", Summarise(InMs(cancels.stopped)), cancels.stopped.size());
     return true;
 }
 

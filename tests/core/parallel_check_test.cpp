@@ -133,6 +133,38 @@ TEST(ParallelCheck, ProgressIsToldAtMostEvery50Milliseconds) {
     }
 }
 
+// The runner keeps its threads from check to check: checks started one
+// after another, each cancelling the one before, leave the last one's
+// report alone, whole, once; with fewer games than threads too, and again
+// after the threads were ended.
+TEST(WorkerRunner, OfChecksStartedInARowOnlyTheLastReports) {
+    auto t = FromText(Source("examples/classic.txt"));
+    for (const int32_t threads : {1, 3}) {
+        for (const int64_t games : {2, 40}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, " << games << " games");
+            PlaytestOptions options;
+            options.games = games;
+            const std::string expected = ReportJson(RunPlaytest(*t->root, options));
+            Signal finished;
+            WorkerRunner runner({.finished = [&] { finished.Raise(); }}, threads);
+            for (int round = 0; round < 2; ++round) {
+                int stale = 0;
+                for (int i = 0; i < 20; ++i) runner.Start(CheckCopy(*t->root), options, [&](PlaytestReport) { ++stale; });
+                std::vector<std::string> reports;
+                runner.Start(CheckCopy(*t->root), options, [&](PlaytestReport r) { reports.push_back(ReportJson(r)); });
+                // A check ended before the next began may have told of it too.
+                for (int n = finished.Count() + 1; !runner.Deliver(); ++n) ASSERT_TRUE(finished.Await(n));
+                EXPECT_FALSE(runner.Deliver());
+                EXPECT_EQ(stale, 0);
+                ASSERT_EQ(reports.size(), 1u);
+                EXPECT_EQ(reports[0], expected);
+                runner.End();
+                EXPECT_FALSE(runner.Playing());
+            }
+        }
+    }
+}
+
 // An editor checking as you edit on workers, the report delivered by hand
 // as the window delivers it when the workers' message comes.
 struct Threaded {
