@@ -247,8 +247,13 @@ bool HandActiveWithin(int ms) {
 }
 
 void PumpDialogMessage(HWND dialog, MSG& msg) {
-    if (CallMsgFilterW(&msg, MSGF_DIALOGBOX)) return;
-    if (dialog && IsWindow(dialog) && IsDialogMessageW(dialog, &msg)) return;
+    // The dialog manager calls the message filter first itself: called here
+    // as well, every message would be pre-translated twice.
+    if (dialog && IsWindow(dialog)) {
+        if (IsDialogMessageW(dialog, &msg)) return;
+    } else if (CallMsgFilterW(&msg, MSGF_DIALOGBOX)) {
+        return;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
 }
