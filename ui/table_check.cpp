@@ -37,6 +37,7 @@ namespace {
 // For this long after the user's hand last moved, the games of the check as
 // you edit give way to any thread waiting for their core.
 constexpr int kHandActiveMs = 100;
+constexpr int kMostIdleWaits = 4;
 
 }  // namespace
 
@@ -133,6 +134,14 @@ void TableDialog::IdleSoon() {
 bool TableDialog::OnAppMessage(UINT msg, WPARAM, LPARAM) {
     if (msg != kCheckMessage) return false;
     idlePosted_ = false;
+    // What the user's hand brought goes first: the look waits behind it
+    // (a few times at most, so that a busy queue cannot hold it off).
+    if (idleWaits_ < kMostIdleWaits && HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0) {
+        ++idleWaits_;
+        IdleSoon();
+        return true;
+    }
+    idleWaits_ = 0;
     // Not while a message box, a file dialog or Check table holds the
     // window: the command under way may be changing the table.
     if (checking_ || !IsWindowEnabled(hwnd())) return true;

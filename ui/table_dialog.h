@@ -189,6 +189,7 @@ private:
     // The check as you edit, on worker threads, joined before the window goes.
     bw::WorkerRunner liveChecks_;
     bool idlePosted_ = false;
+    int idleWaits_ = 0;  // times the look waited behind other messages
     std::unique_ptr<bw::Editor> editor_;
     std::string startupFile_;
     int32_t speed_ = 20;  // play timer period, ms
