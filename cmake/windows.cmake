@@ -184,7 +184,7 @@ add_executable(win_tests ${BW_WIN_TESTS} ${CMAKE_SOURCE_DIR}/tests/core/replay_c
 target_link_libraries(win_tests PRIVATE bw_app gtest psapi)
 target_compile_options(win_tests PRIVATE ${BW_WARNINGS})
 target_include_directories(win_tests PRIVATE ${BW_GENERATED})
-bw_view(win_tests PRIVATE tests/win tests/tvcomm)
+bw_view(win_tests PRIVATE tests/win tests/tvcomm tests/core)  # the recorded games use the core tests' helpers
 # Paths as the Windows side sees them (Wine maps / to drive Z:).
 target_compile_definitions(win_tests PRIVATE BW_SOURCE_DIR_WIN="Z:${CMAKE_SOURCE_DIR}"
   BW_BIN_DIR_WIN="Z:${CMAKE_BINARY_DIR}/bin")

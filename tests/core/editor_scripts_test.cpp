@@ -4,27 +4,19 @@
 // the fuzzer finds gets a script there, shrunk, not a test of its own.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/core/test_util.h"
 #include "tests/editor_fuzz/harness.h"
 
 namespace {
 
 const char* const kScriptDir = BW_SOURCE_DIR "/tests/editor_scripts";
 
-std::vector<std::string> ScriptNames() {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(kScriptDir, error))
-        if (entry.path().extension() == ".txt") names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> ScriptNames() { return bwtest::FileStems(kScriptDir, ".txt"); }
 
 class KeptScript : public testing::TestWithParam<std::string> {};
 

@@ -4,8 +4,6 @@
 // Wine). A new fault in the game gets a replay file, not a test.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "games/replay.h"
 #include "model/table.h"
+#include "tests/core/test_util.h"
 
 namespace {
 
@@ -22,14 +21,7 @@ const char* const kReplayDir = BW_SOURCE_DIR_WIN "/tests/replays";
 const char* const kReplayDir = BW_SOURCE_DIR "/tests/replays";
 #endif
 
-std::vector<std::string> ReplayNames() {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(kReplayDir, error))
-        if (entry.path().extension() == ".bwr") names.push_back(entry.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> ReplayNames() { return bwtest::FileStems(kReplayDir, ".bwr"); }
 
 class RecordedGame : public testing::TestWithParam<std::string> {};
 

@@ -1,8 +1,10 @@
 // Small functions shared by the core tests.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -12,6 +14,17 @@
 #include "model/table.h"
 
 namespace bwtest {
+
+// The names, without `extension`, of the files in `folder` that have it,
+// sorted (none when the folder cannot be read).
+inline std::vector<std::string> FileStems(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (entry.path().extension() == extension) names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 inline std::unique_ptr<bw::Table> NewTable() { return std::make_unique<bw::Table>(bw::BuiltinImageLoader{}); }
 
