@@ -13,13 +13,7 @@ void ClipTo(HDC dc, const RECT& r) { IntersectClipRect(dc, r.left, r.top, r.righ
 // The rectangles of a system region.
 std::vector<bw::Rect> RectsOf(HRGN region) {
     std::vector<bw::Rect> rects;
-    const DWORD size = GetRegionData(region, 0, nullptr);
-    if (size == 0) return rects;
-    std::vector<char> data(size);
-    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
-    if (GetRegionData(region, size, rd) == 0) return rects;
-    const auto* r = reinterpret_cast<const RECT*>(rd->Buffer);
-    for (DWORD i = 0; i < rd->rdh.nCount; ++i) rects.push_back({r[i].left, r[i].top, r[i].right, r[i].bottom});
+    for (const RECT& r : RegionRects(region)) rects.push_back({r.left, r.top, r.right, r.bottom});
     return rects;
 }
 

@@ -25,22 +25,29 @@ RECT PlayfieldZoom::ToDrawing(const RECT& w) const {
             CeilDiv(int64_t{w.right} * kDrawingZoom, zoom_), CeilDiv(int64_t{w.bottom} * kDrawingZoom, zoom_)};
 }
 
+std::vector<RECT> RegionRects(HRGN region) {
+    const DWORD size = GetRegionData(region, 0, nullptr);
+    if (size == 0) return {};
+    std::vector<char> data(size);
+    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
+    if (GetRegionData(region, size, rd) == 0) return {};
+    const auto* r = reinterpret_cast<const RECT*>(rd->Buffer);
+    return std::vector<RECT>(r, r + rd->rdh.nCount);
+}
+
 OwnedRegion PlayfieldZoom::ToWindow(HRGN drawing) const {
     OwnedRegion out(CreateRectRgn(0, 0, 0, 0));
     if (!drawing || !out) return out;
-    const DWORD size = GetRegionData(drawing, 0, nullptr);
-    if (size == 0) return out;
-    std::vector<char> data(size);
-    auto* rd = reinterpret_cast<RGNDATA*>(data.data());
-    if (GetRegionData(drawing, size, rd) == 0) return out;
-    const auto* rects = reinterpret_cast<const RECT*>(rd->Buffer);
-    std::vector<char> scaled(sizeof(RGNDATAHEADER) + rd->rdh.nCount * sizeof(RECT));
+    const std::vector<RECT> rects = RegionRects(drawing);
+    if (rects.empty()) return out;
+    std::vector<char> scaled(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
     auto* sd = reinterpret_cast<RGNDATA*>(scaled.data());
-    sd->rdh = rd->rdh;
-    sd->rdh.nRgnSize = 0;
-    sd->rdh.rcBound = ToWindow(rd->rdh.rcBound);
+    sd->rdh = {sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<DWORD>(rects.size()), 0, {}};
+    RECT bound{};
+    GetRgnBox(drawing, &bound);
+    sd->rdh.rcBound = ToWindow(bound);
     auto* to = reinterpret_cast<RECT*>(sd->Buffer);
-    for (DWORD i = 0; i < rd->rdh.nCount; ++i) to[i] = ToWindow(rects[i]);
+    for (size_t i = 0; i < rects.size(); ++i) to[i] = ToWindow(rects[i]);
     out.reset(ExtCreateRegion(nullptr, static_cast<DWORD>(scaled.size()), sd));
     return out;
 }

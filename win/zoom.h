@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "model/table.h"
 #include "win/handles.h"
@@ -17,6 +18,9 @@ namespace win {
 constexpr int kDrawingZoom = bw::kWindowScale;  // the drawing's own: two pixels a table pixel
 constexpr int kSmallestZoom = 2;
 constexpr int kLargestZoom = 6;
+
+// The rectangles a region is made of (none when it cannot be read).
+std::vector<RECT> RegionRects(HRGN region);
 
 class PlayfieldZoom {
 public:
