@@ -189,8 +189,11 @@ void Editor::Escape() {
 // ---- tools -------------------------------------------------------------------------------------------
 
 void Editor::Settle() {
-    if (current_) current_->Settle();
-    Refresh();  // what the gesture's end changed is shown, whoever asked for it
+    // Only a gesture under way has anything to finish; what its end changed
+    // is shown, whoever asked for it.
+    if (!current_ || current_->Gesture() == EditMode::Editing) return;
+    current_->Settle();
+    Refresh();
 }
 
 void Editor::SelectTool(int32_t newTool) {
