@@ -50,10 +50,11 @@ bw::CheckCalls TableDialog::WorkerCalls(UINT message, bool progress) {
     // The workers' one call on the window: a message posted to it.
     calls.finished = [this, message] { PostMessageW(hwnd(), message, 0, 0); };
     if (progress) calls.progress = calls.finished;
-    // The thread lowered above is a request the system may not grant (Wine
-    // on Linux does not): while the user's hand moves, the games give way
-    // every few hundred ticks, so that the window's thread, the window
-    // system and its server, when they wake, find a core at once.
+    // The check as you edit (which shows no progress): the thread lowered
+    // above is a request the system may not grant (Wine on Linux does not),
+    // so while the user's hand moves, its games give way every few hundred
+    // ticks, and the window's thread, the window system and its server find
+    // a core at once when they wake.
     else calls.look = [] {
         if (win::HandActiveWithin(kHandActiveMs)) SwitchToThread();
     };
